@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs every Debian package the build, the tests, the benchmarks and the
+# fuzz targets need. Safe to run again: it does nothing when all are present.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  zlib1g-dev libjpeg62-turbo-dev libgif-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+"${sudo_cmd[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

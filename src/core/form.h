@@ -1,0 +1,152 @@
+#pragma once
+// TForm1: the whole state of the converter and every handler of its window.
+// All working storage is allocated once, when the object is made; handlers
+// run synchronously and leave their results in these members.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/controls.h"
+#include "core/plane.h"
+#include "core/platform.h"
+#include "readers/bitmap.h"
+
+namespace dw {
+
+inline constexpr int screenWidth = 256;
+inline constexpr int screenHeight = 192;
+inline constexpr int screenBufferSize = 12288;
+inline constexpr int gigaTabSize = 1708;
+inline constexpr int mixCount = 83;
+
+using ScreenBuffer = std::array<uint8_t, screenBufferSize>;
+
+// One file a run tried to write, for callers that report them (the CLI).
+struct WrittenFile {
+    std::string name;
+    size_t bytes = 0;
+    std::string error;  // empty when written
+};
+
+class TForm1 {
+public:
+    TForm1(FileDialogs& dialogs, Clock& clock);
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+
+    // ---- Start-up and settings -------------------------------------------
+    void FormCreate();
+    void edDithLevelChange();
+
+    // ---- Picture opening, framing, preparation, palette -------------------
+    void edBrightnessChange();  // the picture preparation
+    void btOpenClick();
+    void Button2Click();
+    void edWidthChange();
+    void edHeightChange();
+    void edXminChange();
+    void Image1MouseDown(MouseButton button, int x, int y);
+    void Image1MouseMove(int x, int y);
+    void Button1Click();
+
+    // ---- Conversion runs --------------------------------------------------
+    void btConv6912Click();
+    void btConvGigaClick();
+    void btConvMCClick();
+    void btConvMCXClick();
+    void btConv8colClick();
+    void btConvRModeClick();
+    void btConvR48ModeClick();
+
+    // ---- Screen files and retouching --------------------------------------
+    void ImLoadClick();
+    void imToMouseDown(MouseButton button, int x, int y);
+    void imToMouseMove(HeldButtons held, int x, int y);
+    void drawchr(MouseButton mode, int x, int y);
+    void btSaveDrawClick();
+
+    // ---- Control access as the window does it ----------------------------
+    // Sets an edit's text; its change handler runs only when the text changes.
+    void setText(Edit& edit, const std::string& text);
+    // Toggles a check box and runs its click handler.
+    void click(CheckBox& box);
+    // Clicks the box only when its state differs from `checked`.
+    void setChecked(CheckBox& box, bool checked);
+
+    // ---- Parts of the conversion run frame shared by the seven runs --------
+    void beginRun(bool retouch, bool giga);  // preparation, save button, flags
+    void startTimer();
+    void copyWorkToOrig();
+    void addTimeLine();                        // elapsed seconds + " sec" to the memo
+    void showScreenPreview();                  // imTo gets a copy of zxBitmap
+    // Writes through a temporary file renamed into place; a failure adds a
+    // memo line "cannot write NAME: REASON". Returns whether it was written.
+    bool writeOutput(const std::string& name, const std::vector<uint8_t>& bytes);
+    void addMemoLine(const std::string& line);
+
+    // ---- Controls ---------------------------------------------------------
+    Edit edBrightness, edColor, edContrast, edDithLevel, edPrior, edkcolerr;
+    Edit edXmin, edWidth, edYmin, edHeight, edRadius;
+    UpDown udRadius;
+    CheckBox cbBrightOnly, cbDith, cbChunk5, cbLimitMC, cbEvenMC, cbBrightGrey, cbRModeNoise;
+    CheckBox cbMCFilter, cbProjecting, cbEcoImg, cbCHRS, cbFix;
+    Button btOpen, Button2, Button1, btConvRMode, btConvR48Mode, btConvMC, btConvMCX;
+    Button btConv6912, btConvGiga, btConv8col, btLoadZX, btSaveDraw;
+    Label lbIP1, lbIP2;
+    Memo Memo1;
+    ImageView imFrom, imTo, imToTmp, ImToTmpGrey, ImToTmpGrey2, Image1;
+
+    // ---- Picture planes ---------------------------------------------------
+    Plane workB, workG, workR;
+    Plane origB, origG, origR;
+    Plane chunkLevel1, chunkLevel2;
+    Plane rmAux1, rmAux2, rmAux3, rmAux4;
+
+    // ---- Preview bitmaps --------------------------------------------------
+    Bitmap srcBitmap, normBitmap, zxBitmap, modelBitmap, layer1Bitmap, layer2Bitmap;
+
+    // ---- Settings ---------------------------------------------------------
+    double brightness = 0, contrast = 0, saturation = 0, mcLevel = 0, dithLevel = 0, kcolerr = 0;
+    double cropX = 0, cropY = 0, cropWidth = 0, cropHeight = 0;
+
+    // ---- Flags and small values -------------------------------------------
+    bool retouchOn = false, gigaShown = false, dithOn = false, projectOn = false;
+    bool brightOnly = false, cropLock = false;
+    uint8_t dithLo = 0, dithHi = 0, chunkMask = 7;
+
+    // ---- Screen buffers and work rows -------------------------------------
+    ScreenBuffer scr1{}, scr2{}, scr1Conv{}, scr2Conv{};
+    std::array<std::array<uint8_t, 6400>, 4> rmExtra{};
+    std::array<uint8_t, 32> rowAttr1{}, rowAttr2{}, rowPix1{}, rowPix2{};
+    std::array<int32_t, 4> cellColB{}, cellColG{}, cellColR{};
+    std::array<int32_t, 128> candColB{}, candColG{}, candColR{};
+    std::array<std::array<std::array<int32_t, 8>, 8>, mixCount> mixDist{};
+    std::array<uint8_t, 7680> emgBuf{};
+
+    // ---- Palettes (indexed by colour number) --------------------------------
+    std::array<int32_t, 16> palB{}, palG{}, palR{};
+
+    // ---- Tables read at start-up ------------------------------------------
+    std::array<uint8_t, 625> codeTab{};
+    std::array<std::array<uint8_t, 256>, 2> decoTab{};
+    std::array<std::array<uint8_t, 8>, gigaTabSize> gigaTab{};
+
+    // ---- Names ------------------------------------------------------------
+    std::string picName, loadedName, outBase, palName, timeText;
+
+    // ---- Reporting for non-window callers ---------------------------------
+    std::string pictureError;               // last decode failure, empty if none
+    std::vector<WrittenFile> writtenFiles;  // every file the runs tried to write
+
+private:
+    FileDialogs& dialogs_;
+    Clock& clock_;
+    double runStart_ = 0;
+};
+
+// Names are held to at most 255 bytes; longer ones are cut.
+std::string cutName(const std::string& name);
+
+}  // namespace dw

@@ -1,0 +1,25 @@
+#pragma once
+// Decoding a picture file by its name, as the preparation does: the lower-cased
+// name is searched for ".png", ".tga", ".jpg" (or ".jpeg"), ".gif", ".bmp" in
+// that order; the first match picks the reader. A name with none of them gives
+// an empty bitmap and no error.
+
+#include <string>
+
+#include "readers/bitmap.h"
+
+namespace dw {
+
+// Pictures larger than this are refused before any pixel is allocated.
+inline constexpr int maxPictureSide = 16384;
+inline constexpr long long maxPicturePixels = 64LL * 1024 * 1024;
+
+struct PictureLoad {
+    Bitmap bitmap;
+    std::string error;  // empty on success; one sentence otherwise
+    bool ok() const { return error.empty(); }
+};
+
+PictureLoad loadPicture(const std::string& name);
+
+}  // namespace dw

@@ -1,0 +1,53 @@
+#include "support/test_support.h"
+
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace dw::test {
+
+ScratchDir::ScratchDir() : previous_(std::filesystem::current_path())
+{
+    std::random_device seed;
+    path_ = std::filesystem::temp_directory_path() / ("dw-test-" + std::to_string(seed()) + std::to_string(seed()));
+    std::filesystem::create_directories(path_);
+    std::filesystem::current_path(path_);
+}
+
+ScratchDir::~ScratchDir()
+{
+    std::error_code ignored;
+    std::filesystem::current_path(previous_, ignored);
+    std::filesystem::remove_all(path_, ignored);
+}
+
+Harness::Harness(bool startUp) : form(std::make_unique<TForm1>(dialogs, clock))
+{
+    if (startUp) form->FormCreate();
+}
+
+std::vector<uint8_t> readFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void fillWork(TForm1& form, int blue, int green, int red)
+{
+    for (int y = 0; y < screenHeight; ++y)
+        for (int x = 0; x < screenWidth; ++x) {
+            form.workB[y][x] = blue;
+            form.workG[y][x] = green;
+            form.workR[y][x] = red;
+        }
+}
+
+std::filesystem::path testdata(const std::string& relative) { return std::filesystem::path(DW_TESTDATA) / relative; }
+
+}  // namespace dw::test
