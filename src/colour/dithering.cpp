@@ -1,0 +1,93 @@
+#include "colour/dithering.h"
+
+#include <cmath>
+
+#include "colour/helpers.h"
+#include "colour/palette.h"
+
+namespace dw {
+
+const uint8_t ditherMatrix[8][8] = {
+    {30, 158, 62, 190, 18, 146, 50, 178},    {222, 94, 254, 126, 210, 82, 242, 114},
+    {38, 166, 6, 134, 42, 170, 10, 138},     {230, 102, 198, 70, 234, 106, 202, 74},
+    {22, 150, 54, 182, 26, 154, 58, 186},    {214, 86, 246, 118, 218, 90, 250, 122},
+    {46, 174, 14, 142, 34, 162, 2, 130},     {238, 110, 206, 78, 226, 98, 194, 66},
+};
+
+int squaredDistance(const Colour& a, const Colour& b)
+{
+    const int db = a.b - b.b, dg = a.g - b.g, dr = a.r - b.r;
+    return db * db + dg * dg + dr * dr;
+}
+
+int clampByte(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+
+Colour clampColour(const Colour& c) { return {clampByte(c.b), clampByte(c.g), clampByte(c.r)}; }
+
+namespace {
+
+struct Between {
+    int n;     // |I - P|^2, 1 when the colours coincide
+    int diff;  // |P - q|^2 - |I - q|^2
+};
+
+Between between(const Colour& q, const Colour& P, const Colour& I)
+{
+    int n = squaredDistance(I, P);
+    if (n == 0) n = 1;
+    return {n, squaredDistance(P, q) - squaredDistance(I, q)};
+}
+
+}  // namespace
+
+int inkShare(const Colour& q, const Colour& P, const Colour& I)
+{
+    const Between s = between(q, P, I);
+    return static_cast<int>(std::trunc((static_cast<long double>(s.diff) / s.n + 1) * 128));
+}
+
+int inkShareInt(const Colour& q, const Colour& P, const Colour& I)
+{
+    const Between s = between(q, P, I);
+    return clampByte(s.diff * 128 / s.n + 128);
+}
+
+PixelBit decidePixel(const Colour& p, const Colour& P, const Colour& I, int t, int x, int y, bool errorDiffusion,
+                     uint8_t chunkMask, DitherBand band)
+{
+    PixelBit result;
+    if (errorDiffusion)
+        result.bit = argmin2(squaredDistance(P, p), squaredDistance(I, p));
+    else
+        result.bit = ditherMatrix[x & chunkMask][y & chunkMask] < t ? 1 : 0;
+    result.nearBit = result.bit;
+    if (band.lo > t) result.bit = 0;
+    if (band.hi < t) result.bit = 1;
+    return result;
+}
+
+Colour projectOntoSegment(const Colour& q, const Colour& C0, const Colour& C1)
+{
+    const int t = inkShareInt(q, C0, C1);
+    return {C0.b + (C1.b - C0.b) * t / 256, C0.g + (C1.g - C0.g) * t / 256, C0.r + (C1.r - C0.r) * t / 256};
+}
+
+int64_t fiveMixCellError(const Plane& b, const Plane& g, const Plane& r, int x0, int y0, const Colour& halfPaper,
+                         const Colour& halfInk, int64_t stopAbove)
+{
+    const Colour P = doubled(halfPaper), I = doubled(halfInk);
+    const Colour S = {halfPaper.b + halfInk.b, halfPaper.g + halfInk.g, halfPaper.r + halfInk.r};
+    const Colour PS = {(P.b + S.b) / 2, (P.g + S.g) / 2, (P.r + S.r) / 2};
+    const Colour IS = {(I.b + S.b) / 2, (I.g + S.g) / 2, (I.r + S.r) / 2};
+    int64_t sum = 0;
+    for (int y = y0; y < y0 + 8; ++y)
+        for (int x = x0; x < x0 + 8; ++x) {
+            const Colour q = {b[y][x], g[y][x], r[y][x]};
+            sum += min5(squaredDistance(P, q), squaredDistance(PS, q), squaredDistance(S, q), squaredDistance(IS, q),
+                        squaredDistance(I, q));
+            if (sum > stopAbove) return sum;
+        }
+    return sum;
+}
+
+}  // namespace dw
