@@ -2,6 +2,7 @@
 // A 24-bit picture: the decoded source picture and every preview. A colour
 // is handed in and out packed as red + 256*green + 65536*blue.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -1,0 +1,103 @@
+#include "readers/picture_loader.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "readers/bmp_reader.h"
+#include "readers/gif_adapter.h"
+#include "readers/jpeg_adapter.h"
+#include "readers/png_reader.h"
+#include "readers/tga_reader.h"
+
+namespace dw {
+
+namespace {
+
+// No picture within the size limits comes near this; a larger file is not
+// read into memory at all.
+constexpr long long maxPictureFileBytes = 512LL * 1024 * 1024;
+
+using Decoder = PictureLoad (*)(std::span<const uint8_t>);
+
+std::string lowerCased(const std::string& text)
+{
+    std::string lower = text;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return lower;
+}
+
+Decoder decoderFor(const std::string& name)
+{
+    const std::string lower = lowerCased(name);
+    const auto has = [&](const char* text) { return lower.find(text) != std::string::npos; };
+    if (has(".png"))
+        return decodePng;
+    if (has(".tga"))
+        return decodeTga;
+    if (has(".jpg") || has(".jpeg"))
+        return decodeJpeg;
+    if (has(".gif"))
+        return decodeGif;
+    if (has(".bmp"))
+        return decodeBmp;
+    return nullptr;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Reads the whole file; on failure returns false with one sentence in `error`.
+bool readWholeFile(const std::string& name, std::vector<uint8_t>& bytes, std::string& error)
+{
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "rb"));
+    if (!file) {
+        error = "the file " + name + " cannot be opened: " + std::strerror(errno);
+        return false;
+    }
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
+        error = "the file " + name + " cannot be read: " + std::strerror(errno);
+        return false;
+    }
+    const long size = std::ftell(file.get());
+    if (size < 0) {
+        error = "the file " + name + " cannot be read: " + std::strerror(errno);
+        return false;
+    }
+    if (size > maxPictureFileBytes) {
+        error = "the file " + name + " holds " + std::to_string(size) + " bytes, more than the " +
+                std::to_string(maxPictureFileBytes) + " a picture may have";
+        return false;
+    }
+    std::rewind(file.get());
+    bytes.resize(static_cast<size_t>(size));
+    const size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
+    if (std::ferror(file.get())) {
+        error = "the file " + name + " cannot be read: " + std::strerror(errno);
+        return false;
+    }
+    bytes.resize(got);
+    return true;
+}
+
+}  // namespace
+
+PictureLoad loadPicture(const std::string& name)
+{
+    const Decoder decode = decoderFor(name);
+    if (!decode)
+        return {};
+    std::vector<uint8_t> bytes;
+    PictureLoad failed;
+    if (!readWholeFile(name, bytes, failed.error))
+        return failed;
+    return decode(bytes);
+}
+
+}  // namespace dw
