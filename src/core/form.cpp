@@ -1,10 +1,13 @@
 #include "core/form.h"
 
+#include "core/table_files.h"
+
 namespace dw {
 
 std::string cutName(const std::string& name) { return name.size() > 255 ? name.substr(0, 255) : name; }
 
-TForm1::TForm1(FileDialogs& dialogs, Clock& clock) : dialogs_(dialogs), clock_(clock)
+TForm1::TForm1(FileDialogs& dialogs, Clock& clock)
+    : tableFolders(defaultTableFolders()), dialogs_(dialogs), clock_(clock)
 {
     edBrightness = {"0", &TForm1::edBrightnessChange};
     edColor = {"1", &TForm1::edBrightnessChange};

@@ -132,6 +132,9 @@ public:
     std::array<uint8_t, 625> codeTab{};
     std::array<std::array<uint8_t, 256>, 2> decoTab{};
     std::array<std::array<uint8_t, 8>, gigaTabSize> gigaTab{};
+    // Where start-up looks for a table file missing from the current working
+    // directory, in order: beside the executable, then the installed data.
+    std::vector<std::string> tableFolders;
 
     // ---- Names ------------------------------------------------------------
     std::string picName, loadedName, outBase, palName, timeText;

@@ -1,0 +1,84 @@
+// Start-up and the dithering level: what the window does once when it is
+// made, and how the dithering band follows its edit.
+
+#include <cmath>
+
+#include "colour/mix_table.h"
+#include "colour/palette.h"
+#include "core/form.h"
+#include "core/number_text.h"
+#include "core/table_files.h"
+
+namespace dw {
+
+namespace {
+
+// Index of the mix equal to the sum of colours c and d, or `previous` when
+// no entry matches (every pair of default colours has one).
+uint8_t mixIndex(const TForm1& f, int c, int d, uint8_t previous)
+{
+    const int r = f.palR[c] + f.palR[d], g = f.palG[c] + f.palG[d], b = f.palB[c] + f.palB[d];
+    uint8_t index = previous;
+    for (int i = 0; i < mixCount; ++i)
+        if (mixTable[i].r == r && mixTable[i].g == g && mixTable[i].b == b) index = static_cast<uint8_t>(i);
+    return index;
+}
+
+void deriveMixIndices(const TForm1& f, std::array<uint8_t, 8>& entry)
+{
+    // Records hold colour numbers 0..15; a damaged file's other values are
+    // folded into range so no converter indexes past the palettes.
+    for (int k = 0; k < 4; ++k) entry[k] &= 15;
+    const int paper1 = entry[0], ink1 = entry[1], paper2 = entry[2], ink2 = entry[3];
+    entry[4] = mixIndex(f, paper1, paper2, entry[4]);
+    entry[5] = mixIndex(f, ink1, paper2, entry[5]);
+    entry[6] = mixIndex(f, paper1, ink2, entry[6]);
+    entry[7] = mixIndex(f, ink1, ink2, entry[7]);
+}
+
+}  // namespace
+
+void TForm1::FormCreate()
+{
+    retouchOn = false;
+    cropHeight = cropWidth = cropX = cropY = 0;
+
+    palB = defaultPalB;
+    palG = defaultPalG;
+    palR = defaultPalR;
+
+    loadedName = "&";
+    picName.clear();
+    outBase = "noname";
+    palName.clear();
+
+    for (Bitmap* b : {&zxBitmap, &modelBitmap, &layer1Bitmap, &layer2Bitmap}) b->resize(screenWidth, screenHeight);
+    imTo.picture.resize(zxBitmap.width(), zxBitmap.height());
+
+    edBrightnessChange();
+    edDithLevelChange();
+
+    readTable("code256.dat", tableFolders, codeTab);
+    std::array<uint8_t, 512> deco{};
+    readTable("deco256.dat", tableFolders, deco);
+    std::copy(deco.begin(), deco.begin() + 256, decoTab[0].begin());
+    std::copy(deco.begin() + 256, deco.end(), decoTab[1].begin());
+
+    std::array<uint8_t, gigaTabSize * 4> records{};
+    readTable("tablo.dat", tableFolders, records);
+    for (int i = 0; i < gigaTabSize; ++i) {
+        std::copy_n(records.begin() + 4 * i, 4, gigaTab[i].begin());
+        deriveMixIndices(*this, gigaTab[i]);
+    }
+}
+
+void TForm1::edDithLevelChange()
+{
+    parseInto(edDithLevel.text, dithLevel);
+    if (dithLevel > 1) dithLevel = 1.0;
+    if (dithLevel < 0) dithLevel = 0.0;
+    dithLo = static_cast<uint8_t>(std::trunc(128 - 128 * static_cast<long double>(dithLevel)));
+    dithHi = static_cast<uint8_t>(std::trunc(128 * static_cast<long double>(dithLevel) + 127));
+}
+
+}  // namespace dw

@@ -1,0 +1,46 @@
+#include "core/table_files.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace dw {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> defaultTableFolders()
+{
+    std::vector<std::string> folders;
+    std::error_code error;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        folders.push_back(exe.parent_path().string());
+        folders.push_back((exe.parent_path().parent_path() / "share" / "dapplewright").string());
+    }
+    folders.push_back(DW_INSTALL_DATA);
+    return folders;
+}
+
+namespace {
+
+fs::path locate(const std::string& fileName, const std::vector<std::string>& fallbackFolders)
+{
+    std::error_code error;
+    if (fs::is_regular_file(fileName, error)) return fileName;
+    for (const std::string& folder : fallbackFolders) {
+        fs::path candidate = fs::path(folder) / fileName;
+        if (fs::is_regular_file(candidate, error)) return candidate;
+    }
+    return {};
+}
+
+}  // namespace
+
+void readTable(const std::string& fileName, const std::vector<std::string>& fallbackFolders, std::span<uint8_t> out)
+{
+    const fs::path path = locate(fileName, fallbackFolders);
+    if (path.empty()) return;
+    std::ifstream in(path, std::ios::binary);
+    in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
+}
+
+}  // namespace dw

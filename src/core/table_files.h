@@ -1,0 +1,21 @@
+#pragma once
+// The three table files read at start-up: "code256.dat", "deco256.dat" and
+// "tablo.dat". A file is taken from the current working directory when it is
+// there, otherwise from the first of the fallback folders that holds it, so a
+// program started from elsewhere still finds its installed tables.
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace dw {
+
+// Beside the executable, its ../share/dapplewright, and the install folder.
+std::vector<std::string> defaultTableFolders();
+
+// Reads up to out.size() bytes of the named table into out; bytes the file
+// does not hold keep their value. A missing file reads nothing.
+void readTable(const std::string& fileName, const std::vector<std::string>& fallbackFolders, std::span<uint8_t> out);
+
+}  // namespace dw
