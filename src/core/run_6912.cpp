@@ -1,0 +1,30 @@
+// The "to 6912" run: the standard screen, written as ".scr" or ".ch$", then
+// turned into a pair of equal screens for the brush.
+
+#include "core/form.h"
+#include "modes/conv6912.h"
+#include "zxfiles/layouts.h"
+
+namespace dw {
+
+void TForm1::btConv6912Click()
+{
+    beginRun(true, false);
+    startTimer();
+    copyWorkToOrig();
+    conv6912(*this);
+    addTimeLine();
+    showScreenPreview();
+
+    if (cbCHRS.checked)
+        writeOutput(outBase + ".ch$", chrsFile(scr1));
+    else
+        writeOutput(outBase + ".scr", scrFile(scr1));
+
+    chunkLevel2.copyFrom(chunkLevel1);
+    scr2 = scr1;
+    scr1Conv = scr1;
+    scr2Conv = scr2;
+}
+
+}  // namespace dw
