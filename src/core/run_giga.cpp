@@ -1,0 +1,31 @@
+// The "to Gigascreen" run: the pair goes out as ".emg", ".ch$" or ".img", and
+// only after the file is written are the converted copies for the brush taken.
+
+#include "core/form.h"
+#include "modes/conv_giga.h"
+#include "zxfiles/emg_code.h"
+#include "zxfiles/layouts.h"
+
+namespace dw {
+
+void TForm1::btConvGigaClick()
+{
+    beginRun(true, true);
+    startTimer();
+    copyWorkToOrig();
+    convGiga(*this);
+    addTimeLine();
+    if (cbEcoImg.checked) {
+        packEmg(scr1, scr2, codeTab, emgBuf);
+        writeOutput(outBase + ".emg", emgFile(emgBuf));
+    } else if (cbCHRS.checked) {
+        writeOutput(outBase + ".ch$", gigaChrsFile(scr1, scr2));
+    } else {
+        writeOutput(outBase + ".img", imgFile(scr1, scr2));
+    }
+    scr1Conv = scr1;
+    scr2Conv = scr2;
+    showScreenPreview();
+}
+
+}  // namespace dw

@@ -1,0 +1,334 @@
+#include "modes/conv_giga.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "colour/dithering.h"
+#include "colour/helpers.h"
+#include "colour/mix_table.h"
+#include "colour/palette.h"
+
+namespace dw {
+namespace {
+
+constexpr uint8_t startAttr1 = 7;   // paper 0, ink 7
+constexpr uint8_t startAttr2 = 71;  // paper 8, ink 15 (bright)
+constexpr int centeringWeight = 32;
+
+// A difference of colours, wide enough for cross and dot products.
+struct Vec {
+    int64_t b = 0, g = 0, r = 0;
+};
+
+Vec operator-(const Colour& x, const Colour& y) { return {x.b - y.b, x.g - y.g, x.r - y.r}; }
+int64_t dot(const Vec& x, const Vec& y) { return x.b * y.b + x.g * y.g + x.r * y.r; }
+bool isZero(const Vec& v) { return v.b == 0 && v.g == 0 && v.r == 0; }
+
+Vec cross(const Vec& a, const Vec& b)
+{
+    return {a.g * b.r - a.r * b.g, a.r * b.b - a.b * b.r, a.b * b.g - a.g * b.b};
+}
+
+// Trunc(n * s) with the product kept in extended precision.
+int64_t truncProduct(int64_t n, double s) { return static_cast<int64_t>(static_cast<long double>(n) * s); }
+// Trunc(numerator / denominator), the quotient in floating point.
+int truncQuotient(int64_t numerator, int64_t denominator)
+{
+    return static_cast<int>(static_cast<long double>(numerator) / static_cast<long double>(denominator));
+}
+
+struct Quadruple {
+    int p1, i1, p2, i2;  // colour numbers: paper and ink of screen 1, then of screen 2
+};
+
+Quadruple fromAttributes(uint8_t attr1, uint8_t attr2)
+{
+    return {paperIndex(attr1), inkIndex(attr1), paperIndex(attr2), inkIndex(attr2)};
+}
+
+// Colour numbers beyond 15 in a damaged table are read modulo 16.
+Quadruple fromRecord(const std::array<uint8_t, 8>& e) { return {e[0] & 15, e[1] & 15, e[2] & 15, e[3] & 15}; }
+
+// Slot i: screen 1 ink when bit 0 of i is set, screen 2 ink when bit 1 is.
+struct Mixes {
+    Colour m[4];
+
+    const Colour& operator[](int i) const { return m[i]; }
+    Colour centre() const { return {(m[0].b + m[3].b) >> 1, (m[0].g + m[3].g) >> 1, (m[0].r + m[3].r) >> 1}; }
+    // M2 = 2 * M1: the four mixes lie on one line through the origin.
+    bool lineCase() const { return m[2].b == 2 * m[1].b && m[2].g == 2 * m[1].g && m[2].r == 2 * m[1].r; }
+};
+
+Mixes mixesOf(const TForm1& f, const Quadruple& q)
+{
+    auto pal = [&](int k) { return paletteColour(f.palB, f.palG, f.palR, k); };
+    return {{pal(q.p1) + pal(q.p2), pal(q.i1) + pal(q.p2), pal(q.p1) + pal(q.i2), pal(q.i1) + pal(q.i2)}};
+}
+
+// The 64 pixels of the cell at (x0, y0), row by row.
+using CellPixels = std::array<Colour, 64>;
+
+CellPixels readCell(const Plane& b, const Plane& g, const Plane& r, int x0, int y0)
+{
+    CellPixels px;
+    for (int k = 0; k < 64; ++k) {
+        const int x = x0 + k % 8, y = y0 + k / 8;
+        px[k] = {b[y][x], g[y][x], r[y][x]};
+    }
+    return px;
+}
+
+int fiveMixError(const CellPixels& px, const Mixes& m)
+{
+    const Colour c = m.centre();
+    int sum = 0;
+    for (const Colour& p : px)
+        sum += min5(squaredDistance(m[0], p), squaredDistance(m[1], p), squaredDistance(m[2], p),
+                    squaredDistance(c, p), squaredDistance(m[3], p));
+    return sum;
+}
+
+void fillMixDist(TForm1& f, const CellPixels& px)
+{
+    for (int k = 0; k < mixCount; ++k) {
+        const Colour mix = {mixTable[k].b, mixTable[k].g, mixTable[k].r};
+        for (int p = 0; p < 64; ++p) f.mixDist[k][p / 8][p % 8] = squaredDistance(mix, px[p]);
+    }
+}
+
+Colour meanOf(const CellPixels& px)
+{
+    Colour sum;
+    for (const Colour& p : px) sum = sum + p;
+    return {sum.b / 64, sum.g / 64, sum.r / 64};
+}
+
+// Cell error of one record from mixDist; stops once the sum exceeds `limit`.
+int recordError(const TForm1& f, const std::array<uint8_t, 8>& e, const Colour& centre, const CellPixels& px,
+                int limit)
+{
+    const auto& d = f.mixDist;
+    int sum = 0;
+    for (int p = 0; p < 64 && sum <= limit; ++p) {
+        const int y = p / 8, x = p % 8;
+        sum += min5(d[e[4]][y][x], d[e[5]][y][x], d[e[6]][y][x], d[e[7]][y][x], squaredDistance(centre, px[p]));
+    }
+    return sum;
+}
+
+// The best quadruple for a cell: the keep candidate unless a record of
+// gigaTab has a strictly smaller error.
+Quadruple chooseQuadruple(TForm1& f, const CellPixels& px, const Quadruple& keep, int weight)
+{
+    int bestError = fiveMixError(px, mixesOf(f, keep));
+    int best = -1;
+    fillMixDist(f, px);
+    const Colour mean = meanOf(px);
+    for (int i = 0; i < gigaTabSize; ++i) {
+        const auto& e = f.gigaTab[i];
+        if (e[1] - e[0] == e[3] - e[2]) continue;
+        const Colour centre = mixesOf(f, fromRecord(e)).centre();
+        if (!(weight * squaredDistance(centre, mean) < bestError)) continue;
+        const int error = recordError(f, e, centre, px, bestError);
+        if (error < bestError) bestError = error, best = i;
+    }
+    return best < 0 ? keep : fromRecord(f.gigaTab[best]);
+}
+
+// Mixes on a line: p moved along M0..M3 by its distances to the ends.
+Colour projectOnLine(const Mixes& m, const Colour& p)
+{
+    const int64_t length = squaredDistance(m[3], m[0]);
+    if (length == 0) return m[0];
+    const int64_t t = (int64_t(squaredDistance(m[0], p)) - squaredDistance(m[3], p)) * 128 / length + 128;
+    return {static_cast<int>(m[3].b * t / 256), static_cast<int>(m[3].g * t / 256), static_cast<int>(m[3].r * t / 256)};
+}
+
+// a and b parallel: p projected onto the line through M0 along a (or b).
+Colour projectOnAxis(const Mixes& m, const Vec& a, const Vec& b, const Vec& q)
+{
+    const Vec d = isZero(a) ? b : a;
+    if (isZero(d)) return m[0];
+    const double s = static_cast<long double>(dot(q, d)) / dot(d, d);
+    return {static_cast<int>(m[0].b + truncProduct(d.b, s)), static_cast<int>(m[0].g + truncProduct(d.g, s)),
+            static_cast<int>(m[0].r + truncProduct(d.r, s))};
+}
+
+// Orthogonal projection of p onto the plane through M0, M1 and M2.
+Colour projectOnPlane(const Mixes& m, const Colour& p)
+{
+    const Vec a = m[1] - m[0], b = m[2] - m[0], q = p - m[0];
+    const Vec n = cross(a, b);
+    const int64_t nn = dot(n, n);
+    if (nn == 0) return projectOnAxis(m, a, b, q);
+    const double s = -static_cast<long double>(dot(q, n)) / nn;
+    return {static_cast<int>(p.b + truncProduct(n.b, s)), static_cast<int>(p.g + truncProduct(n.g, s)),
+            static_cast<int>(p.r + truncProduct(n.r, s))};
+}
+
+// Replaces every pixel of the cell in origB/G/R and the working planes by its
+// projection onto the cell's mixes.
+void projectCell(TForm1& f, const Mixes& m, int x0, int y0)
+{
+    const bool line = m.lineCase();
+    for (int y = y0; y < y0 + 8; ++y)
+        for (int x = x0; x < x0 + 8; ++x) {
+            const Colour p = {f.origB[y][x], f.origG[y][x], f.origR[y][x]};
+            const Colour c = clampColour(line ? projectOnLine(m, p) : projectOnPlane(m, p));
+            f.origB[y][x] = f.workB[y][x] = c.b;
+            f.origG[y][x] = f.workG[y][x] = c.g;
+            f.origR[y][x] = f.workR[y][x] = c.r;
+        }
+}
+
+void chooseAttributes(TForm1& f, int weight)
+{
+    f.rowAttr1.fill(startAttr1);
+    f.rowAttr2.fill(startAttr2);
+    for (int row = 0; row < 24; ++row) {
+        for (int j = 0; j < 32; ++j) {
+            const int x0 = 8 * j, y0 = 8 * row;
+            const CellPixels px = readCell(f.workB, f.workG, f.workR, x0, y0);
+            const Quadruple best = chooseQuadruple(f, px, fromAttributes(f.rowAttr1[j], f.rowAttr2[j]), weight);
+            f.rowAttr1[j] = makeAttribute(best.p1, best.i1);
+            f.rowAttr2[j] = makeAttribute(best.p2, best.i2);
+            projectCell(f, mixesOf(f, best), x0, y0);
+        }
+        std::copy(f.rowAttr1.begin(), f.rowAttr1.end(), f.scr1.begin() + 6144 + 32 * row);
+        std::copy(f.rowAttr2.begin(), f.rowAttr2.end(), f.scr2.begin() + 6144 + 32 * row);
+    }
+}
+
+// Ink shares of a projected pixel on the two screens, 0 (paper) .. 256 (ink),
+// not clamped in the plane case.
+struct Shares {
+    int ink1 = 0, ink2 = 0;
+};
+
+class ShareSolver {
+public:
+    explicit ShareSolver(const Mixes& m)
+        : m_(m), line_(m.lineCase()), a_(m[1] - m[0]), b_(m[2] - m[0]),
+          dBG_(b_.b * a_.g - b_.g * a_.b), dRB_(a_.r * b_.b - b_.r * a_.b), dRG_(a_.r * b_.g - b_.r * a_.g)
+    {
+    }
+
+    Shares operator()(const Colour& p) const { return line_ ? onLine(p) : onPlane(p - m_[0]); }
+
+private:
+    // Thirds of M0..M3: screen 1 rises, then screen 2 in half steps, then
+    // screen 1 again with screen 2 on ink.
+    Shares onLine(const Colour& p) const
+    {
+        const int64_t length = squaredDistance(m_[3], m_[0]);
+        if (length == 0) return {};
+        int64_t t = (int64_t(squaredDistance(m_[0], p)) - squaredDistance(m_[3], p)) * 384 / length + 384;
+        t = t < 0 ? 0 : (t > 767 ? 767 : t);
+        const int level = static_cast<int>(t);
+        if (level < 256) return {level, 0};
+        if (level >= 512) return {level - 512, 255};
+        return {255, (level - 256) / 2};
+    }
+
+    // q = u a + v b by Cramer's rule in the first channel pair that allows it.
+    Shares onPlane(const Vec& q) const
+    {
+        const Vec &a = a_, &b = b_;
+        if (dBG_ != 0) return {truncQuotient(256 * (b.b * q.g - q.b * b.g), dBG_), truncQuotient(256 * (a.g * q.b - q.g * a.b), dBG_)};
+        if (dRB_ != 0) return {truncQuotient(256 * (b.b * q.r - q.b * b.r), dRB_), truncQuotient(256 * (a.r * q.b - q.r * a.b), dRB_)};
+        if (dRG_ != 0) return {truncQuotient(256 * (b.g * q.r - q.g * b.r), dRG_), truncQuotient(256 * (a.r * q.g - q.r * a.g), dRG_)};
+        if (!isZero(a)) return {truncQuotient(256 * dot(q, a), dot(a, a)), 0};
+        if (!isZero(b)) return {0, truncQuotient(256 * dot(q, b), dot(b, b))};
+        return {};
+    }
+
+    Mixes m_;
+    bool line_;
+    Vec a_, b_;
+    int64_t dBG_, dRB_, dRG_;
+};
+
+// Slot before the overrides: the nearest mix, or the two ordered thresholds,
+// screen 2's shifted by (2, 3).
+int chooseSlot(const TForm1& f, const Colour& p, const Shares& s, int x, int y)
+{
+    if (f.dithOn) {
+        auto d = [&](int i) { return squaredDistance(Colour{f.cellColB[i], f.cellColG[i], f.cellColR[i]}, p); };
+        return argmin4(d(0), d(1), d(2), d(3));
+    }
+    const uint8_t mask = f.chunkMask;
+    const int bit1 = ditherMatrix[(x + 2) & mask][(y + 3) & mask] < s.ink2 ? 2 : 0;
+    const int bit0 = s.ink1 > ditherMatrix[x & mask][y & mask] ? 1 : 0;
+    return bit1 | bit0;
+}
+
+// The dithering band: shares outside dithLo..dithHi force their bit.
+int applyBand(const TForm1& f, int slot, const Shares& s)
+{
+    if (f.dithLo > s.ink2) slot &= ~2;
+    if (f.dithHi < s.ink2) slot |= 2;
+    if (s.ink1 < f.dithLo) slot &= ~1;
+    if (s.ink1 > f.dithHi) slot |= 1;
+    return slot;
+}
+
+void diffuseError(TForm1& f, const Colour& e, int x, int y)
+{
+    for (auto [plane, v] : {std::pair{&f.workB, e.b}, std::pair{&f.workG, e.g}, std::pair{&f.workR, e.r}}) {
+        Plane& w = *plane;
+        w[y][x + 1] += v / 2;
+        w[y + 1][x] += v / 4;
+        w[y + 1][x - 1] += v / 8;
+        w[y + 1][x + 1] += v / 8;
+    }
+}
+
+void renderCellLine(TForm1& f, int j, int y)
+{
+    const Mixes m = mixesOf(f, fromAttributes(f.rowAttr1[j], f.rowAttr2[j]));
+    for (int i = 0; i < 4; ++i) f.cellColB[i] = m[i].b, f.cellColG[i] = m[i].g, f.cellColR[i] = m[i].r;
+    const ShareSolver solve(m);
+    for (int x = 8 * j; x < 8 * j + 8; ++x) {
+        const Shares s = solve({f.origB[y][x], f.origG[y][x], f.origR[y][x]});
+        f.chunkLevel1[y][x] = s.ink1;
+        f.chunkLevel2[y][x] = s.ink2;
+        const Colour p = clampColour({f.workB[y][x], f.workG[y][x], f.workR[y][x]});
+        const int slot = chooseSlot(f, p, s, x, y);
+        const int shown = applyBand(f, slot, s);
+        f.rowPix1[j] = static_cast<uint8_t>(f.rowPix1[j] * 2 + (shown & 1));
+        f.rowPix2[j] = static_cast<uint8_t>(f.rowPix2[j] * 2 + (shown >> 1));
+        f.zxBitmap.setPixel(x, y, packColour(m[shown]));
+        if (f.dithOn) {
+            const Colour& c = m[slot];
+            diffuseError(f, {p.b - c.b, p.g - c.g, p.r - c.r}, x, y);
+        }
+    }
+}
+
+void renderPixels(TForm1& f)
+{
+    for (int row = 0; row < 24; ++row) {
+        std::copy_n(f.scr1.begin() + 6144 + 32 * row, 32, f.rowAttr1.begin());
+        std::copy_n(f.scr2.begin() + 6144 + 32 * row, 32, f.rowAttr2.begin());
+        for (int y = 8 * row; y < 8 * row + 8; ++y) {
+            for (int j = 0; j < 32; ++j) renderCellLine(f, j, y);
+            std::copy(f.rowPix1.begin(), f.rowPix1.end(), f.scr1.begin() + 32 * zxline(y));
+            std::copy(f.rowPix2.begin(), f.rowPix2.end(), f.scr2.begin() + 32 * zxline(y));
+        }
+    }
+}
+
+}  // namespace
+
+void convGiga(TForm1& f)
+{
+    f.palB = defaultPalB;
+    f.palG = defaultPalG;
+    f.palR = defaultPalR;
+    const int weight = f.cbMCFilter.checked ? centeringWeight : 0;
+    f.dithOn = f.retouchOn = f.cbDith.checked;
+    chooseAttributes(f, weight);
+    renderPixels(f);
+}
+
+}  // namespace dw
