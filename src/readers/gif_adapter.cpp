@@ -1,0 +1,201 @@
+#include "readers/gif_adapter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gif_lib.h>
+
+// The first frame only, placed on its logical screen as a viewer shows a
+// still picture:
+// - the screen starts in the background colour of the global colour table,
+//   or white when the file has none (or the index lies beyond it);
+// - pixels of the frame's transparent index let that background show;
+// - parts of the frame outside the screen are cut off;
+// - a frame without any colour table shows its indices as grey levels;
+//   indices beyond the frame's colour table are black.
+// A damaged or truncated first frame is refused rather than shown in part.
+
+namespace dw {
+
+namespace {
+
+struct MemorySource {
+    std::span<const uint8_t> bytes;
+    size_t position = 0;
+};
+
+int readFromMemory(GifFileType* gif, GifByteType* buffer, int wanted)
+{
+    auto* source = static_cast<MemorySource*>(gif->UserData);
+    const size_t left = source->bytes.size() - source->position;
+    const size_t count = std::min(left, static_cast<size_t>(std::max(wanted, 0)));
+    std::memcpy(buffer, source->bytes.data() + source->position, count);
+    source->position += count;
+    return static_cast<int>(count);
+}
+
+struct GifCloser {
+    void operator()(GifFileType* gif) const
+    {
+        int error = 0;
+        DGifCloseFile(gif, &error);
+    }
+};
+using GifHandle = std::unique_ptr<GifFileType, GifCloser>;
+
+std::string gifError(int code)
+{
+    const char* text = GifErrorString(code);
+    return std::string("the GIF file cannot be decoded: ") + (text ? text : "unknown error " + std::to_string(code));
+}
+
+bool tooLarge(long long width, long long height)
+{
+    return width > maxPictureSide || height > maxPictureSide || width * height > maxPicturePixels;
+}
+
+std::string sizeRefusal(const char* what, long long width, long long height)
+{
+    return std::string("the GIF ") + what + " of " + std::to_string(width) + "x" + std::to_string(height) +
+           " pixels is larger than the limit of " + std::to_string(maxPictureSide) + " pixels a side and " +
+           std::to_string(maxPicturePixels / (1024 * 1024)) + " megapixels";
+}
+
+uint32_t packed(const GifColorType& colour)
+{
+    return colour.Red | (colour.Green << 8) | (static_cast<uint32_t>(colour.Blue) << 16);
+}
+
+uint32_t backgroundColour(const GifFileType& gif)
+{
+    const ColorMapObject* map = gif.SColorMap;
+    if (map && gif.SBackGroundColor >= 0 && gif.SBackGroundColor < map->ColorCount)
+        return packed(map->Colors[gif.SBackGroundColor]);
+    return 0xFFFFFF;
+}
+
+uint32_t frameColour(const ColorMapObject* map, int index)
+{
+    if (!map)
+        return static_cast<uint32_t>(index) * 0x010101;
+    return index < map->ColorCount ? packed(map->Colors[index]) : 0;
+}
+
+// Reads the frame's rows in stored order (interlaced ones in their four
+// passes) and paints the visible part onto the screen.
+std::string paintFrame(GifFileType* gif, int transparentIndex, Bitmap& screen)
+{
+    const GifImageDesc& frame = gif->Image;
+    if (frame.Width <= 0 || frame.Height <= 0)
+        return "the first GIF frame is empty (" + std::to_string(frame.Width) + "x" +
+               std::to_string(frame.Height) + " pixels)";
+    if (tooLarge(frame.Width, frame.Height))
+        return sizeRefusal("frame", frame.Width, frame.Height);
+    const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
+
+    std::vector<int> rowOrder;
+    if (frame.Interlace) {
+        static constexpr int start[] = {0, 4, 2, 1};
+        static constexpr int step[] = {8, 8, 4, 2};
+        for (int pass = 0; pass < 4; ++pass)
+            for (int y = start[pass]; y < frame.Height; y += step[pass])
+                rowOrder.push_back(y);
+    } else {
+        for (int y = 0; y < frame.Height; ++y)
+            rowOrder.push_back(y);
+    }
+
+    std::vector<GifPixelType> row(static_cast<size_t>(frame.Width));
+    for (int frameY : rowOrder) {
+        if (DGifGetLine(gif, row.data(), frame.Width) == GIF_ERROR)
+            return gifError(gif->Error);
+        const long long y = static_cast<long long>(frame.Top) + frameY;
+        if (y >= screen.height())
+            continue;
+        for (int frameX = 0; frameX < frame.Width; ++frameX) {
+            const long long x = static_cast<long long>(frame.Left) + frameX;
+            if (x >= screen.width())
+                break;
+            if (row[frameX] != transparentIndex)
+                screen.setPixel(static_cast<int>(x), static_cast<int>(y), frameColour(map, row[frameX]));
+        }
+    }
+    return "";
+}
+
+// Skips records up to the first frame, noting its transparent index from a
+// graphics control extension.
+std::string findFirstFrame(GifFileType* gif, int& transparentIndex)
+{
+    transparentIndex = NO_TRANSPARENT_COLOR;
+    for (;;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR)
+            return gifError(gif->Error);
+        if (type == IMAGE_DESC_RECORD_TYPE) {
+            if (DGifGetImageDesc(gif) == GIF_ERROR)
+                return gifError(gif->Error);
+            return "";
+        }
+        if (type == TERMINATE_RECORD_TYPE)
+            return "the GIF file holds no picture";
+        if (type != EXTENSION_RECORD_TYPE)
+            return "the GIF file holds an unknown record";
+        int code = 0;
+        GifByteType* block = nullptr;
+        if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
+            return gifError(gif->Error);
+        if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
+            GraphicsControlBlock control;
+            if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
+                transparentIndex = control.TransparentColor;
+        }
+        while (block) {
+            if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
+                return gifError(gif->Error);
+        }
+    }
+}
+
+}  // namespace
+
+PictureLoad decodeGif(std::span<const uint8_t> bytes)
+{
+    PictureLoad result;
+    MemorySource source{bytes};
+    int openError = 0;
+    GifHandle gif(DGifOpen(&source, readFromMemory, &openError));
+    if (!gif) {
+        result.error = gifError(openError);
+        return result;
+    }
+    if (gif->SWidth <= 0 || gif->SHeight <= 0) {
+        result.error = "the GIF picture claims a size of " + std::to_string(gif->SWidth) + "x" +
+                       std::to_string(gif->SHeight) + " pixels";
+        return result;
+    }
+    if (tooLarge(gif->SWidth, gif->SHeight)) {
+        result.error = sizeRefusal("picture", gif->SWidth, gif->SHeight);
+        return result;
+    }
+
+    int transparentIndex = NO_TRANSPARENT_COLOR;
+    result.error = findFirstFrame(gif.get(), transparentIndex);
+    if (!result.ok())
+        return result;
+
+    Bitmap screen(gif->SWidth, gif->SHeight);
+    const uint32_t background = backgroundColour(*gif);
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x)
+            screen.setPixel(x, y, background);
+    result.error = paintFrame(gif.get(), transparentIndex, screen);
+    if (result.ok())
+        result.bitmap = std::move(screen);
+    return result;
+}
+
+}  // namespace dw
