@@ -1,0 +1,88 @@
+// The "load" button: reads a Spectrum screen file back into the screen
+// buffers and shows it with the current palette. The brush stays off.
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/form.h"
+#include "picture/working_folder.h"
+#include "zxfiles/cell_drawing.h"
+#include "zxfiles/layouts.h"
+
+namespace dw {
+
+namespace {
+
+enum class ScreenKind { none, scr, mcx, mc, img, emg };
+
+// Matched exactly: all lower or all upper case, nothing in between.
+ScreenKind kindOf(const std::string& name)
+{
+    const size_t dot = name.rfind('.');
+    const std::string extension = dot == std::string::npos ? name : name.substr(dot + 1);
+    if (extension == "scr" || extension == "SCR") return ScreenKind::scr;
+    if (extension == "mcx" || extension == "MCX") return ScreenKind::mcx;
+    if (extension == "mc" || extension == "MC") return ScreenKind::mc;
+    if (extension == "img" || extension == "IMG") return ScreenKind::img;
+    if (extension == "emg" || extension == "EMG") return ScreenKind::emg;
+    return ScreenKind::none;
+}
+
+// At most `limit` bytes from the start of the file; nothing when it cannot be opened.
+std::vector<uint8_t> readUpTo(const std::filesystem::path& path, size_t limit)
+{
+    std::vector<uint8_t> bytes(limit);
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(limit));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    return bytes;
+}
+
+}  // namespace
+
+void TForm1::ImLoadClick()
+{
+    btSaveDraw.enabled = false;
+    retouchOn = false;
+
+    const std::optional<std::string> chosen = dialogs_.chooseScreen(workingFolder());
+    if (!chosen) return;
+    const std::string name = cutName(*chosen);
+    // Made absolute first: a relative name must still find the file once its folder is entered.
+    std::error_code ignored;
+    const std::filesystem::path path = std::filesystem::absolute(name, ignored);
+    enterFolderOf(path.string());
+
+    const PaletteView pal{palB, palG, palR};
+    switch (kindOf(name)) {
+    case ScreenKind::scr:
+        readScr(readUpTo(path, scrFileSize), scr1);
+        drawStandardScreen(scr1, pal, zxBitmap);
+        break;
+    case ScreenKind::mcx:
+        readMcx(readUpTo(path, mcxFileSize), scr1, scr2);
+        drawMulticolorPair(scr1, scr2, pal, zxBitmap);
+        break;
+    case ScreenKind::mc:
+        readMc(readUpTo(path, mcReadLimit), scr1, scr2);
+        drawMulticolorScreen(scr1, pal, zxBitmap);
+        break;
+    case ScreenKind::img:
+        readImg(readUpTo(path, imgFileSize), scr1, scr2);
+        drawStandardPair(scr1, scr2, pal, zxBitmap);
+        break;
+    case ScreenKind::emg:
+        readEmg(readUpTo(path, emgFileSize), emgBuf);
+        unpackEmg(emgBuf, decoTab, scr1, scr2);
+        drawStandardPair(scr1, scr2, pal, zxBitmap);
+        break;
+    case ScreenKind::none:
+        break;
+    }
+    imTo.picture = zxBitmap;
+}
+
+}  // namespace dw
