@@ -1,0 +1,24 @@
+// The "to MultiColor" run: the multicolor screen written as ".mc".
+
+#include "core/form.h"
+#include "modes/conv_mc.h"
+#include "zxfiles/layouts.h"
+
+namespace dw {
+
+// The file is written whole at the end, through a temporary file, rather than
+// opened before the clock starts: the timed span is the same (plane copy and
+// converter), and an earlier file of that name stays intact until the new
+// one replaces it.
+void TForm1::btConvMCClick()
+{
+    beginRun(false, gigaShown);
+    startTimer();
+    copyWorkToOrig();
+    convMC(*this);
+    addTimeLine();
+    showScreenPreview();
+    writeOutput(outBase + ".mc", mcFile(scr1, scr2));
+}
+
+}  // namespace dw

@@ -1,0 +1,258 @@
+#include "modes/conv_mc.h"
+
+#include <limits>
+
+#include "colour/dithering.h"
+#include "colour/helpers.h"
+#include "colour/palette.h"
+#include "core/form.h"
+
+namespace dw {
+
+namespace {
+
+constexpr int columns = 32;
+constexpr int cellWidth = 8;
+
+struct Pair {
+    int paper = 0, ink = 0;
+};
+
+struct Settings {
+    int centeringWeight = 0;
+    bool limit = false;
+    bool evenMC = false;
+    int greyBright = 0;
+};
+
+// Per column of one line: keeping the cell above's pair, or the best new one.
+struct LineChoices {
+    std::array<int64_t, columns> keepError{}, newError{};
+    std::array<Pair, columns> keep{}, fresh{};
+};
+
+using CellPixels = std::array<Colour, cellWidth>;
+
+// Paper, ink, half and half, three quarters paper, three quarters ink.
+using FiveLevels = std::array<Colour, 5>;
+
+Colour colourOf(const TForm1& form, int index) { return paletteColour(form.palB, form.palG, form.palR, index); }
+
+CellPixels readCell(const TForm1& form, int j, int y)
+{
+    CellPixels pixels;
+    for (int i = 0; i < cellWidth; ++i) {
+        const int x = cellWidth * j + i;
+        pixels[i] = {form.workB[y][x], form.workG[y][x], form.workR[y][x]};
+    }
+    return pixels;
+}
+
+FiveLevels levelsOf(const TForm1& form, Pair pair)
+{
+    const Colour paper = colourOf(form, pair.paper), ink = colourOf(form, pair.ink);
+    const Colour l0 = doubled(paper), l1 = doubled(ink), l2 = paper + ink;
+    const Colour l3 = {(l0.b + l2.b) >> 1, (l0.g + l2.g) >> 1, (l0.r + l2.r) >> 1};
+    const Colour l4 = {(l1.b + l2.b) >> 1, (l1.g + l2.g) >> 1, (l1.r + l2.r) >> 1};
+    return {l0, l1, l2, l3, l4};
+}
+
+// Sum of each pixel's least squared distance to the five levels; may stop
+// early, above stopAbove, once the running sum exceeds it.
+int64_t cellError(const FiveLevels& levels, const CellPixels& pixels, int64_t stopAbove)
+{
+    int64_t sum = 0;
+    for (const Colour& q : pixels) {
+        sum += min5(squaredDistance(levels[0], q), squaredDistance(levels[1], q), squaredDistance(levels[2], q),
+                    squaredDistance(levels[3], q), squaredDistance(levels[4], q));
+        if (sum > stopAbove) break;
+    }
+    return sum;
+}
+
+// Per channel, truncated toward zero.
+Colour cellMean(const CellPixels& pixels)
+{
+    Colour sum;
+    for (const Colour& q : pixels) sum = sum + q;
+    return {sum.b / cellWidth, sum.g / cellWidth, sum.r / cellWidth};
+}
+
+int64_t squaredDistance64(const Colour& a, const Colour& b)
+{
+    const int64_t db = a.b - b.b, dg = a.g - b.g, dr = a.r - b.r;
+    return db * db + dg * dg + dr * dr;
+}
+
+// Best pair whose error is strictly below `threshold`, in search order; the
+// previous pair, with the threshold as its error, when none is.
+std::pair<int64_t, Pair> searchPair(const TForm1& form, const CellPixels& pixels, Pair previous, int64_t threshold,
+                                    int centeringWeight)
+{
+    int64_t best = threshold;
+    Pair bestPair = previous;
+    const Colour mean = cellMean(pixels);
+    for (int bright = form.brightOnly ? 1 : 0; bright <= 1; ++bright)
+        for (int paper = 8 * bright; paper <= 8 * bright + 6; ++paper)
+            for (int ink = paper + 1; ink <= 8 * bright + 7; ++ink) {
+                const Colour middle = colourOf(form, paper) + colourOf(form, ink);
+                if (!(centeringWeight * squaredDistance64(middle, mean) < best)) continue;
+                const int64_t err = cellError(levelsOf(form, {paper, ink}), pixels, best);
+                if (err < best) {
+                    best = err;
+                    bestPair = {paper, ink};
+                }
+            }
+    return {best, bestPair};
+}
+
+void searchLine(const TForm1& form, int y, const Settings& settings, LineChoices& line)
+{
+    const Pair grey = {8 * settings.greyBright, 8 * settings.greyBright + 7};
+    const bool greyLine = settings.evenMC && y % 2 == 1;
+    for (int j = 0; j < columns; ++j) {
+        const CellPixels pixels = readCell(form, j, y);
+        const Pair previous = {paperIndex(form.rowAttr1[j]), inkIndex(form.rowAttr1[j])};
+        line.keep[j] = previous;
+        line.keepError[j] = cellError(levelsOf(form, previous), pixels, std::numeric_limits<int64_t>::max());
+        if (greyLine) {
+            line.fresh[j] = grey;
+            line.newError[j] = cellError(levelsOf(form, grey), pixels, std::numeric_limits<int64_t>::max());
+        } else {
+            const int64_t threshold = lineThreshold(y, line.keepError[j], form.mcLevel);
+            const auto [error, pair] = searchPair(form, pixels, previous, threshold, settings.centeringWeight);
+            line.newError[j] = error;
+            line.fresh[j] = pair;
+        }
+    }
+}
+
+void setSlot(TForm1& form, int slot, const Colour& c)
+{
+    form.cellColB[slot] = c.b;
+    form.cellColG[slot] = c.g;
+    form.cellColR[slot] = c.r;
+}
+
+void addAt(TForm1& form, int x, int y, const Colour& c)
+{
+    form.workB[y][x] += c.b;
+    form.workG[y][x] += c.g;
+    form.workR[y][x] += c.r;
+}
+
+Colour share(const Colour& e, int shift)
+{
+    return {errorShare(e.b, 1, shift), errorShare(e.g, 1, shift), errorShare(e.r, 1, shift)};
+}
+
+// Half to the right, a quarter below, and a thirty-second to each of the
+// eight pixels under the cell (so the pixel below gets 1/4 + 1/32).
+void diffuseError(TForm1& form, int j, int x, int y, const Colour& e)
+{
+    addAt(form, x + 1, y, share(e, 1));
+    addAt(form, x, y + 1, share(e, 2));
+    const Colour spread = share(e, 5);
+    for (int below = cellWidth * j; below < cellWidth * j + cellWidth; ++below) addAt(form, below, y + 1, spread);
+}
+
+void renderCell(TForm1& form, int j, int y, Pair pair)
+{
+    form.rowAttr1[j] = makeAttribute(pair.paper, pair.ink);
+    const Colour paper = doubled(colourOf(form, pair.paper)), ink = doubled(colourOf(form, pair.ink));
+    setSlot(form, 0, paper);
+    setSlot(form, 1, ink);
+    setSlot(form, 2, colourOf(form, pair.paper) + colourOf(form, pair.ink));
+
+    if (form.projectOn)
+        for (int x = cellWidth * j; x < cellWidth * j + cellWidth; ++x) {
+            const Colour moved = projectOntoSegment({form.workB[y][x], form.workG[y][x], form.workR[y][x]}, paper, ink);
+            form.workB[y][x] = moved.b;
+            form.workG[y][x] = moved.g;
+            form.workR[y][x] = moved.r;
+        }
+
+    for (int x = cellWidth * j; x < cellWidth * j + cellWidth; ++x) {
+        const Colour p = bandLimitedPixel(form, x, y);
+        const int bit = argmin2(squaredDistance(paper, p), squaredDistance(ink, p));
+        const Colour& chosen = bit ? ink : paper;
+        form.rowPix1[j] = static_cast<uint8_t>(form.rowPix1[j] * 2 + bit);
+        form.zxBitmap.setPixel(x, y, packColour(chosen));
+        diffuseError(form, j, x, y, {p.b - chosen.b, p.g - chosen.g, p.r - chosen.r});
+    }
+}
+
+void renderLine(TForm1& form, int y, int quota, const LineChoices& line)
+{
+    const std::array<int, columnPairs> order = rankColumnPairs(line.keepError, line.newError);
+    for (int rank = 0; rank < columnPairs; ++rank)
+        for (int j : {2 * order[rank], 2 * order[rank] + 1})
+            renderCell(form, j, y, rank < quota ? line.fresh[j] : line.keep[j]);
+}
+
+}  // namespace
+
+int64_t lineThreshold(int y, int64_t keepError, double mcLevel)
+{
+    if (y % 8 == 0) return freeSearchThreshold;
+    constexpr long double limit = 4e18L;
+    const long double product = static_cast<long double>(keepError) * mcLevel;
+    if (product >= limit) return static_cast<int64_t>(limit);
+    if (product <= -limit) return -static_cast<int64_t>(limit);
+    return static_cast<int64_t>(product);
+}
+
+Colour bandLimitedPixel(const TForm1& form, int x, int y)
+{
+    auto limited = [&form](int v) {
+        if (v > form.dithHi) v = 255;
+        if (v < form.dithLo) v = 0;
+        return v;
+    };
+    return {limited(form.workB[y][x]), limited(form.workG[y][x]), limited(form.workR[y][x])};
+}
+
+std::array<int, columnPairs> rankColumnPairs(const std::array<int64_t, 32>& keepError,
+                                             const std::array<int64_t, 32>& newError)
+{
+    std::array<double, columnPairs> ratio{};
+    for (int k = 0; k < columnPairs; ++k) {
+        const long double keep = static_cast<long double>(keepError[2 * k] + keepError[2 * k + 1] + 1000);
+        const long double fresh = static_cast<long double>(newError[2 * k] + newError[2 * k + 1] + 1000);
+        ratio[k] = static_cast<double>(keep / fresh);
+    }
+    std::array<bool, columnPairs> taken{};
+    std::array<int, columnPairs> order{};
+    for (int rank = 0; rank < columnPairs; ++rank) {
+        int pick = -1;
+        for (int k = 0; k < columnPairs; ++k)
+            if (!taken[k] && (pick < 0 || ratio[k] >= ratio[pick])) pick = k;
+        taken[pick] = true;
+        order[rank] = pick;
+    }
+    return order;
+}
+
+void convMC(TForm1& form)
+{
+    Settings settings;
+    settings.centeringWeight = form.cbMCFilter.checked ? 8 : 0;
+    settings.limit = form.cbLimitMC.checked;
+    settings.evenMC = form.cbEvenMC.checked;
+    settings.greyBright = form.cbBrightGrey.checked ? 1 : 0;
+    form.projectOn = form.cbProjecting.checked;
+
+    form.rowAttr1.fill(static_cast<uint8_t>((form.brightOnly ? 64 : 0) + 7));
+    LineChoices line;
+    for (int y = 0; y < screenHeight; ++y) {
+        searchLine(form, y, settings, line);
+        const int quota = settings.limit && (!settings.evenMC || y % 2 == 0) ? 8 : columnPairs;
+        renderLine(form, y, quota, line);
+        for (int j = 0; j < columns; ++j) {
+            form.scr2[32 * y + j] = form.rowAttr1[j];
+            form.scr1[32 * y + j] = form.rowPix1[j];
+        }
+    }
+}
+
+}  // namespace dw
