@@ -1,0 +1,457 @@
+#include "readers/png_reader.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace dw {
+
+namespace {
+
+constexpr std::array<uint8_t, 8> pngSignature{137, 80, 78, 71, 13, 10, 26, 10};
+
+// The part of the picture one row sequence covers: a start and a step in
+// each direction.
+struct Pass {
+    int x0, y0, dx, dy;
+};
+constexpr std::array<Pass, 1> wholePicture{{{0, 0, 1, 1}}};
+constexpr std::array<Pass, 7> adam7Passes{{
+    {0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2},
+}};
+// Pass number (1..7) of each pixel of an 8x8 block, indexed [y % 8][x % 8].
+constexpr uint8_t adam7Pattern[8][8] = {
+    {1, 6, 4, 6, 2, 6, 4, 6}, {7, 7, 7, 7, 7, 7, 7, 7}, {5, 6, 5, 6, 5, 6, 5, 6}, {7, 7, 7, 7, 7, 7, 7, 7},
+    {3, 6, 4, 6, 3, 6, 4, 6}, {7, 7, 7, 7, 7, 7, 7, 7}, {5, 6, 5, 6, 5, 6, 5, 6}, {7, 7, 7, 7, 7, 7, 7, 7},
+};
+
+std::span<const Pass> passesOf(bool interlaced)
+{
+    return interlaced ? std::span<const Pass>(adam7Passes) : std::span<const Pass>(wholePicture);
+}
+
+int passExtent(int size, int start, int step)
+{
+    return size > start ? (size - start + step - 1) / step : 0;
+}
+
+uint32_t bigEndian32(const uint8_t* p)
+{
+    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+           (static_cast<uint32_t>(p[2]) << 8) | p[3];
+}
+
+// Chunk type or text as printable ASCII for an information line.
+std::string printable(std::span<const uint8_t> bytes)
+{
+    std::string text;
+    for (uint8_t c : bytes)
+        text += (c >= 32 && c < 127) ? static_cast<char>(c) : '?';
+    return text;
+}
+
+std::string tooLargeSentence(long long width, long long height)
+{
+    return "the picture's " + std::to_string(width) + "x" + std::to_string(height) +
+           " pixels exceed the limit of " + std::to_string(maxPictureSide) + " pixels a side and " +
+           std::to_string(maxPicturePixels) + " pixels in all";
+}
+
+bool validDepth(int colourType, int depth)
+{
+    switch (colourType) {
+    case 0: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case 3: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    case 2:
+    case 4:
+    case 6: return depth == 8 || depth == 16;
+    default: return false;
+    }
+}
+
+uint8_t paethPredictor(int left, int above, int upperLeft)
+{
+    const int p = left + above - upperLeft;
+    const int pa = std::abs(p - left);
+    const int pb = std::abs(p - above);
+    const int pc = std::abs(p - upperLeft);
+    if (pa <= pb && pa <= pc)
+        return static_cast<uint8_t>(left);
+    if (pb <= pc)
+        return static_cast<uint8_t>(above);
+    return static_cast<uint8_t>(upperLeft);
+}
+
+// Undoes the filter of one row in place; `previous` is the unfiltered row
+// above (zeros for a pass's first row). False for an unknown filter type.
+bool unfilterRow(int filter, std::span<uint8_t> row, std::span<const uint8_t> previous, size_t bpp)
+{
+    const size_t n = row.size();
+    switch (filter) {
+    case 0: return true;
+    case 1:
+        for (size_t i = bpp; i < n; ++i)
+            row[i] = static_cast<uint8_t>(row[i] + row[i - bpp]);
+        return true;
+    case 2:
+        for (size_t i = 0; i < n; ++i)
+            row[i] = static_cast<uint8_t>(row[i] + previous[i]);
+        return true;
+    case 3:
+        for (size_t i = 0; i < n; ++i) {
+            const int left = i >= bpp ? row[i - bpp] : 0;
+            row[i] = static_cast<uint8_t>(row[i] + (left + previous[i]) / 2);
+        }
+        return true;
+    case 4:
+        for (size_t i = 0; i < n; ++i) {
+            const int left = i >= bpp ? row[i - bpp] : 0;
+            const int upperLeft = i >= bpp ? previous[i - bpp] : 0;
+            row[i] = static_cast<uint8_t>(row[i] + paethPredictor(left, previous[i], upperLeft));
+        }
+        return true;
+    default: return false;
+    }
+}
+
+// Inflates a zlib stream piece by piece into buffers of exact sizes, so no
+// more is ever inflated than the picture needs.
+class Inflater {
+public:
+    enum class Result { filled, ended, corrupt };
+
+    explicit Inflater(std::span<const uint8_t> input) : input_(input)
+    {
+        ok_ = inflateInit(&stream_) == Z_OK;
+    }
+    ~Inflater()
+    {
+        if (ok_)
+            inflateEnd(&stream_);
+    }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    Result fill(std::span<uint8_t> out)
+    {
+        if (!ok_)
+            return Result::corrupt;
+        stream_.next_out = out.data();
+        stream_.avail_out = static_cast<uInt>(out.size());
+        while (stream_.avail_out > 0) {
+            if (stream_.avail_in == 0 && fed_ < input_.size()) {
+                const size_t piece = std::min<size_t>(input_.size() - fed_, 1u << 30);
+                stream_.next_in = const_cast<Bytef*>(input_.data() + fed_);
+                stream_.avail_in = static_cast<uInt>(piece);
+                fed_ += piece;
+            }
+            const int status = inflate(&stream_, Z_NO_FLUSH);
+            if (status == Z_STREAM_END)
+                return stream_.avail_out == 0 ? Result::filled : Result::ended;
+            if (status == Z_BUF_ERROR && stream_.avail_in == 0 && fed_ == input_.size())
+                return Result::ended;
+            if (status != Z_OK && status != Z_BUF_ERROR)
+                return Result::corrupt;
+        }
+        return Result::filled;
+    }
+
+    std::string message() const { return stream_.msg ? stream_.msg : "damaged stream"; }
+
+private:
+    std::span<const uint8_t> input_;
+    size_t fed_ = 0;
+    z_stream stream_{};
+    bool ok_ = false;
+};
+
+}  // namespace
+
+int TPNG::bytesPerPixel() const
+{
+    switch (format_) {
+    case Format::indexed8: return 1;
+    case Format::bgr24: return 3;
+    case Format::bgra32: return 4;
+    }
+    return 3;
+}
+
+bool TPNG::loadFromFile(const std::string& name)
+{
+    std::ifstream file(name, std::ios::binary);
+    if (!file) {
+        *this = TPNG();
+        return fail("the file " + name + " cannot be opened");
+    }
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return loadFromBytes(bytes);
+}
+
+bool TPNG::loadFromBytes(std::span<const uint8_t> bytes)
+{
+    *this = TPNG();
+    if (bytes.size() < pngSignature.size() || !std::equal(pngSignature.begin(), pngSignature.end(), bytes.begin()))
+        return fail("not a PNG file: the signature is wrong");
+    if (!walkChunks(bytes.subspan(pngSignature.size())))
+        return false;
+    if (!haveHeader_)
+        return fail("the PNG file has no header (IHDR chunk)");
+    if (compressed_.empty())
+        return fail("the PNG file has no image data (IDAT chunk)");
+    const bool decoded = decodeImage();
+    compressed_ = std::vector<uint8_t>();
+    return decoded;
+}
+
+bool TPNG::fail(std::string sentence)
+{
+    error_ = std::move(sentence);
+    width_ = height_ = 0;
+    pixels_.clear();
+    compressed_.clear();
+    return false;
+}
+
+// Reads chunks up to IEND or the end of the bytes. False only when a chunk
+// makes the file undecodable.
+bool TPNG::walkChunks(std::span<const uint8_t> bytes)
+{
+    size_t at = 0;
+    while (bytes.size() - at >= 8) {
+        const uint32_t length = bigEndian32(&bytes[at]);
+        const std::span<const uint8_t> type = bytes.subspan(at + 4, 4);
+        const std::string name = printable(type);
+        const size_t dataStart = at + 8;
+        const size_t available = std::min<size_t>(length, bytes.size() - dataStart);
+        const std::span<const uint8_t> data = bytes.subspan(dataStart, available);
+        const bool whole = available == length && bytes.size() - dataStart - available >= 4;
+
+        if (whole) {
+            uLong crc = crc32(0, type.data(), 4);
+            crc = crc32_z(crc, data.data(), data.size());
+            if (crc != bigEndian32(&bytes[dataStart + length]))
+                info_.push_back("checksum of chunk " + name + " does not match");
+        } else {
+            info_.push_back("chunk " + name + " is cut short by the end of the file");
+        }
+
+        if (name == "IHDR") {
+            if (haveHeader_)
+                info_.push_back("a second IHDR chunk is ignored");
+            else if (!readHeader(data))
+                return false;
+        } else if (name == "PLTE") {
+            readPalette(data);
+        } else if (name == "IDAT") {
+            compressed_.insert(compressed_.end(), data.begin(), data.end());
+        } else if (name == "IEND") {
+            return true;
+        } else if (name == "tEXt") {
+            readText(data);
+        }
+        if (!whole)
+            break;
+        at = dataStart + length + 4;
+    }
+    info_.push_back("the file ends without an IEND chunk; the image data read so far is decoded");
+    return true;
+}
+
+bool TPNG::readHeader(std::span<const uint8_t> data)
+{
+    if (data.size() != 13)
+        return fail("the PNG header (IHDR chunk) has " + std::to_string(data.size()) + " bytes instead of 13");
+    const uint32_t width = bigEndian32(&data[0]);
+    const uint32_t height = bigEndian32(&data[4]);
+    bitDepth_ = data[8];
+    colourType_ = data[9];
+    const int compression = data[10], filter = data[11], interlace = data[12];
+    info_.push_back("IHDR: " + std::to_string(width) + "x" + std::to_string(height) + ", bit depth " +
+                    std::to_string(bitDepth_) + ", colour type " + std::to_string(colourType_) +
+                    ", compression " + std::to_string(compression) + ", filter " + std::to_string(filter) +
+                    ", interlace " + std::to_string(interlace));
+
+    if (width == 0 || height == 0)
+        return fail("the PNG picture has zero width or height");
+    if (width > static_cast<uint32_t>(maxPictureSide) || height > static_cast<uint32_t>(maxPictureSide) ||
+        static_cast<long long>(width) * height > maxPicturePixels)
+        return fail(tooLargeSentence(width, height));
+    if (colourType_ != 0 && colourType_ != 2 && colourType_ != 3 && colourType_ != 4 && colourType_ != 6)
+        return fail("PNG colour type " + std::to_string(colourType_) + " does not exist");
+    if (!validDepth(colourType_, bitDepth_))
+        return fail("PNG bit depth " + std::to_string(bitDepth_) + " is not allowed for colour type " +
+                    std::to_string(colourType_));
+    if (compression != 0)
+        return fail("PNG compression method " + std::to_string(compression) + " is unknown");
+    if (filter != 0)
+        return fail("PNG filter method " + std::to_string(filter) + " is unknown");
+    if (interlace > 1)
+        return fail("PNG interlace method " + std::to_string(interlace) + " is unknown");
+
+    width_ = static_cast<int>(width);
+    height_ = static_cast<int>(height);
+    interlaced_ = interlace == 1;
+    format_ = colourType_ == 3 ? Format::indexed8 : (colourType_ == 4 || colourType_ == 6) ? Format::bgra32 : Format::bgr24;
+    haveHeader_ = true;
+    return true;
+}
+
+void TPNG::readPalette(std::span<const uint8_t> data)
+{
+    const size_t entries = std::min<size_t>(data.size() / 3, palette_.size());
+    if (data.size() / 3 > palette_.size())
+        info_.push_back("PLTE entries beyond 256 are ignored");
+    for (size_t i = 0; i < entries; ++i)
+        palette_[i] = Colour{data[3 * i + 2], data[3 * i + 1], data[3 * i]};
+}
+
+void TPNG::readText(std::span<const uint8_t> data)
+{
+    const auto nul = std::find(data.begin(), data.end(), 0);
+    const std::string keyword = printable(std::span<const uint8_t>(data.begin(), nul));
+    const std::string text = nul == data.end() ? "" : printable(std::span<const uint8_t>(nul + 1, data.end()));
+    info_.push_back("tEXt " + keyword + ": " + text);
+}
+
+int TPNG::channels() const
+{
+    switch (colourType_) {
+    case 2: return 3;
+    case 4: return 2;
+    case 6: return 4;
+    default: return 1;
+    }
+}
+
+bool TPNG::decodeImage()
+{
+    pixels_.assign(static_cast<size_t>(width_) * height_ * bytesPerPixel(), 0);
+    const size_t bpp = std::max(1, channels() * bitDepth_ / 8);
+    Inflater inflater(compressed_);
+    std::vector<uint8_t> previous, current;
+    const std::span<const Pass> passes = passesOf(interlaced_);
+    for (size_t p = 0; p < passes.size(); ++p) {
+        const int passWidth = passExtent(width_, passes[p].x0, passes[p].dx);
+        const int passHeight = passExtent(height_, passes[p].y0, passes[p].dy);
+        if (passWidth == 0 || passHeight == 0)
+            continue;
+        const size_t rowBytes = (static_cast<size_t>(passWidth) * channels() * bitDepth_ + 7) / 8;
+        previous.assign(rowBytes, 0);
+        current.resize(rowBytes + 1);  // the filter-type byte, then the row
+        for (int r = 0; r < passHeight; ++r) {
+            const Inflater::Result result = inflater.fill(current);
+            if (result == Inflater::Result::corrupt)
+                return fail("the PNG image data is corrupt (" + inflater.message() + ")");
+            if (result == Inflater::Result::ended) {
+                info_.push_back("the image data ends early; the rest of the picture stays black");
+                stoppedPass_ = static_cast<int>(p);
+                stoppedRow_ = r;
+                return true;
+            }
+            const std::span<uint8_t> row(current.data() + 1, rowBytes);
+            if (!unfilterRow(current[0], row, previous, bpp))
+                return fail("the PNG image data is corrupt (filter type " + std::to_string(current[0]) + ")");
+            storeRow(row.data(), static_cast<int>(p), r, passWidth);
+            std::copy(row.begin(), row.end(), previous.begin());
+        }
+    }
+    complete_ = true;
+    return true;
+}
+
+// Converts one unfiltered row of a pass into the picture's pixel format.
+void TPNG::storeRow(const uint8_t* row, int passIndex, int passRow, int passWidth)
+{
+    const Pass& pass = passesOf(interlaced_)[passIndex];
+    const int n = channels();
+    const int depth = bitDepth_;
+    const int sampleBytes = depth == 16 ? 2 : 1;
+    // Sample s of pixel i; of a 16-bit sample only its high byte.
+    const auto sample = [&](int i, int s) -> int {
+        if (depth >= 8)
+            return row[(static_cast<size_t>(i) * n + s) * sampleBytes];
+        const size_t bit = static_cast<size_t>(i) * depth;
+        return (row[bit / 8] >> (8 - depth - bit % 8)) & ((1 << depth) - 1);
+    };
+    const int bytes = bytesPerPixel();
+    const size_t y = static_cast<size_t>(pass.y0) + static_cast<size_t>(passRow) * pass.dy;
+    for (int i = 0; i < passWidth; ++i) {
+        const size_t x = static_cast<size_t>(pass.x0) + static_cast<size_t>(i) * pass.dx;
+        uint8_t* out = &pixels_[(y * width_ + x) * bytes];
+        switch (colourType_) {
+        case 0: {
+            const int v = sample(i, 0);
+            const uint8_t grey = static_cast<uint8_t>(depth < 8 ? v * 255 / ((1 << depth) - 1) : v);
+            out[0] = out[1] = out[2] = grey;
+            break;
+        }
+        case 2:
+            out[0] = static_cast<uint8_t>(sample(i, 2));
+            out[1] = static_cast<uint8_t>(sample(i, 1));
+            out[2] = static_cast<uint8_t>(sample(i, 0));
+            break;
+        case 3: out[0] = static_cast<uint8_t>(sample(i, 0)); break;
+        case 4:
+            out[0] = out[1] = out[2] = static_cast<uint8_t>(sample(i, 0));
+            out[3] = static_cast<uint8_t>(sample(i, 1));
+            break;
+        case 6:
+            out[0] = static_cast<uint8_t>(sample(i, 2));
+            out[1] = static_cast<uint8_t>(sample(i, 1));
+            out[2] = static_cast<uint8_t>(sample(i, 0));
+            out[3] = static_cast<uint8_t>(sample(i, 3));
+            break;
+        }
+    }
+}
+
+bool TPNG::pixelDecoded(int x, int y) const
+{
+    if (complete_)
+        return true;
+    const int passIndex = interlaced_ ? adam7Pattern[y % 8][x % 8] - 1 : 0;
+    const Pass& pass = passesOf(interlaced_)[passIndex];
+    const int passRow = (y - pass.y0) / pass.dy;
+    return passIndex < stoppedPass_ || (passIndex == stoppedPass_ && passRow < stoppedRow_);
+}
+
+Bitmap TPNG::toBitmap() const
+{
+    Bitmap bitmap(width_, height_);
+    std::vector<uint8_t>& rgb = bitmap.rgb();
+    const int bytes = bytesPerPixel();
+    size_t at = 0;
+    for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < width_; ++x, ++at) {
+            if (!pixelDecoded(x, y))
+                continue;
+            const uint8_t* in = &pixels_[at * bytes];
+            uint8_t* out = &rgb[at * 3];
+            if (format_ == Format::indexed8) {
+                const Colour& c = palette_[in[0]];
+                out[0] = static_cast<uint8_t>(c.r);
+                out[1] = static_cast<uint8_t>(c.g);
+                out[2] = static_cast<uint8_t>(c.b);
+            } else {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+            }
+        }
+    return bitmap;
+}
+
+PictureLoad decodePng(std::span<const uint8_t> bytes)
+{
+    TPNG png;
+    if (!png.loadFromBytes(bytes))
+        return PictureLoad{Bitmap(), png.error()};
+    return PictureLoad{png.toBitmap(), {}};
+}
+
+}  // namespace dw
