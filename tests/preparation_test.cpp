@@ -1,0 +1,260 @@
+// The picture preparation: decoding on a new name, sampling the framing
+// rectangle, and the tone steps, checked on small pictures whose prepared
+// pixels are worked out by hand.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "colour/colour.h"
+#include "core/form.h"
+#include "readers/png_writer.h"
+#include "support/test_support.h"
+
+namespace dw {
+namespace {
+
+using test::Harness;
+using test::ScratchDir;
+
+Bitmap makePicture(int width, int height, const std::function<Colour(int, int)>& colourAt)
+{
+    Bitmap picture(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) picture.setPixel(x, y, packColour(colourAt(x, y)));
+    return picture;
+}
+
+// Writes `picture` as PNG bytes under `name` and opens it through the dialog.
+void openPicture(Harness& h, const std::string& name, const Bitmap& picture)
+{
+    test::writeFile(name, encodePng(picture));
+    h.dialogs.picture = name;
+    h.form->btOpenClick();
+}
+
+Colour prepared(const TForm1& form, int x, int y) { return {form.workB[y][x], form.workG[y][x], form.workR[y][x]}; }
+
+const Colour white{255, 255, 255};
+
+// Contrast 1, brightness 0 and saturation 1 make the tone steps the identity.
+void neutralTone(TForm1& form) { form.setText(form.edContrast, "1"); }
+
+TEST(Preparation, StartUpWithoutPictureAddsEmptyNameAndZeroSize)
+{
+    ScratchDir dir;
+    Harness h;
+    const auto& lines = h.form->Memo1.lines;
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[5], "");
+    EXPECT_EQ(lines[6], "0x0");
+    EXPECT_TRUE(h.form->srcBitmap.empty());
+    for (Edit* edit : {&h.form->edWidth, &h.form->edHeight, &h.form->edXmin, &h.form->edYmin})
+        EXPECT_EQ(edit->text, "0");
+    EXPECT_EQ(h.form->loadedName, "");
+    // The defaults are in force, and the empty picture reads white.
+    EXPECT_EQ(h.form->brightness, 0.0);
+    EXPECT_EQ(h.form->contrast, 1.25);
+    EXPECT_EQ(h.form->saturation, 1.0);
+    EXPECT_EQ(h.form->mcLevel, 1.0);
+    EXPECT_EQ(h.form->chunkMask, 7);
+    EXPECT_EQ(prepared(*h.form, 0, 0), white);
+    EXPECT_EQ(prepared(*h.form, 255, 191), white);
+    EXPECT_EQ(h.form->normBitmap.width(), 256);
+    EXPECT_EQ(h.form->normBitmap.height(), 192);
+}
+
+// A 4x3 picture opened with the 3:4 lock frames 4x3, so screen pixel (x, y)
+// samples source pixel (x / 64, y / 64).
+TEST(Preparation, DefaultToneCurveKeepsMidGreyAndRaisesHighlights)
+{
+    ScratchDir dir;
+    Harness h;
+    const int levels[4] = {0, 128, 200, 255};
+    openPicture(h, "tones.png", makePicture(4, 3, [&](int x, int) { return Colour{levels[x], levels[3 - x], 128}; }));
+    const int expected[4] = {0, 128, 218, 255};
+    for (int x = 0; x < 256; x += 17)
+        for (int y = 0; y < 192; y += 13)
+            EXPECT_EQ(prepared(*h.form, x, y), (Colour{expected[x / 64], expected[3 - x / 64], 128})) << x << "," << y;
+}
+
+TEST(Preparation, BrightnessHalfAddsOneHundredTwentyEight)
+{
+    ScratchDir dir;
+    Harness h;
+    openPicture(h, "b.png", makePicture(4, 3, [](int x, int) { return Colour{0, 100, 127 + x}; }));
+    neutralTone(*h.form);
+    h.form->setText(h.form->edBrightness, "0.5");
+    EXPECT_EQ(prepared(*h.form, 0, 0), (Colour{128, 228, 255}));
+    EXPECT_EQ(prepared(*h.form, 255, 0), (Colour{128, 228, 255}));
+}
+
+TEST(Preparation, SaturationZeroGivesTruncatedLuminanceGrey)
+{
+    ScratchDir dir;
+    Harness h;
+    openPicture(h, "s.png", makePicture(4, 3, [](int x, int y) {
+                    return x == 0 && y == 0 ? Colour{10, 20, 30} : Colour{255, 0, 0};
+                }));
+    neutralTone(*h.form);
+    h.form->setText(h.form->edColor, "0");
+    // 0.15*10 + 0.3*30 + 0.55*20 = 21.5; 0.15*255 = 38.25
+    EXPECT_EQ(prepared(*h.form, 0, 0), (Colour{21, 21, 21}));
+    EXPECT_EQ(prepared(*h.form, 100, 100), (Colour{38, 38, 38}));
+}
+
+TEST(Preparation, SaturationAboveOneClampsBothWays)
+{
+    ScratchDir dir;
+    Harness h;
+    openPicture(h, "s2.png", makePicture(4, 3, [](int, int) { return Colour{10, 20, 230}; }));
+    neutralTone(*h.form);
+    h.form->setText(h.form->edColor, "2");
+    // L = 1.5 + 69 + 11 = 81.5: blue 2*10-81.5 < 0, red 2*230-81.5 > 255
+    EXPECT_EQ(prepared(*h.form, 0, 0), (Colour{0, 0, 255}));
+}
+
+TEST(Preparation, DoubleSizeCropSamplesEverySecondPixel)
+{
+    ScratchDir dir;
+    Harness h;
+    auto colourAt = [](int x, int y) { return Colour{(x >> 8) + 2 * (y >> 8), y & 255, x & 255}; };
+    openPicture(h, "big.png", makePicture(512, 384, colourAt));
+    neutralTone(*h.form);
+    EXPECT_EQ(h.form->edWidth.text, "512");
+    EXPECT_EQ(h.form->edHeight.text, "384");
+    for (int y = 0; y < 192; ++y)
+        for (int x = 0; x < 256; ++x) ASSERT_EQ(prepared(*h.form, x, y), colourAt(2 * x, 2 * y)) << x << "," << y;
+}
+
+TEST(Preparation, PreviewHoldsThePreparedPlanesPacked)
+{
+    ScratchDir dir;
+    Harness h;
+    openPicture(h, "p.png", makePicture(8, 6, [](int x, int y) { return Colour{x * 30, y * 40, 255 - x * y}; }));
+    const Bitmap& preview = h.form->normBitmap;
+    ASSERT_EQ(preview.width(), 256);
+    ASSERT_EQ(preview.height(), 192);
+    for (int y = 0; y < 192; ++y)
+        for (int x = 0; x < 256; ++x) ASSERT_EQ(preview.pixel(x, y), packColour(prepared(*h.form, x, y)));
+    EXPECT_EQ(h.form->imFrom.picture, preview);
+}
+
+// Positions are truncated toward zero: with the rectangle moved one pixel
+// left, the first column falls outside (white) and the next 127 columns all
+// land on source column 0.
+TEST(Preparation, SamplesOutsideThePictureReadWhite)
+{
+    ScratchDir dir;
+    Harness h;
+    openPicture(h, "o.png", makePicture(4, 3, [](int x, int y) { return Colour{x, y, 7}; }));
+    neutralTone(*h.form);
+    h.form->setText(h.form->edXmin, "-1");
+    EXPECT_EQ(prepared(*h.form, 0, 0), white);
+    EXPECT_EQ(prepared(*h.form, 1, 0), (Colour{0, 0, 7}));
+    EXPECT_EQ(prepared(*h.form, 127, 0), (Colour{0, 0, 7}));
+    EXPECT_EQ(prepared(*h.form, 128, 0), (Colour{1, 0, 7}));
+    EXPECT_EQ(prepared(*h.form, 255, 191), (Colour{2, 2, 7}));
+
+    h.form->setText(h.form->edXmin, "2");
+    EXPECT_EQ(prepared(*h.form, 127, 0), (Colour{3, 0, 7}));
+    EXPECT_EQ(prepared(*h.form, 128, 0), white);
+    h.form->setText(h.form->edYmin, "1e300");
+    EXPECT_EQ(prepared(*h.form, 0, 0), white);
+}
+
+TEST(Preparation, NegativeFramingSamplesMirrored)
+{
+    ScratchDir dir;
+    Harness h;
+    openPicture(h, "m.png", makePicture(4, 3, [](int x, int y) { return Colour{x, y, 9}; }));
+    neutralTone(*h.form);
+    h.form->Image1MouseDown(MouseButton::left, 4, 3);
+    h.form->Image1MouseDown(MouseButton::right, 0, 0);
+    EXPECT_EQ(h.form->edWidth.text, "-4");
+    EXPECT_EQ(h.form->edHeight.text, "-3");
+    // u = trunc(4 - x/64): x = 0 reads column 4, outside; then 3, 2, 1, 0.
+    EXPECT_EQ(prepared(*h.form, 0, 100), white);
+    EXPECT_EQ(prepared(*h.form, 1, 1), (Colour{3, 2, 9}));
+    EXPECT_EQ(prepared(*h.form, 64, 64), (Colour{3, 2, 9}));
+    EXPECT_EQ(prepared(*h.form, 65, 65), (Colour{2, 1, 9}));
+    EXPECT_EQ(prepared(*h.form, 255, 191), (Colour{0, 0, 9}));
+}
+
+TEST(Preparation, DecoderIsChosenByLowerCasedNameInFixedOrder)
+{
+    ScratchDir dir;
+    Harness h;
+    const Bitmap picture = makePicture(5, 2, [](int x, int y) { return Colour{x, y, 1}; });
+    for (const char* name : {"photo.PNG", "a.png.bmp"}) {
+        openPicture(h, name, picture);
+        ASSERT_GE(h.form->Memo1.lines.size(), 2u);
+        EXPECT_EQ(h.form->Memo1.lines.end()[-2], name);
+        EXPECT_EQ(h.form->Memo1.lines.back(), "5x2");
+        EXPECT_EQ(h.form->srcBitmap, picture);
+        EXPECT_EQ(h.form->Image1.picture, picture);
+    }
+}
+
+TEST(Preparation, SamePictureChosenAgainIsNotDecodedAndKeepsItsFraming)
+{
+    ScratchDir dir;
+    Harness h;
+    openPicture(h, "same.png", makePicture(8, 6, [](int, int) { return Colour{1, 2, 3}; }));
+    h.form->setText(h.form->edXmin, "2");
+    const size_t lines = h.form->Memo1.lines.size();
+    test::writeFile("same.png", encodePng(makePicture(4, 4, [](int, int) { return Colour{}; })));
+    h.form->btOpenClick();
+    EXPECT_EQ(h.form->Memo1.lines.size(), lines);
+    EXPECT_EQ(h.form->srcBitmap.width(), 8);
+    EXPECT_EQ(h.form->cropX, 2);
+    EXPECT_EQ(h.form->edXmin.text, "2");
+}
+
+TEST(Preparation, DecodeErrorIsReportedOnceAndThePictureStaysEmpty)
+{
+    ScratchDir dir;
+    Harness h;
+    openPicture(h, "good.png", makePicture(4, 3, [](int, int) { return Colour{0, 0, 0}; }));
+    test::writeFile("bad.png", {0x89, 'P', 'N', 'G', 1, 2, 3});
+    h.dialogs.picture = "bad.png";
+    h.form->btOpenClick();
+    const auto& lines = h.form->Memo1.lines;
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines.end()[-2], "bad.png");
+    EXPECT_EQ(lines.back().rfind("cannot read picture: ", 0), 0u) << lines.back();
+    EXPECT_FALSE(h.form->pictureError.empty());
+    EXPECT_TRUE(h.form->srcBitmap.empty());
+
+    // Later runs go on without decoding again, reading the empty picture as white.
+    const size_t count = lines.size();
+    h.form->setText(h.form->edContrast, "1");
+    EXPECT_EQ(lines.size(), count);
+    EXPECT_EQ(prepared(*h.form, 10, 10), white);
+
+    openPicture(h, "good.png", makePicture(4, 3, [](int, int) { return Colour{0, 0, 0}; }));
+    EXPECT_TRUE(h.form->pictureError.empty());
+    EXPECT_EQ(prepared(*h.form, 10, 10), (Colour{0, 0, 0}));
+}
+
+TEST(Preparation, SettingsComeFromTheControlsAndBadTextKeepsTheValue)
+{
+    ScratchDir dir;
+    Harness h;
+    TForm1& f = *h.form;
+    f.click(f.cbChunk5);
+    EXPECT_EQ(f.chunkMask, 1);
+    f.click(f.cbBrightOnly);
+    EXPECT_TRUE(f.brightOnly);
+    f.setText(f.edContrast, "1,5");
+    EXPECT_EQ(f.contrast, 1.25);
+    // edPrior has no handler: its value arrives with the next run.
+    f.setText(f.edPrior, "0.5");
+    EXPECT_EQ(f.mcLevel, 1.0);
+    f.setText(f.edkcolerr, "0.25");
+    EXPECT_EQ(f.mcLevel, 0.5);
+    EXPECT_EQ(f.kcolerr, 0.25);
+}
+
+}  // namespace
+}  // namespace dw
