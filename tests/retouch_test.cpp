@@ -1,0 +1,257 @@
+// The brush: the square it touches, the ordered re-texturing of the left
+// button, restoring with the right and middle buttons, the status labels and
+// "save". The screens are set up directly, as a run would leave them.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "colour/dithering.h"
+#include "support/test_support.h"
+#include "zxfiles/cell_drawing.h"
+#include "zxfiles/layouts.h"
+
+namespace dw {
+namespace {
+
+constexpr uint32_t rgb(int r, int g, int b) { return static_cast<uint32_t>(r + 256 * g + 65536 * b); }
+
+bool bitOf(const ScreenBuffer& scr, int x, int y) { return scr[standardPixelOffset(x, y)] & pixelMask(x); }
+
+class Brush : public ::testing::Test {
+protected:
+    test::ScratchDir dir;
+    test::Harness h;
+    TForm1& form = *h.form;
+
+    // A standard run's result: screen 2 equal to screen 1, both kept as
+    // converted, every cell white paper (7) with black ink, all paper.
+    void standardRun(uint8_t attribute = 8 * 7)
+    {
+        form.scr1.fill(0);
+        std::fill(form.scr1.begin() + 6144, form.scr1.begin() + 6912, attribute);
+        form.scr2 = form.scr1;
+        form.scr1Conv = form.scr1;
+        form.scr2Conv = form.scr2;
+        form.chunkLevel1.fill(0);
+        form.chunkLevel2.fill(0);
+        drawStandardPair(form.scr1, form.scr2, {form.palB, form.palG, form.palR}, form.zxBitmap);
+        form.imTo.picture = form.zxBitmap;
+        form.retouchOn = true;
+        form.gigaShown = false;
+    }
+
+    void setLevels(int level1, int level2)
+    {
+        form.chunkLevel1.fill(level1);
+        form.chunkLevel2.fill(level2);
+    }
+
+    // Pixels whose screen-1 bit or shown colour differ from the converted state.
+    std::vector<std::pair<int, int>> changedPixels() const
+    {
+        std::vector<std::pair<int, int>> changed;
+        for (int y = 0; y < 192; ++y)
+            for (int x = 0; x < 256; ++x)
+                if (bitOf(form.scr1, x, y) != bitOf(form.scr1Conv, x, y) ||
+                    form.imTo.picture.pixel(x, y) != form.zxBitmap.pixel(x, y))
+                    changed.emplace_back(x, y);
+        return changed;
+    }
+};
+
+TEST_F(Brush, RadiusOnePaintsThreeByThree)
+{
+    standardRun();
+    setLevels(256, 256);
+    form.udRadius.position = 1;
+    form.imToMouseDown(MouseButton::left, 100, 50);
+    const auto changed = changedPixels();
+    ASSERT_EQ(changed.size(), 9u);
+    for (auto [x, y] : changed) {
+        EXPECT_TRUE(x >= 99 && x <= 101 && y >= 49 && y <= 51) << x << "," << y;
+        EXPECT_EQ(form.imTo.picture.pixel(x, y), rgb(0, 0, 0));
+    }
+    EXPECT_TRUE(form.btSaveDraw.enabled);
+}
+
+TEST_F(Brush, StampAtTheCornerIsClippedToTheScreen)
+{
+    standardRun();
+    setLevels(256, 256);
+    form.udRadius.position = 8;
+    form.imToMouseDown(MouseButton::left, 0, 0);
+    const auto changed = changedPixels();
+    ASSERT_EQ(changed.size(), 81u);
+    for (auto [x, y] : changed) EXPECT_TRUE(x <= 8 && y <= 8);
+
+    form.udRadius.position = 20;
+    form.drawchr(MouseButton::left, 255, 191);
+    EXPECT_EQ(changedPixels().size(), 81u + 21u * 21u);
+}
+
+TEST_F(Brush, EqualScreensStayEqualSoSlotsAreOnlyPaperOrInk)
+{
+    standardRun(64 + 8 * 1 + 6);  // bright blue paper, bright yellow ink
+    std::mt19937 random(11);
+    for (int y = 0; y < 192; ++y)
+        for (int x = 0; x < 256; ++x) form.chunkLevel1[y][x] = static_cast<int>(random() % 300) - 20;
+    form.chunkLevel2.copyFrom(form.chunkLevel1);
+    for (int i = 0; i < 40; ++i) form.drawchr(MouseButton::left, static_cast<int>(random() % 256), static_cast<int>(random() % 192));
+
+    for (int i = 0; i < 6144; ++i) ASSERT_EQ(form.scr1[i], form.scr2[i]);
+    for (int y = 0; y < 192; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const uint32_t colour = form.imTo.picture.pixel(x, y);
+            ASSERT_TRUE(colour == rgb(0, 0, 252) || colour == rgb(252, 252, 0)) << x << "," << y;
+            ASSERT_EQ(colour == rgb(252, 252, 0), bitOf(form.scr1, x, y));
+        }
+}
+
+TEST_F(Brush, LeftButtonUsesTheMatrixThresholdPerPixel)
+{
+    standardRun();
+    setLevels(128, 128);
+    form.udRadius.position = 3;
+    form.drawchr(MouseButton::left, 3, 3);  // covers the 7x7 block at the origin
+    int ink = 0;
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 7; ++x) {
+            EXPECT_EQ(bitOf(form.scr1, x, y), ditherMatrix[x][y] < 128) << x << "," << y;
+            ink += bitOf(form.scr1, x, y);
+        }
+    EXPECT_GT(ink, 0);
+    EXPECT_LT(ink, 49);
+
+    // "5 chunks": the 2x2 thresholds 30, 158 / 222, 94 at level 100.
+    standardRun();
+    setLevels(100, 100);
+    form.chunkMask = 1;
+    form.drawchr(MouseButton::left, 3, 3);
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 7; ++x) EXPECT_EQ(bitOf(form.scr1, x, y), x % 2 == y % 2) << x << "," << y;
+}
+
+TEST_F(Brush, DitheringLevelZeroThresholdsEveryPixelAt127)
+{
+    standardRun();
+    form.setText(form.edDithLevel, "0");
+    ASSERT_EQ(form.dithLo, 128);
+    ASSERT_EQ(form.dithHi, 127);
+    form.udRadius.position = 4;
+    setLevels(127, 127);
+    form.drawchr(MouseButton::left, 4, 4);
+    EXPECT_TRUE(changedPixels().empty());
+    setLevels(128, 128);
+    form.drawchr(MouseButton::left, 4, 4);
+    EXPECT_EQ(changedPixels().size(), 81u);
+}
+
+TEST_F(Brush, GigascreenPairPaintsTheFourMixes)
+{
+    standardRun(8 * 1 + 2);  // screen 1: blue paper, red ink
+    std::fill(form.scr2.begin() + 6144, form.scr2.begin() + 6912, 64 + 8 * 4 + 7);  // bright green paper, bright white ink
+    form.scr2Conv = form.scr2;
+    form.gigaShown = true;
+    form.udRadius.position = 1;
+    form.chunkLevel1.fill(200);
+    form.chunkLevel2.fill(0);
+    for (int y = 0; y < 192; ++y) form.chunkLevel2[y][21] = 200;
+    form.drawchr(MouseButton::left, 20, 20);
+    // Column 19 and 20: only screen 1 ink (slot 1): red 63 + green 126. Column 21: both inks (slot 3).
+    // The threshold at (19..21, 19..21) is at most 254, so 200 > t only where the matrix is below 200.
+    for (int y = 19; y <= 21; ++y)
+        for (int x = 19; x <= 21; ++x) {
+            const int t = ditherMatrix[x & 7][y & 7];
+            const bool ink1 = 200 > t, ink2 = x == 21 && 200 > t;
+            EXPECT_EQ(bitOf(form.scr1, x, y), ink1);
+            EXPECT_EQ(bitOf(form.scr2, x, y), ink2);
+            const uint32_t expected = ink1 ? (ink2 ? rgb(63 + 126, 126, 126) : rgb(63, 126, 0))
+                                           : (ink2 ? rgb(126, 126, 63 + 126) : rgb(0, 126, 63));
+            EXPECT_EQ(form.imTo.picture.pixel(x, y), expected) << x << "," << y;
+        }
+}
+
+TEST_F(Brush, RightButtonRestoresOnlyTheStampedBitsFromTheConvertedCopies)
+{
+    standardRun();
+    setLevels(256, 256);
+    form.udRadius.position = 2;
+    form.drawchr(MouseButton::left, 50, 50);
+    // Converted screens with different bits, to see where each restore comes from.
+    form.scr1Conv[standardPixelOffset(48, 50)] = 0x0F;
+    form.scr2Conv[standardPixelOffset(48, 50)] = 0xF0;
+    form.imToMouseDown(MouseButton::right, 50, 50);
+    // Pixels 48..52 of line 50: bits of byte 6 (pixels 48..55) masks 0x80..0x08.
+    EXPECT_EQ(form.scr1[standardPixelOffset(48, 50)], 0x08);
+    EXPECT_EQ(form.scr2[standardPixelOffset(48, 50)], 0xF0);
+    EXPECT_EQ(form.scr1[standardPixelOffset(48, 51)], 0x00);
+    EXPECT_EQ(form.imTo.picture, form.zxBitmap);
+}
+
+TEST_F(Brush, MiddleClickRestoresButMiddleDragDoesNothing)
+{
+    standardRun();
+    setLevels(256, 256);
+    form.udRadius.position = 1;
+    form.imToMouseMove({.middle = true}, 30, 30);
+    EXPECT_TRUE(changedPixels().empty());
+    form.imToMouseMove({.left = true}, 30, 30);
+    EXPECT_EQ(changedPixels().size(), 9u);
+    form.imToMouseMove({.middle = true}, 30, 30);
+    EXPECT_EQ(changedPixels().size(), 9u);
+    form.imToMouseDown(MouseButton::middle, 30, 30);
+    EXPECT_TRUE(changedPixels().empty());
+
+    // Both buttons while dragging: painted, then restored.
+    form.imToMouseMove({.left = true, .right = true}, 60, 60);
+    EXPECT_TRUE(changedPixels().empty());
+    EXPECT_EQ(form.scr1, form.scr1Conv);
+}
+
+TEST_F(Brush, OffWhileRetouchIsOffButLabelsStillFollowTheMouse)
+{
+    standardRun(71);
+    std::fill(form.scr2.begin() + 6144, form.scr2.begin() + 6912, 8 * 2 + 5);
+    form.scr2[standardAttrOffset(255, 191)] = 0x80 | 8 * 3;
+    form.retouchOn = false;
+    setLevels(256, 256);
+    form.imToMouseDown(MouseButton::left, 10, 10);
+    form.imToMouseMove({.left = true, .right = true}, 10, 10);
+    EXPECT_TRUE(changedPixels().empty());
+    EXPECT_FALSE(form.btSaveDraw.enabled);
+    EXPECT_EQ(form.lbIP1.caption, "ink=15;pap=8");
+    EXPECT_EQ(form.lbIP2.caption, "ink=5;pap=2");
+    form.imToMouseMove({}, 255, 191);
+    EXPECT_EQ(form.lbIP2.caption, "ink=0;pap=19");  // the raw attribute shifted by 3
+    form.imToMouseMove({}, 256, 10);
+    EXPECT_EQ(form.lbIP1.caption, "");
+    EXPECT_EQ(form.lbIP2.caption, "");
+    form.imToMouseMove({}, 10, -1);
+    EXPECT_EQ(form.lbIP1.caption, "");
+}
+
+TEST_F(Brush, SaveWritesTheSingleScreenOrThePair)
+{
+    standardRun();
+    form.outBase = (dir.path() / "cat").string();
+    form.scr1[6911] = 0x33;
+    form.scr1[6912] = 0x44;
+    form.btSaveDraw.enabled = true;
+    form.btSaveDrawClick();
+    EXPECT_FALSE(form.btSaveDraw.enabled);
+    const auto scr = test::readFile(dir.path() / "cat.scr");
+    ASSERT_EQ(scr.size(), 6912u);
+    EXPECT_EQ(scr.back(), 0x33);
+
+    form.gigaShown = true;
+    form.scr2[0] = 0x55;
+    form.btSaveDrawClick();
+    const auto img = test::readFile(dir.path() / "cat.img");
+    ASSERT_EQ(img.size(), 13824u);
+    EXPECT_EQ(img[6911], 0x33);
+    EXPECT_EQ(img[6912], 0x55);
+}
+
+}  // namespace
+}  // namespace dw
