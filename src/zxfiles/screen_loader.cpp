@@ -10,25 +10,11 @@
 #include "picture/working_folder.h"
 #include "zxfiles/cell_drawing.h"
 #include "zxfiles/layouts.h"
+#include "zxfiles/screen_kind.h"
 
 namespace dw {
 
 namespace {
-
-enum class ScreenKind { none, scr, mcx, mc, img, emg };
-
-// Matched exactly: all lower or all upper case, nothing in between.
-ScreenKind kindOf(const std::string& name)
-{
-    const size_t dot = name.rfind('.');
-    const std::string extension = dot == std::string::npos ? name : name.substr(dot + 1);
-    if (extension == "scr" || extension == "SCR") return ScreenKind::scr;
-    if (extension == "mcx" || extension == "MCX") return ScreenKind::mcx;
-    if (extension == "mc" || extension == "MC") return ScreenKind::mc;
-    if (extension == "img" || extension == "IMG") return ScreenKind::img;
-    if (extension == "emg" || extension == "EMG") return ScreenKind::emg;
-    return ScreenKind::none;
-}
 
 // At most `limit` bytes from the start of the file; nothing when it cannot be opened.
 std::vector<uint8_t> readUpTo(const std::filesystem::path& path, size_t limit)
@@ -57,7 +43,7 @@ void TForm1::ImLoadClick()
     enterFolderOf(path.string());
 
     const PaletteView pal{palB, palG, palR};
-    switch (kindOf(name)) {
+    switch (screenKindOf(name)) {
     case ScreenKind::scr:
         readScr(readUpTo(path, scrFileSize), scr1);
         drawStandardScreen(scr1, pal, zxBitmap);
