@@ -46,8 +46,8 @@ Quadruple fromAttributes(uint8_t attr1, uint8_t attr2)
     return {paperIndex(attr1), inkIndex(attr1), paperIndex(attr2), inkIndex(attr2)};
 }
 
-// Colour numbers beyond 15 in a damaged table are read modulo 16.
-Quadruple fromRecord(const std::array<uint8_t, 8>& e) { return {e[0] & 15, e[1] & 15, e[2] & 15, e[3] & 15}; }
+// Start-up keeps the colour numbers of every record within 0..15.
+Quadruple fromRecord(const std::array<uint8_t, 8>& e) { return {e[0], e[1], e[2], e[3]}; }
 
 // Slot i: screen 1 ink when bit 0 of i is set, screen 2 ink when bit 1 is.
 struct Mixes {

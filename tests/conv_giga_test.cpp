@@ -1,0 +1,304 @@
+// The gigascreen converter and its run. Small pictures use a crafted
+// "tablo.dat" of a few records, so every attribute, projected pixel and ink
+// share below is worked out by hand with the default palette (a plain
+// component 63, a bright one 126; a pixel shows the sum of two entries).
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <random>
+
+#include "colour/helpers.h"
+#include "colour/palette.h"
+#include "modes/conv_giga.h"
+#include "support/test_support.h"
+#include "zxfiles/emg_code.h"
+
+namespace dw {
+
+void PrintTo(const Colour& c, std::ostream* os) { *os << "(b " << c.b << ", g " << c.g << ", r " << c.r << ")"; }
+
+namespace {
+
+namespace fs = std::filesystem;
+using test::Harness;
+using test::ScratchDir;
+
+constexpr int attrBase = 6144;
+
+// Paper and ink colour numbers of screen 1, then of screen 2.
+using Record = std::array<uint8_t, 4>;
+
+void writeTablo(const std::vector<Record>& records)
+{
+    std::vector<uint8_t> bytes;
+    for (const Record& r : records) bytes.insert(bytes.end(), r.begin(), r.end());
+    test::writeFile("tablo.dat", bytes);
+}
+
+void paint(TForm1& form, const std::function<Colour(int x, int y)>& colourAt)
+{
+    for (int y = 0; y < screenHeight; ++y)
+        for (int x = 0; x < screenWidth; ++x) {
+            const Colour c = colourAt(x, y);
+            form.workB[y][x] = c.b;
+            form.workG[y][x] = c.g;
+            form.workR[y][x] = c.r;
+        }
+}
+
+Colour grey(int v) { return {v, v, v}; }
+
+// A converter started up in a scratch folder holding the given records;
+// records beyond them are zero, which the search always skips.
+struct GigaFixture {
+    ScratchDir dir;
+    std::unique_ptr<Harness> harness;
+
+    explicit GigaFixture(const std::vector<Record>& records)
+    {
+        writeTablo(records);
+        harness = std::make_unique<Harness>();
+    }
+    TForm1& form() { return *harness->form; }
+
+    // The converter as the run calls it: the reference planes copy the picture.
+    void convert(const std::function<Colour(int x, int y)>& colourAt)
+    {
+        paint(form(), colourAt);
+        form().copyWorkToOrig();
+        convGiga(form());
+    }
+};
+
+int bitOf(const ScreenBuffer& scr, int x, int y) { return (scr[32 * zxline(y) + x / 8] >> (7 - x % 8)) & 1; }
+int attrOf(const ScreenBuffer& scr, int x, int y) { return scr[attrBase + 32 * (y / 8) + x / 8]; }
+Colour origAt(const TForm1& f, int x, int y) { return {f.origB[y][x], f.origG[y][x], f.origR[y][x]}; }
+
+void expectAllAttributes(const TForm1& f, int attr1, int attr2)
+{
+    for (int i = 0; i < 768; ++i) {
+        ASSERT_EQ(f.scr1[attrBase + i], attr1) << "cell " << i;
+        ASSERT_EQ(f.scr2[attrBase + i], attr2) << "cell " << i;
+    }
+}
+
+// The four mixes of a cell as its two attributes give them, slot order.
+std::array<Colour, 4> mixesOfCell(const TForm1& f, uint8_t a1, uint8_t a2)
+{
+    auto pal = [&](int k) { return paletteColour(f.palB, f.palG, f.palR, k); };
+    const int p1 = paperIndex(a1), i1 = inkIndex(a1), p2 = paperIndex(a2), i2 = inkIndex(a2);
+    return {pal(p1) + pal(p2), pal(i1) + pal(p2), pal(p1) + pal(i2), pal(i1) + pal(i2)};
+}
+
+// Every preview pixel shows the mix its two bits select from its cell.
+void expectPreviewMatchesScreens(const TForm1& f)
+{
+    for (int y = 0; y < screenHeight; ++y)
+        for (int x = 0; x < screenWidth; ++x) {
+            const auto mixes = mixesOfCell(f, attrOf(f.scr1, x, y), attrOf(f.scr2, x, y));
+            const int slot = bitOf(f.scr1, x, y) + 2 * bitOf(f.scr2, x, y);
+            ASSERT_EQ(f.zxBitmap.pixel(x, y), packColour(mixes[slot])) << "pixel " << x << "," << y;
+        }
+}
+
+// ---- Start attributes and the line case --------------------------------------
+
+// With no usable record every cell keeps paper black / ink white on screen 1
+// and bright black / bright white on screen 2: greys 0, 63, 126 and 189 on a
+// line. Each column of cells is one grey of the ramp.
+TEST(GigaLineCase, GreyRampSplitsIntoThirdsUnderTheStartAttributes)
+{
+    struct Step {
+        int grey, projected, share1, share2;
+    };
+    const Step ramp[8] = {{0, 0, 0, 0},        {30, 30, 122, 0},    {63, 63, 255, 0},     {100, 99, 255, 73},
+                          {126, 125, 255, 125}, {170, 169, 174, 255}, {189, 189, 255, 255}, {255, 254, 255, 255}};
+    GigaFixture g({});
+    g.convert([&](int x, int) { return grey(ramp[(x / 8) % 8].grey); });
+    const TForm1& f = g.form();
+    expectAllAttributes(f, 7, 71);
+    for (int y = 0; y < screenHeight; y += 37)
+        for (int x = 0; x < screenWidth; ++x) {
+            const Step& s = ramp[(x / 8) % 8];
+            ASSERT_EQ(origAt(f, x, y), grey(s.projected)) << "grey " << s.grey;
+            ASSERT_EQ(f.chunkLevel1[y][x], s.share1) << "grey " << s.grey;
+            ASSERT_EQ(f.chunkLevel2[y][x], s.share2) << "grey " << s.grey;
+        }
+    expectPreviewMatchesScreens(f);
+}
+
+// ---- Record search ------------------------------------------------------------
+
+// Record 0 (red on screen 1, black on screen 2, both with index difference 8)
+// would show pure bright red exactly; it must be skipped for record 1, whose
+// nearest mix is plain red.
+TEST(GigaRecordSearch, RecordWithEqualIndexDifferencesIsNeverChosen)
+{
+    GigaFixture g({{2, 10, 0, 8}, {0, 2, 0, 0}});
+    g.convert([](int, int) { return Colour{0, 0, 126}; });
+    expectAllAttributes(g.form(), 2, 0);
+}
+
+// Pure bright red (b, g, r) = (0, 0, 126): the keep candidate's nearest mix
+// is grey 63, 11907 per pixel. Record bright white / bright red on screen 1,
+// bright black / bright white on screen 2 shows the red exactly (slot 1), but
+// its centre (126, 126, 189) lies 35721 from the cell's mean, and 32 x 35721
+// is not below the keep error 64 x 11907: "Palette centering" skips it.
+TEST(GigaRecordSearch, PaletteCenteringSkipsRecordsWhoseCentreIsFarFromTheMean)
+{
+    for (bool centering : {false, true}) {
+        GigaFixture g({{15, 10, 8, 15}});
+        g.form().cbMCFilter.checked = centering;
+        g.convert([](int, int) { return Colour{0, 0, 126}; });
+        expectAllAttributes(g.form(), centering ? 7 : 122, 71);
+    }
+}
+
+// ---- Ordered thresholds, "5 chunks" and the dithering band -------------------
+
+// Record black / plain blue on screen 1, black / plain green on screen 2 and
+// the flat colour (b, g, r) = (25, 25, 0): both ink shares are
+// Trunc(256 x 25 / 63) = 101.
+TEST(GigaOrderedThresholds, FiveChunksGivesCheckerboardsOffsetByOneLine)
+{
+    GigaFixture g({{0, 1, 0, 4}});
+    TForm1& f = g.form();
+    f.setChecked(f.cbDith, false);
+    f.chunkMask = 1;
+    g.convert([](int, int) { return Colour{25, 25, 0}; });
+    expectAllAttributes(f, 1, 4);
+    EXPECT_EQ(f.chunkLevel1[5][9], 101);
+    EXPECT_EQ(f.chunkLevel2[5][9], 101);
+    // Screen 1: thresholds 30 / 158 / 222 / 94 at (x & 1, y & 1); screen 2
+    // reads them at (x + 2, y + 3).
+    for (int y = 0; y < screenHeight; ++y)
+        for (int j = 0; j < 32; ++j) {
+            ASSERT_EQ(f.scr1[32 * zxline(y) + j], y % 2 ? 0x55 : 0xAA) << "line " << y;
+            ASSERT_EQ(f.scr2[32 * zxline(y) + j], y % 2 ? 0xAA : 0x55) << "line " << y;
+        }
+    EXPECT_FALSE(f.retouchOn);
+    expectPreviewMatchesScreens(f);
+}
+
+TEST(GigaOrderedThresholds, ScreenTwoPatternIsScreenOnesShiftedByTwoAndThree)
+{
+    GigaFixture g({{0, 1, 0, 4}});
+    TForm1& f = g.form();
+    f.setChecked(f.cbDith, false);
+    g.convert([](int, int) { return Colour{25, 25, 0}; });
+    ASSERT_EQ(f.chunkMask, 7);
+    int inks = 0;
+    for (int y = 0; y + 3 < screenHeight; ++y)
+        for (int x = 0; x + 2 < screenWidth; ++x) {
+            ASSERT_EQ(bitOf(f.scr2, x, y), bitOf(f.scr1, x + 2, y + 3)) << x << "," << y;
+            inks += bitOf(f.scr1, x, y);
+        }
+    EXPECT_GT(inks, 0);
+}
+
+// Grey 100 under the start attributes: shares 255 and 73. At level 0 the band
+// is 128..127, so screen 1 is ink and screen 2 paper everywhere, whatever the
+// slot choice (error diffusion alone would mix greys 63 and 126).
+TEST(GigaDitheringBand, LevelZeroDecidesEveryPixelByTheSharesAlone)
+{
+    for (bool floyd : {true, false}) {
+        GigaFixture g({});
+        TForm1& f = g.form();
+        f.setChecked(f.cbDith, floyd);
+        f.setText(f.edDithLevel, "0");
+        g.convert([](int, int) { return grey(100); });
+        for (int i = 0; i < 6144; ++i) {
+            ASSERT_EQ(f.scr1[i], 0xFF) << "Floyd " << floyd << " byte " << i;
+            ASSERT_EQ(f.scr2[i], 0x00) << "Floyd " << floyd << " byte " << i;
+        }
+        EXPECT_EQ(f.zxBitmap.pixel(100, 100), packColour(grey(63)));
+        EXPECT_EQ(f.retouchOn, floyd);
+    }
+}
+
+// ---- Degenerate mixes: the projection and shares stay finite -----------------
+
+struct DegenerateCase {
+    const char* what;
+    Record record;
+    Colour pixel;
+    int attr1, attr2;
+    Colour projected;
+    int share1, share2;
+};
+
+// Worked out by hand; the projections are Trunc(d x s) with the product in
+// extended precision: 63 x double(1/3) and 126 x double(2/3) fall just below
+// 21 and 84 and truncate to 20 and 83.
+const DegenerateCase degenerateCases[] = {
+    // Screen 1 blue / black, screen 2 bright black / bright blue: a = -b / 2.
+    {"parallel", {1, 0, 8, 9}, {84, 30, 10}, 8, 65, {83, 0, 0}, -81, 0},
+    // Screen 1 black on black: a = 0, so the line runs along b.
+    {"screen 1 flat", {0, 0, 8, 9}, {84, 30, 10}, 0, 65, {83, 0, 0}, 0, 168},
+    // Plain and bright black on screen 1, blue on blue on screen 2: one mix.
+    {"single mix", {0, 8, 1, 1}, {70, 5, 5}, 0, 9, {63, 0, 0}, 0, 0},
+};
+
+TEST(GigaDegenerateMixes, ParallelOrEmptySidesProjectOntoTheirLineOrPoint)
+{
+    for (const DegenerateCase& c : degenerateCases) {
+        GigaFixture g({c.record});
+        g.convert([&](int, int) { return c.pixel; });
+        const TForm1& f = g.form();
+        EXPECT_EQ(attrOf(f.scr1, 0, 0), c.attr1) << c.what;
+        EXPECT_EQ(attrOf(f.scr2, 0, 0), c.attr2) << c.what;
+        EXPECT_EQ(origAt(f, 13, 21), c.projected) << c.what;
+        EXPECT_EQ(f.chunkLevel1[21][13], c.share1) << c.what;
+        EXPECT_EQ(f.chunkLevel2[21][13], c.share2) << c.what;
+    }
+}
+
+// Four black mixes (M3 = M0 on a line) can only win below a row whose record
+// has no black: row 0 takes blue / blue, magenta (pure bright blue pixels);
+// the dark grey rows below take the black record.
+TEST(GigaDegenerateMixes, AllBlackRecordProjectsToBlackWithZeroShares)
+{
+    GigaFixture g({{1, 1, 1, 3}, {0, 8, 8, 0}});
+    g.convert([](int, int y) { return y < 8 ? Colour{126, 0, 0} : grey(20); });
+    const TForm1& f = g.form();
+    EXPECT_EQ(attrOf(f.scr1, 0, 0), 9);
+    EXPECT_EQ(attrOf(f.scr2, 0, 0), 11);
+    for (int y = 8; y < screenHeight; y += 9)
+        for (int x = 0; x < screenWidth; x += 7) {
+            ASSERT_EQ(attrOf(f.scr1, x, y), 0);
+            ASSERT_EQ(attrOf(f.scr2, x, y), 64);
+            ASSERT_EQ(origAt(f, x, y), grey(0));
+            ASSERT_EQ(f.chunkLevel1[y][x], 0);
+            ASSERT_EQ(f.chunkLevel2[y][x], 0);
+            ASSERT_EQ(f.zxBitmap.pixel(x, y), 0u);
+        }
+}
+
+// Cramer's rule in the first channel pair with a non-zero determinant.
+TEST(GigaShares, EachDeterminantPairSolvesForBothInks)
+{
+    struct Case {
+        Record record;
+        Colour pixel;  // on the plane of the mixes, so projection keeps it
+        int share1, share2;
+    };
+    const Case cases[] = {
+        {{0, 1, 0, 4}, {20, 50, 0}, 81, 203},  // blue / green: blue-green pair
+        {{0, 2, 0, 1}, {40, 0, 20}, 81, 162},  // red / blue: red-blue pair
+        {{0, 2, 0, 4}, {0, 30, 50}, 203, 121}, // red / green: red-green pair
+    };
+    for (const Case& c : cases) {
+        GigaFixture g({c.record});
+        g.convert([&](int, int) { return c.pixel; });
+        const TForm1& f = g.form();
+        EXPECT_EQ(attrOf(f.scr1, 0, 0), makeAttribute(c.record[0], c.record[1]));
+        EXPECT_EQ(origAt(f, 3, 3), c.pixel);
+        EXPECT_EQ(f.chunkLevel1[3][3], c.share1);
+        EXPECT_EQ(f.chunkLevel2[3][3], c.share2);
+    }
+}
+
+}  // namespace
+}  // namespace dw
