@@ -7,7 +7,7 @@
 
 #include <filesystem>
 #include <functional>
-#include <random>
+#include <set>
 
 #include "colour/helpers.h"
 #include "colour/palette.h"
@@ -298,6 +298,167 @@ TEST(GigaShares, EachDeterminantPairSolvesForBothInks)
         EXPECT_EQ(f.chunkLevel1[3][3], c.share1);
         EXPECT_EQ(f.chunkLevel2[3][3], c.share2);
     }
+}
+
+
+// ---- The run and its files ------------------------------------------------------
+
+// A run of "to Gigascreen" on the picture the fixture folder holds, or on
+// none ("noname" in the current folder).
+struct RunFixture {
+    ScratchDir dir;
+    std::unique_ptr<Harness> harness;
+
+    // With the shipped tables when they are there, else with no records.
+    explicit RunFixture(bool shippedTables)
+    {
+        for (const char* name : {"tablo.dat", "code256.dat", "deco256.dat"}) {
+            const fs::path shipped = fs::path(DW_DATA) / name;
+            if (shippedTables && fs::exists(shipped)) fs::copy_file(shipped, name);
+        }
+        if (!fs::exists("tablo.dat")) writeTablo({});
+        harness = std::make_unique<Harness>();
+    }
+    TForm1& form() { return *harness->form; }
+
+    void openPicture(const std::string& testPicture)
+    {
+        const fs::path local = fs::path(testPicture).filename();
+        fs::copy_file(test::testdata(testPicture), local);
+        harness->dialogs.picture = fs::absolute(local).string();
+        form().btOpenClick();
+    }
+};
+
+std::vector<uint8_t> bytesOf(const ScreenBuffer& scr, size_t from, size_t count)
+{
+    return {scr.begin() + from, scr.begin() + from + count};
+}
+
+TEST(GigaRun, WritesImgEmgOrChrsByTheCheckBoxes)
+{
+    struct Case {
+        bool eco, chrs;
+        std::string extension;
+        size_t size;
+    };
+    for (const Case& c : {Case{false, false, ".img", 13824}, Case{true, false, ".emg", 7680},
+                          Case{false, true, ".ch$", 13831}, Case{true, true, ".emg", 7680}}) {
+        RunFixture run(false);
+        TForm1& f = run.form();
+        f.cbEcoImg.checked = c.eco;
+        f.cbCHRS.checked = c.chrs;
+        f.btConvGigaClick();
+        const std::vector<uint8_t> file = test::readFile("noname" + c.extension);
+        ASSERT_EQ(file.size(), c.size) << c.extension;
+        for (const std::string other : {".img", ".emg", ".ch$"}) {
+            EXPECT_EQ(fs::exists("noname" + other), other == c.extension) << other;
+        }
+        const auto head = [&](size_t from, size_t count) {
+            return std::vector<uint8_t>(file.begin() + from, file.begin() + from + count);
+        };
+        if (c.extension == ".img") {
+            EXPECT_EQ(head(0, 6912), bytesOf(f.scr1, 0, 6912));
+            EXPECT_EQ(head(6912, 6912), bytesOf(f.scr2, 0, 6912));
+        } else if (c.extension == ".ch$") {
+            EXPECT_EQ(head(0, 7), (std::vector<uint8_t>{'c', 'h', 'r', '$', 32, 24, 12}));
+        } else {
+            EXPECT_EQ(file, std::vector<uint8_t>(f.emgBuf.begin(), f.emgBuf.end()));
+        }
+        EXPECT_TRUE(f.gigaShown);
+        EXPECT_TRUE(f.retouchOn);
+        EXPECT_EQ(f.scr1Conv, f.scr1);
+        EXPECT_EQ(f.scr2Conv, f.scr2);
+        EXPECT_EQ(f.imTo.picture, f.zxBitmap);
+        EXPECT_TRUE(f.Memo1.lines.back().ends_with(" sec"));
+    }
+}
+
+TEST(GigaRun, WithoutFloydTheBrushStaysOff)
+{
+    RunFixture run(false);
+    TForm1& f = run.form();
+    f.click(f.cbDith);
+    f.btConvGigaClick();
+    EXPECT_FALSE(f.retouchOn);
+    EXPECT_TRUE(f.gigaShown);
+}
+
+TEST(GigaRun, PaletteFromActFileIsGoneAfterTheRun)
+{
+    RunFixture run(false);
+    TForm1& f = run.form();
+    fs::copy_file(test::testdata("act/16pal_v20.act"), "16pal.act");
+    run.harness->dialogs.palette = fs::absolute("16pal.act").string();
+    f.Button2Click();
+    ASSERT_NE(f.palR, defaultPalR);
+    f.btConvGigaClick();
+    EXPECT_EQ(f.palB, defaultPalB);
+    EXPECT_EQ(f.palG, defaultPalG);
+    EXPECT_EQ(f.palR, defaultPalR);
+    expectPreviewMatchesScreens(f);
+}
+
+// Any picture with the shipped records: each cell shows the four mixes of the
+// start attributes or of a record the search may choose, and loading the
+// ".img" back gives the same screens and the same preview.
+TEST(GigaRun, PhotoCellsShowTheirRecordsMixesAndImgLoadsBackUnchanged)
+{
+    RunFixture run(true);
+    TForm1& f = run.form();
+    run.openPicture("photos/skimage_chelsea.png");
+    f.btConvGigaClick();
+
+    std::set<std::pair<int, int>> allowed = {{7, 71}};
+    for (const auto& e : f.gigaTab)
+        if (e[1] - e[0] != e[3] - e[2]) allowed.insert({makeAttribute(e[0], e[1]), makeAttribute(e[2], e[3])});
+    for (int cell = 0; cell < 768; ++cell)
+        ASSERT_TRUE(allowed.count({f.scr1[attrBase + cell], f.scr2[attrBase + cell]})) << "cell " << cell;
+    expectPreviewMatchesScreens(f);
+
+    const ScreenBuffer scr1 = f.scr1, scr2 = f.scr2;
+    const Bitmap shown = f.zxBitmap;
+    f.scr1.fill(0x5A);
+    f.scr2.fill(0xA5);
+    run.harness->dialogs.screen = f.outBase + ".img";
+    f.ImLoadClick();
+    EXPECT_EQ(bytesOf(f.scr1, 0, 6912), bytesOf(scr1, 0, 6912));
+    EXPECT_EQ(bytesOf(f.scr2, 0, 6912), bytesOf(scr2, 0, 6912));
+    EXPECT_EQ(f.zxBitmap, shown);
+}
+
+// The ".emg" code keeps the attributes and the ink count of every 2x2 block
+// as far as the shipped tables reproduce it; solid strips come back exactly.
+TEST(GigaRun, EmgLoadsBackWithTheAttributesAndSolidStrips)
+{
+    RunFixture run(true);
+    TForm1& f = run.form();
+    if (!fs::exists(fs::path(DW_DATA) / "deco256.dat")) GTEST_SKIP() << "no shipped tables";
+    f.cbEcoImg.checked = true;
+    run.openPicture("photos/skimage_chelsea.png");
+    f.btConvGigaClick();
+    const ScreenBuffer scr1 = f.scr1, scr2 = f.scr2;
+    f.scr1.fill(0);
+    f.scr2.fill(0);
+    run.harness->dialogs.screen = f.outBase + ".emg";
+    f.ImLoadClick();
+    EXPECT_EQ(bytesOf(f.scr1, 6144, 768), bytesOf(scr1, 6144, 768));
+    EXPECT_EQ(bytesOf(f.scr2, 6144, 768), bytesOf(scr2, 6144, 768));
+    int solid = 0;
+    auto expectSolidStripsKept = [&](const ScreenBuffer& converted, const ScreenBuffer& loaded) {
+        for (int y = 0; y < screenHeight; y += 2)
+            for (int c = 0; c < 32; ++c) {
+                const int upper = 32 * zxline(y) + c, lower = 32 * zxline(y + 1) + c;
+                const uint8_t u = converted[upper], v = converted[lower];
+                if (!((u == 0 && v == 0) || (u == 0xFF && v == 0xFF))) continue;
+                ++solid;
+                ASSERT_EQ(loaded[upper], u) << "line " << y << " column " << c;
+                ASSERT_EQ(loaded[lower], v) << "line " << y << " column " << c;
+            }
+    };
+    expectSolidStripsKept(scr1, f.scr1);
+    expectSolidStripsKept(scr2, f.scr2);
+    EXPECT_GT(solid, 0);
 }
 
 }  // namespace
