@@ -55,20 +55,20 @@ std::vector<CountVector> edgeStrips()
 {
     std::vector<CountVector> out;
     for (int contrast : {4, 3}) {
-        std::vector<std::pair<int, int>> levels;  // (left or ground, right or band)
+        std::vector<CountVector> vertical, slanted, bands;
         for (int a = 0; a <= 4; ++a)
             for (int b = 0; b <= 4; ++b)
-                if (std::abs(a - b) == contrast) levels.emplace_back(a, b);
-        for (const auto& [a, b] : levels)
-            for (int e = 1; e < 8; ++e) out.push_back(stripCounts([&](int x, int) { return x < e ? a : b; }));
-        for (const auto& [a, b] : levels)
-            for (int e = 1; e < 8; ++e)
-                for (int s : {1, -1})
-                    out.push_back(stripCounts([&](int x, int y) { return x < e + s * y ? a : b; }));
-        for (const auto& [a, b] : levels)
-            for (int width : {2, 4})
-                for (int start = 2; start + width <= 6; start += 2)
-                    out.push_back(stripCounts([&](int x, int) { return x >= start && x < start + width ? b : a; }));
+                if (std::abs(a - b) == contrast) {  // a left or around, b right or in the band
+                    for (int e = 1; e < 8; ++e) vertical.push_back(stripCounts([&](int x, int) { return x < e ? a : b; }));
+                    for (int e = 1; e < 8; ++e)
+                        for (int s : {1, -1})
+                            slanted.push_back(stripCounts([&](int x, int y) { return x < e + s * y ? a : b; }));
+                    for (int width : {2, 4})
+                        for (int start = 2; start + width <= 6; start += 2)
+                            bands.push_back(
+                                stripCounts([&](int x, int) { return x >= start && x < start + width ? b : a; }));
+                }
+        for (const auto* tier : {&vertical, &slanted, &bands}) out.insert(out.end(), tier->begin(), tier->end());
     }
     return out;
 }
