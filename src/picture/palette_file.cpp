@@ -1,7 +1,5 @@
 #include "picture/palette_file.h"
 
-#include <algorithm>
-#include <cctype>
 #include <fstream>
 #include <optional>
 #include <vector>
@@ -11,26 +9,11 @@
 
 namespace dw {
 
-void readPaletteBytes(std::span<const uint8_t> bytes, PaletteTable& palB, PaletteTable& palG, PaletteTable& palR)
-{
-    std::array<uint8_t, 3> holders{};  // red, green, blue
-    size_t next = 0;
-    for (size_t entry = 0; entry < palR.size(); ++entry) {
-        for (uint8_t& holder : holders) {
-            if (next < bytes.size()) holder = bytes[next];
-            ++next;
-        }
-        palR[entry] = holders[0] / 2;
-        palG[entry] = holders[1] / 2;
-        palB[entry] = holders[2] / 2;
-    }
-}
-
 bool isPaletteFileName(const std::string& palName)
 {
     std::string lower = palName;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return lower.find(".act") != std::string::npos;
 }
 

@@ -1,0 +1,160 @@
+// Palette files: which names are reloaded, how the 48 bytes become the three
+// palettes, and what a short, missing or replaced file leaves behind.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "colour/palette.h"
+#include "core/form.h"
+#include "picture/palette_file.h"
+#include "support/test_support.h"
+
+namespace dw {
+namespace {
+
+using test::Harness;
+using test::ScratchDir;
+
+struct Palettes {
+    PaletteTable b{}, g{}, r{};
+};
+
+Palettes read(const std::vector<uint8_t>& bytes)
+{
+    Palettes p;
+    p.b.fill(-1);
+    p.g.fill(-1);
+    p.r.fill(-1);
+    readPaletteBytes(bytes, p.b, p.g, p.r);
+    return p;
+}
+
+// The 16 Spectrum colours at full intensity, as red, green, blue triples.
+std::vector<uint8_t> spectrumColours()
+{
+    std::vector<uint8_t> bytes;
+    for (int k = 0; k < 16; ++k) {
+        bytes.push_back(k & 2 ? 255 : 0);
+        bytes.push_back(k & 4 ? 255 : 0);
+        bytes.push_back(k & 1 ? 255 : 0);
+    }
+    return bytes;
+}
+
+TEST(PaletteFile, EntriesAreHalfTheFileBytesInRedGreenBlueOrder)
+{
+    std::vector<uint8_t> bytes = spectrumColours();
+    bytes.resize(768, 200);  // a full colour table: only the first 16 entries count
+    const Palettes p = read(bytes);
+    for (int k = 0; k < 16; ++k) {
+        EXPECT_EQ(p.b[k], k & 1 ? 127 : 0) << k;
+        EXPECT_EQ(p.r[k], k & 2 ? 127 : 0) << k;
+        EXPECT_EQ(p.g[k], k & 4 ? 127 : 0) << k;
+    }
+
+    const Palettes odd = read({1, 3, 5, 254, 253, 252});
+    EXPECT_EQ(odd.r[0], 0);
+    EXPECT_EQ(odd.g[0], 1);
+    EXPECT_EQ(odd.b[0], 2);
+    EXPECT_EQ(odd.r[1], 127);
+    EXPECT_EQ(odd.g[1], 126);
+    EXPECT_EQ(odd.b[1], 126);
+}
+
+TEST(PaletteFile, ShortFileRepeatsTheLastByteOfEachComponent)
+{
+    // Two whole entries and the red of a third.
+    const Palettes p = read({10, 20, 30, 40, 50, 60, 70});
+    EXPECT_EQ(p.r[0], 5);
+    EXPECT_EQ(p.g[0], 10);
+    EXPECT_EQ(p.b[0], 15);
+    for (int k = 2; k < 16; ++k) {
+        EXPECT_EQ(p.r[k], 35) << k;
+        EXPECT_EQ(p.g[k], 25) << k;
+        EXPECT_EQ(p.b[k], 30) << k;
+    }
+}
+
+TEST(PaletteFile, NoBytesGiveBlack)
+{
+    const Palettes p = read({});
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(p.b[k] | p.g[k] | p.r[k], 0) << k;
+}
+
+TEST(PaletteFile, NameTestIsForDotActAnywhereInTheLowerCasedName)
+{
+    EXPECT_TRUE(isPaletteFileName("PAL.ACT"));
+    EXPECT_TRUE(isPaletteFileName("/x/pal.act.bak"));
+    EXPECT_TRUE(isPaletteFileName("/x/my.actual/colours"));
+    EXPECT_FALSE(isPaletteFileName("pal.ac"));
+    EXPECT_FALSE(isPaletteFileName("palact"));
+    EXPECT_FALSE(isPaletteFileName(""));
+}
+
+TEST(PaletteFile, ChosenFileIsReloadedOnEveryPreparation)
+{
+    ScratchDir dir;
+    Harness h;
+    TForm1& f = *h.form;
+    test::writeFile("PAL.ACT", spectrumColours());
+    h.dialogs.palette = (dir.path() / "PAL.ACT").string();
+    f.btSaveDraw.enabled = true;
+    f.retouchOn = true;
+    f.Button2Click();
+    EXPECT_FALSE(f.btSaveDraw.enabled);
+    EXPECT_FALSE(f.retouchOn);
+    EXPECT_EQ(f.palName, *h.dialogs.palette);
+    EXPECT_EQ(f.palR[15], 127);
+    EXPECT_EQ(f.palG[2], 0);
+
+    // Edited on disk: the next preparation of any kind reads it again.
+    test::writeFile("PAL.ACT", {2, 4, 6});
+    f.setText(f.edBrightness, "0.1");
+    EXPECT_EQ(f.palR[15], 1);
+    EXPECT_EQ(f.palG[15], 2);
+    EXPECT_EQ(f.palB[15], 3);
+
+    // A cancelled dialog keeps the file in force; a deleted file reads black.
+    h.dialogs.palette.reset();
+    std::filesystem::remove("PAL.ACT");
+    f.Button2Click();
+    EXPECT_EQ(f.palName, (dir.path() / "PAL.ACT").string());
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(f.palB[k] | f.palG[k] | f.palR[k], 0) << k;
+}
+
+TEST(PaletteFile, OtherNamesStopTheReloadWithoutRestoringTheDefault)
+{
+    ScratchDir dir;
+    Harness h;
+    TForm1& f = *h.form;
+    EXPECT_EQ(f.palB, defaultPalB);
+    test::writeFile("a.act", spectrumColours());
+    h.dialogs.palette = "a.act";
+    f.Button2Click();
+    EXPECT_EQ(f.palB[1], 127);
+
+    test::writeFile("b.pal", {});
+    h.dialogs.palette = "b.pal";
+    f.Button2Click();
+    EXPECT_EQ(f.palB[1], 127);
+    EXPECT_NE(f.palB, defaultPalB);
+}
+
+TEST(PaletteFile, SharedPaletteFilesLoadTheirFirstSixteenEntries)
+{
+    for (const char* name : {"16pal_v20.act", "arne-v20-16.act", "iconworkshop.act"}) {
+        const std::vector<uint8_t> bytes = test::readFile(test::testdata(std::string("act/") + name));
+        ASSERT_GE(bytes.size(), paletteFileBytes) << name;
+        const Palettes p = read(bytes);
+        for (int k = 0; k < 16; ++k) {
+            EXPECT_EQ(p.r[k], bytes[3 * k] >> 1) << name << " " << k;
+            EXPECT_EQ(p.g[k], bytes[3 * k + 1] >> 1) << name << " " << k;
+            EXPECT_EQ(p.b[k], bytes[3 * k + 2] >> 1) << name << " " << k;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace dw
