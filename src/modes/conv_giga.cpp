@@ -116,21 +116,41 @@ int recordError(const TForm1& f, const std::array<uint8_t, 8>& e, const Colour& 
     return sum;
 }
 
-// The best quadruple for a cell: the keep candidate unless a record of
-// gigaTab has a strictly smaller error.
-Quadruple chooseQuadruple(TForm1& f, const CellPixels& px, const Quadruple& keep, int weight)
+// The records the search may try, in table order, with their centres: a
+// record whose two pairs have the same index difference is never tried.
+struct Candidates {
+    std::array<int, gigaTabSize> record;
+    std::array<Colour, gigaTabSize> centre;
+    int count = 0;
+};
+
+Candidates searchableRecords(const TForm1& f)
+{
+    Candidates c;
+    for (int i = 0; i < gigaTabSize; ++i) {
+        const auto& e = f.gigaTab[i];
+        if (e[1] - e[0] == e[3] - e[2]) continue;
+        c.record[c.count] = i;
+        c.centre[c.count] = mixesOf(f, fromRecord(e)).centre();
+        ++c.count;
+    }
+    return c;
+}
+
+// The best quadruple for a cell: the keep candidate unless a record has a
+// strictly smaller error.
+Quadruple chooseQuadruple(TForm1& f, const Candidates& candidates, const CellPixels& px, const Quadruple& keep,
+                          int weight)
 {
     int bestError = fiveMixError(px, mixesOf(f, keep));
     int best = -1;
     fillMixDist(f, px);
     const Colour mean = meanOf(px);
-    for (int i = 0; i < gigaTabSize; ++i) {
-        const auto& e = f.gigaTab[i];
-        if (e[1] - e[0] == e[3] - e[2]) continue;
-        const Colour centre = mixesOf(f, fromRecord(e)).centre();
+    for (int k = 0; k < candidates.count; ++k) {
+        const Colour& centre = candidates.centre[k];
         if (!(weight * squaredDistance(centre, mean) < bestError)) continue;
-        const int error = recordError(f, e, centre, px, bestError);
-        if (error < bestError) bestError = error, best = i;
+        const int error = recordError(f, f.gigaTab[candidates.record[k]], centre, px, bestError);
+        if (error < bestError) bestError = error, best = candidates.record[k];
     }
     return best < 0 ? keep : fromRecord(f.gigaTab[best]);
 }
@@ -183,13 +203,14 @@ void projectCell(TForm1& f, const Mixes& m, int x0, int y0)
 
 void chooseAttributes(TForm1& f, int weight)
 {
+    const Candidates candidates = searchableRecords(f);
     f.rowAttr1.fill(startAttr1);
     f.rowAttr2.fill(startAttr2);
     for (int row = 0; row < 24; ++row) {
         for (int j = 0; j < 32; ++j) {
             const int x0 = 8 * j, y0 = 8 * row;
             const CellPixels px = readCell(f.workB, f.workG, f.workR, x0, y0);
-            const Quadruple best = chooseQuadruple(f, px, fromAttributes(f.rowAttr1[j], f.rowAttr2[j]), weight);
+            const Quadruple best = chooseQuadruple(f, candidates, px, fromAttributes(f.rowAttr1[j], f.rowAttr2[j]), weight);
             f.rowAttr1[j] = makeAttribute(best.p1, best.i1);
             f.rowAttr2[j] = makeAttribute(best.p2, best.i2);
             projectCell(f, mixesOf(f, best), x0, y0);
