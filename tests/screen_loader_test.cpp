@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "support/test_support.h"
+#include "readers/picture_loader.h"
 #include "zxfiles/layouts.h"
 
 namespace dw {
@@ -184,6 +186,42 @@ TEST_F(ScreenLoader, EmgUpperCaseUnpacksThroughTheDecodeTable)
     EXPECT_EQ(form.scr1[standardPixelOffset(0, 1)], 0x0F);
     EXPECT_EQ(form.scr2[6144], 64 + 8 + 2);
     EXPECT_EQ(form.emgBuf[0], 3);
+}
+
+
+int runCli(const std::string& arguments)
+{
+    const int status = std::system((std::string(DW_CLI) + " " + arguments + " 2>/dev/null >/dev/null").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(ScreenLoader, CliRenderWritesTheDrawnScreenEnlargedByNearestNeighbour)
+{
+    std::vector<uint8_t> scr = standardScreen(8 * 1 + 2, 0x80);
+    scr[standardPixelOffset(255, 191)] = 0x01;
+    test::writeFile(dir.path() / "cell.scr", scr);
+    const std::string picture = (dir.path() / "cell.png").string();
+    ASSERT_EQ(runCli("render cell.scr -o " + picture + " --scale 3"), 0);
+
+    const PictureLoad png = loadPicture(picture);
+    ASSERT_TRUE(png.ok()) << png.error;
+    ASSERT_EQ(png.bitmap.width(), 768);
+    ASSERT_EQ(png.bitmap.height(), 576);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(png.bitmap.pixel(x, y), rgb(126, 0, 0));
+        EXPECT_EQ(png.bitmap.pixel(3, y), rgb(0, 0, 126));
+        EXPECT_EQ(png.bitmap.pixel(767, 575 - y), rgb(126, 0, 0));
+    }
+    EXPECT_EQ(png.bitmap.pixel(0, 3), rgb(0, 0, 126));  // pixel row 1 is byte 256: paper
+}
+
+TEST_F(ScreenLoader, CliRenderRefusesNamesTheLoaderDoesNotReadAndKeepsTheOldPicture)
+{
+    test::writeFile(dir.path() / "cell.Scr", standardScreen(56, 0));
+    test::writeFile(dir.path() / "old.png", {1, 2, 3});
+    EXPECT_EQ(runCli("render cell.Scr -o old.png"), 1);
+    EXPECT_EQ(runCli("render absent.scr -o old.png"), 1);
+    EXPECT_EQ(test::readFile(dir.path() / "old.png"), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 }  // namespace
