@@ -425,24 +425,33 @@ Bitmap TPNG::toBitmap() const
     Bitmap bitmap(width_, height_);
     std::vector<uint8_t>& rgb = bitmap.rgb();
     const int bytes = bytesPerPixel();
-    size_t at = 0;
-    for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x, ++at) {
-            if (!pixelDecoded(x, y))
-                continue;
-            const uint8_t* in = &pixels_[at * bytes];
-            uint8_t* out = &rgb[at * 3];
-            if (format_ == Format::indexed8) {
-                const Colour& c = palette_[in[0]];
-                out[0] = static_cast<uint8_t>(c.r);
-                out[1] = static_cast<uint8_t>(c.g);
-                out[2] = static_cast<uint8_t>(c.b);
-            } else {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
-            }
+    const auto convert = [&](size_t at) {
+        const uint8_t* in = &pixels_[at * bytes];
+        uint8_t* out = &rgb[at * 3];
+        if (format_ == Format::indexed8) {
+            const Colour& c = palette_[in[0]];
+            out[0] = static_cast<uint8_t>(c.r);
+            out[1] = static_cast<uint8_t>(c.g);
+            out[2] = static_cast<uint8_t>(c.b);
+        } else {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
         }
+    };
+    // Only the rows that were read, pass by pass; the rest stays black.
+    const std::span<const Pass> passes = passesOf(interlaced_);
+    const size_t lastPass = complete_ ? passes.size() : static_cast<size_t>(stoppedPass_) + 1;
+    for (size_t p = 0; p < lastPass; ++p) {
+        const Pass& pass = passes[p];
+        const bool whole = complete_ || static_cast<int>(p) < stoppedPass_;
+        const int rows = whole ? passExtent(height_, pass.y0, pass.dy) : stoppedRow_;
+        for (int r = 0; r < rows; ++r) {
+            const size_t y = static_cast<size_t>(pass.y0) + static_cast<size_t>(r) * pass.dy;
+            for (int x = pass.x0; x < width_; x += pass.dx)
+                convert(y * width_ + x);
+        }
+    }
     return bitmap;
 }
 

@@ -209,13 +209,20 @@ void TTga::readPixels(std::span<const uint8_t> bytes, size_t at, bool runLength)
     pixelsRead_ = i;
 }
 
-void TTga::storePixel(size_t storedIndex, const uint8_t* value)
+// Where the pixel stored at `storedIndex` goes in the top-down,
+// left-to-right picture.
+size_t TTga::pixelIndexOf(size_t storedIndex) const
 {
     const size_t storedRow = storedIndex / width_;
     const size_t storedColumn = storedIndex % width_;
     const size_t y = topDown(header_.descriptor) ? storedRow : height_ - 1 - storedRow;
     const size_t x = rightToLeft(header_.descriptor) ? width_ - 1 - storedColumn : storedColumn;
-    uint8_t* out = &pixels_[(y * width_ + x) * bytesPerPixel()];
+    return y * width_ + x;
+}
+
+void TTga::storePixel(size_t storedIndex, const uint8_t* value)
+{
+    uint8_t* out = &pixels_[pixelIndexOf(storedIndex) * bytesPerPixel()];
     const auto put = [out](const Colour& c) {
         out[0] = static_cast<uint8_t>(c.b);
         out[1] = static_cast<uint8_t>(c.g);
@@ -280,24 +287,22 @@ Bitmap TTga::toBitmap() const
     Bitmap bitmap(width_, height_);
     std::vector<uint8_t>& rgb = bitmap.rgb();
     const int bytes = bytesPerPixel();
-    size_t at = 0;
-    for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x, ++at) {
-            if (!pixelDecoded(x, y))
-                continue;
-            const uint8_t* in = &pixels_[at * bytes];
-            uint8_t* out = &rgb[at * 3];
-            if (format_ == Format::indexed8) {
-                const Colour& c = palette_[in[0]];
-                out[0] = static_cast<uint8_t>(c.r);
-                out[1] = static_cast<uint8_t>(c.g);
-                out[2] = static_cast<uint8_t>(c.b);
-            } else {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
-            }
+    // Only the pixels that were read, in file order; the rest stays black.
+    for (size_t i = 0; i < pixelsRead_; ++i) {
+        const size_t at = pixelIndexOf(i);
+        const uint8_t* in = &pixels_[at * bytes];
+        uint8_t* out = &rgb[at * 3];
+        if (format_ == Format::indexed8) {
+            const Colour& c = palette_[in[0]];
+            out[0] = static_cast<uint8_t>(c.r);
+            out[1] = static_cast<uint8_t>(c.g);
+            out[2] = static_cast<uint8_t>(c.b);
+        } else {
+            out[0] = in[2];
+            out[1] = in[1];
+            out[2] = in[0];
         }
+    }
     return bitmap;
 }
 
