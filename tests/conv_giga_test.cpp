@@ -218,6 +218,29 @@ TEST(GigaDitheringBand, LevelZeroDecidesEveryPixelByTheSharesAlone)
     }
 }
 
+// ---- Error diffusion ------------------------------------------------------------
+
+// Grey 100 projects to 99 under the start attributes (greys 0, 63, 126, 189).
+// (0,0): nearest 126, error -27: right gets -13, below -6, below-left -3,
+// below-right -3. (1,0) = 86: nearest 63, error 23. (2,0) = 110: nearest 126,
+// error -16. (0,1) = 95: nearest 126, error -31. At level 0 the band shows
+// grey 63 everywhere, but the error is still measured against the nearest mix.
+TEST(GigaErrorDiffusion, KernelSpreadsTheErrorOfTheNearestMixBeforeTheBand)
+{
+    for (const char* level : {"1.0", "0"}) {
+        GigaFixture g({});
+        TForm1& f = g.form();
+        f.setText(f.edDithLevel, level);
+        g.convert([](int, int) { return grey(100); });
+        EXPECT_EQ(f.workG[0][1], 86) << level;
+        EXPECT_EQ(f.workG[0][2], 110) << level;
+        EXPECT_EQ(f.workG[1][-1], -3) << level;
+        EXPECT_EQ(f.workG[1][0], 99 - 6 + 2) << level;
+        EXPECT_EQ(f.workG[1][1], 99 - 3 + 5 - 2 - 15) << level;
+        EXPECT_EQ(f.zxBitmap.pixel(0, 0), packColour(grey(std::string(level) == "0" ? 63 : 126))) << level;
+    }
+}
+
 // ---- Degenerate mixes: the projection and shares stay finite -----------------
 
 struct DegenerateCase {

@@ -55,7 +55,7 @@ struct Mixes {
 
     const Colour& operator[](int i) const { return m[i]; }
     Colour centre() const { return {(m[0].b + m[3].b) >> 1, (m[0].g + m[3].g) >> 1, (m[0].r + m[3].r) >> 1}; }
-    // M2 = 2 * M1: the four mixes lie on one line through the origin.
+    // M2 = 2 * M1, as for the start attributes: the mixes lie on one line.
     bool lineCase() const { return m[2].b == 2 * m[1].b && m[2].g == 2 * m[1].g && m[2].r == 2 * m[1].r; }
 };
 
@@ -161,7 +161,8 @@ Colour projectOnLine(const Mixes& m, const Colour& p)
     const int64_t length = squaredDistance(m[3], m[0]);
     if (length == 0) return m[0];
     const int64_t t = (int64_t(squaredDistance(m[0], p)) - squaredDistance(m[3], p)) * 128 / length + 128;
-    return {static_cast<int>(m[3].b * t / 256), static_cast<int>(m[3].g * t / 256), static_cast<int>(m[3].r * t / 256)};
+    return {static_cast<int>(m[3].b * t / 256), static_cast<int>(m[3].g * t / 256),
+            static_cast<int>(m[3].r * t / 256)};
 }
 
 // a and b parallel: p projected onto the line through M0 along a (or b).
@@ -210,7 +211,8 @@ void chooseAttributes(TForm1& f, int weight)
         for (int j = 0; j < 32; ++j) {
             const int x0 = 8 * j, y0 = 8 * row;
             const CellPixels px = readCell(f.workB, f.workG, f.workR, x0, y0);
-            const Quadruple best = chooseQuadruple(f, candidates, px, fromAttributes(f.rowAttr1[j], f.rowAttr2[j]), weight);
+            const Quadruple keep = fromAttributes(f.rowAttr1[j], f.rowAttr2[j]);
+            const Quadruple best = chooseQuadruple(f, candidates, px, keep, weight);
             f.rowAttr1[j] = makeAttribute(best.p1, best.i1);
             f.rowAttr2[j] = makeAttribute(best.p2, best.i2);
             projectCell(f, mixesOf(f, best), x0, y0);
@@ -255,9 +257,16 @@ private:
     Shares onPlane(const Vec& q) const
     {
         const Vec &a = a_, &b = b_;
-        if (dBG_ != 0) return {truncQuotient(256 * (b.b * q.g - q.b * b.g), dBG_), truncQuotient(256 * (a.g * q.b - q.g * a.b), dBG_)};
-        if (dRB_ != 0) return {truncQuotient(256 * (b.b * q.r - q.b * b.r), dRB_), truncQuotient(256 * (a.r * q.b - q.r * a.b), dRB_)};
-        if (dRG_ != 0) return {truncQuotient(256 * (b.g * q.r - q.g * b.r), dRG_), truncQuotient(256 * (a.r * q.g - q.r * a.g), dRG_)};
+        if (dBG_ != 0)
+            return {truncQuotient(256 * (b.b * q.g - q.b * b.g), dBG_),
+                    truncQuotient(256 * (a.g * q.b - q.g * a.b), dBG_)};
+        if (dRB_ != 0)
+            return {truncQuotient(256 * (b.b * q.r - q.b * b.r), dRB_),
+                    truncQuotient(256 * (a.r * q.b - q.r * a.b), dRB_)};
+        if (dRG_ != 0)
+            return {truncQuotient(256 * (b.g * q.r - q.g * b.r), dRG_),
+                    truncQuotient(256 * (a.r * q.g - q.r * a.g), dRG_)};
+        // a and b parallel: the share of whichever of them is not zero.
         if (!isZero(a)) return {truncQuotient(256 * dot(q, a), dot(a, a)), 0};
         if (!isZero(b)) return {0, truncQuotient(256 * dot(q, b), dot(b, b))};
         return {};
