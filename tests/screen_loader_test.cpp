@@ -189,6 +189,22 @@ TEST_F(ScreenLoader, EmgUpperCaseUnpacksThroughTheDecodeTable)
 }
 
 
+TEST_F(ScreenLoader, ConvertedStandardScreenDrawsBackAsTheRunsPreview)
+{
+    std::filesystem::copy_file(test::testdata("photos/kodim05.png"), dir.path() / "photo.png");
+    h.dialogs.picture = (dir.path() / "photo.png").string();
+    form.btOpenClick();
+    form.btConv6912Click();
+    const Bitmap preview = form.imTo.picture;
+    const ScreenBuffer converted = form.scr1;
+
+    form.scr1.fill(0);
+    form.zxBitmap = Bitmap(screenWidth, screenHeight);
+    loadExisting("photo.scr");
+    EXPECT_TRUE(std::equal(form.scr1.begin(), form.scr1.begin() + 6912, converted.begin()));
+    EXPECT_EQ(form.zxBitmap, preview);
+}
+
 int runCli(const std::string& arguments)
 {
     const int status = std::system((std::string(DW_CLI) + " " + arguments + " 2>/dev/null >/dev/null").c_str());
