@@ -1,0 +1,277 @@
+// The multicolor converter and its run: attribute choice per 8x1 cell, the
+// column-pair ranking and quota, the error kernel, and the ".mc" file.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "colour/palette.h"
+#include "modes/conv_mc.h"
+#include "support/test_support.h"
+
+namespace dw {
+namespace {
+
+using test::Harness;
+using test::ScratchDir;
+
+class ConvMcTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        test::fillWork(form(), 0, 0, 0);
+        form().mcLevel = 1.0;
+    }
+
+    TForm1& form() { return *harness.form; }
+    uint8_t attribute(int column, int y) { return form().scr2[32 * y + column]; }
+    uint8_t bitmapByte(int column, int y) { return form().scr1[32 * y + column]; }
+
+    void setPixel(int x, int y, int blue, int green, int red)
+    {
+        form().workB[y][x] = blue;
+        form().workG[y][x] = green;
+        form().workR[y][x] = red;
+    }
+
+    void fillRandom(unsigned seed)
+    {
+        std::mt19937 random(seed);
+        std::uniform_int_distribution<int> level(0, 255);
+        for (int y = 0; y < screenHeight; ++y)
+            for (int x = 0; x < screenWidth; ++x) setPixel(x, y, level(random), level(random), level(random));
+    }
+
+    ScratchDir dir;
+    Harness harness;
+};
+
+// On a black picture the start pair (0, 7) and the first candidate (0, 1) both
+// cost nothing, so every ratio is 1: the quota goes to the highest pairs.
+TEST_F(ConvMcTest, BlackPictureWithLimitGivesNewPairsToTheHighestSixteenColumns)
+{
+    form().cbLimitMC.checked = true;
+    convMC(form());
+    for (int y = 0; y < screenHeight; ++y)
+        for (int c = 0; c < 32; ++c) {
+            uint8_t expected = 71;  // odd lines: the bright grey pair; even lines keep it
+            if (y % 8 == 0) expected = c >= 16 ? 1 : (y == 0 ? 7 : 71);
+            ASSERT_EQ(attribute(c, y), expected) << "column " << c << " line " << y;
+            ASSERT_EQ(bitmapByte(c, y), 0);
+        }
+}
+
+TEST_F(ConvMcTest, EvenMcPutsTheGreyPairOnEveryOddLineEvenWithLimit)
+{
+    fillRandom(1);
+    form().cbLimitMC.checked = true;
+    convMC(form());
+    for (int y = 1; y < screenHeight; y += 2)
+        for (int c = 0; c < 32; ++c) ASSERT_EQ(attribute(c, y), 71) << "column " << c << " line " << y;
+
+    fillRandom(1);
+    form().cbBrightGrey.checked = false;
+    convMC(form());
+    for (int y = 1; y < screenHeight; y += 2)
+        for (int c = 0; c < 32; ++c) ASSERT_EQ(attribute(c, y), 7) << "column " << c << " line " << y;
+}
+
+TEST_F(ConvMcTest, LimitLetsAtMostSixteenColumnsChangePerLine)
+{
+    fillRandom(2);
+    form().cbLimitMC.checked = true;
+    form().cbEvenMC.checked = false;
+    convMC(form());
+    int linesWithSixteen = 0;
+    for (int y = 1; y < screenHeight; ++y) {
+        int changed = 0;
+        for (int c = 0; c < 32; ++c) changed += attribute(c, y) != attribute(c, y - 1);
+        ASSERT_LE(changed, 16) << "line " << y;
+        linesWithSixteen += changed == 16;
+    }
+    EXPECT_GT(linesWithSixteen, 0);
+}
+
+TEST_F(ConvMcTest, LevelZeroRepeatsTheLineAboveExceptOnEveryEighthLine)
+{
+    fillRandom(3);
+    form().cbEvenMC.checked = false;
+    form().mcLevel = 0;
+    convMC(form());
+    int eighthLinesChanged = 0;
+    for (int y = 1; y < screenHeight; ++y)
+        for (int c = 0; c < 32; ++c) {
+            if (y % 8 != 0)
+                ASSERT_EQ(attribute(c, y), attribute(c, y - 1)) << "column " << c << " line " << y;
+            else
+                eighthLinesChanged += attribute(c, y) != attribute(c, y - 1);
+        }
+    EXPECT_GT(eighthLinesChanged, 0);
+}
+
+// Pure red in columns 0 and 1 gains far more from a new pair than the black
+// elsewhere, so pair 0 is rendered first, then pairs 15..9 by the tie rule.
+TEST_F(ConvMcTest, HighestRatioTakesTheQuotaFirstThenTheHigherPairs)
+{
+    for (int x = 0; x < 16; ++x) setPixel(x, 0, 0, 0, 126);
+    form().cbLimitMC.checked = true;
+    convMC(form());
+    for (int c = 0; c < 32; ++c) {
+        const uint8_t expected = c < 2 ? makeAttribute(0, 2) : (c >= 18 ? makeAttribute(0, 1) : 7);
+        EXPECT_EQ(attribute(c, 0), expected) << "column " << c;
+    }
+    EXPECT_EQ(bitmapByte(0, 0), 0xFF);
+    EXPECT_EQ(bitmapByte(1, 0), 0xFF);
+}
+
+// Every cell of line 0 is grey 60, six blacks, grey 50, all on black and
+// grey 126. Alone a cell stays paper; with the share 25 that grey 50 pushes
+// right, its first pixel turns ink. Equal ratios render pair 15 first, so
+// only the odd column of each pair receives the share from its left.
+TEST_F(ConvMcTest, EqualRatiosRenderTheHigherPairFirst)
+{
+    for (int c = 0; c < 32; ++c) {
+        setPixel(8 * c, 0, 60, 60, 60);
+        setPixel(8 * c + 7, 0, 50, 50, 50);
+    }
+    convMC(form());
+    for (int c = 0; c < 32; ++c) {
+        EXPECT_EQ(attribute(c, 0), 7) << "column " << c;
+        EXPECT_EQ(bitmapByte(c, 0), c % 2 ? 0x80 : 0x00) << "column " << c;
+    }
+}
+
+// Keep pair (0, 1) costs 990 on line 1; the best candidate (0, 7) costs 692.
+// 990 * double(0.7) is 692.99999... in extended precision but 693 in double.
+TEST_F(ConvMcTest, LevelThresholdTruncatesTheExtendedProduct)
+{
+    form().cbEvenMC.checked = false;
+    auto convertWithLevel = [&](double level) {
+        test::fillWork(form(), 0, 0, 0);
+        for (int c = 0; c < 32; ++c) setPixel(8 * c, 1, 53, 19, 23);
+        form().mcLevel = level;
+        convMC(form());
+    };
+    convertWithLevel(0.7);
+    for (int c = 0; c < 32; ++c) EXPECT_EQ(attribute(c, 1), makeAttribute(0, 1)) << "column " << c;
+    convertWithLevel(0.71);
+    for (int c = 0; c < 32; ++c) EXPECT_EQ(attribute(c, 1), makeAttribute(0, 7)) << "column " << c;
+
+    EXPECT_EQ(lineThreshold(1, 10, 0.7), 6);
+    EXPECT_EQ(lineThreshold(8, 10, 0.7), freeSearchThreshold);
+    EXPECT_EQ(lineThreshold(3, 1000, 1e300), 4000000000000000000);
+}
+
+// Grey 40 at (0, 191) on black: pair (0, 7), all paper; the errors 40, 20,
+// 10, 5, 2, 1 go half right, a quarter below and a thirty-second under the
+// whole cell, into the margin line 192.
+TEST_F(ConvMcTest, ErrorGoesHalfRightAQuarterBelowAndAThirtySecondUnderTheCell)
+{
+    form().cbEvenMC.checked = false;
+    setPixel(0, 191, 40, 40, 40);
+    convMC(form());
+    EXPECT_EQ(attribute(0, 191), 7);
+    EXPECT_EQ(bitmapByte(0, 191), 0);
+    const int right[8] = {40, 20, 10, 5, 2, 1, 0, 0};
+    const int below[10] = {0, 11, 6, 3, 2, 1, 1, 1, 1, 0};  // x = -1 .. 8
+    for (int x = 0; x < 8; ++x) EXPECT_EQ(form().workG[191][x], right[x]) << "x " << x;
+    for (int x = -1; x < 9; ++x) {
+        EXPECT_EQ(form().workB[192][x], below[x + 1]) << "x " << x;
+        EXPECT_EQ(form().workR[192][x], below[x + 1]) << "x " << x;
+    }
+}
+
+// (60, 40, 20) takes black and cyan; projected it becomes (50, 50, 0).
+TEST_F(ConvMcTest, ProjectingMovesTheCellOntoItsPaperInkSegmentFirst)
+{
+    form().cbEvenMC.checked = false;
+    form().cbProjecting.checked = true;
+    setPixel(0, 191, 60, 40, 20);
+    convMC(form());
+    EXPECT_TRUE(form().projectOn);
+    EXPECT_EQ(attribute(0, 191), makeAttribute(0, 5));
+    EXPECT_EQ(form().workB[191][0], 50);
+    EXPECT_EQ(form().workG[191][0], 50);
+    EXPECT_EQ(form().workR[191][0], 0);
+    const int below[8] = {13, 7, 4, 2, 1, 1, 1, 1};
+    for (int x = 0; x < 8; ++x) {
+        EXPECT_EQ(form().workG[192][x], below[x]) << "x " << x;
+        EXPECT_EQ(form().workR[192][x], 0) << "x " << x;
+    }
+}
+
+// Grey 127 takes black and grey 126: nearer the ink as it stands, but the
+// band of level 0 makes every channel 0 (below 128) before the choice.
+TEST_F(ConvMcTest, DitheringLevelZeroForcesChannelsToTheExtremesBeforeTheChoice)
+{
+    for (int x = 0; x < screenWidth; ++x) setPixel(x, 0, 127, 127, 127);
+    convMC(form());
+    for (int c = 0; c < 32; ++c) ASSERT_EQ(bitmapByte(c, 0), 0xFF) << "column " << c;
+
+    form().setText(form().edDithLevel, "0");
+    test::fillWork(form(), 0, 0, 0);
+    for (int x = 0; x < screenWidth; ++x) setPixel(x, 0, 127, 127, 127);
+    convMC(form());
+    for (int c = 0; c < 32; ++c) {
+        ASSERT_EQ(attribute(c, 0), 7) << "column " << c;
+        ASSERT_EQ(bitmapByte(c, 0), 0x00) << "column " << c;
+    }
+}
+
+// ---- The run -------------------------------------------------------------
+
+uint32_t shownColour(const TForm1& form, int index)
+{
+    return packColour(doubled(paletteColour(form.palB, form.palG, form.palR, index)));
+}
+
+TEST(McRun, BeforeAnyPictureWritesNonameMcOfTheWhitePicture)
+{
+    ScratchDir dir;
+    Harness harness;
+    TForm1& form = *harness.form;
+    form.retouchOn = true;
+    form.btConvMCClick();
+    const std::vector<uint8_t> file = test::readFile(dir.path() / "noname.mc");
+    ASSERT_EQ(file.size(), 12288u);
+    for (int i = 0; i < 6144; ++i) ASSERT_EQ(file[i], 0xFF) << i;
+    for (int i = 6144; i < 12288; ++i) ASSERT_EQ(file[i], 71) << i;
+    EXPECT_FALSE(form.retouchOn);
+    EXPECT_EQ(form.imTo.picture, form.zxBitmap);
+    ASSERT_FALSE(form.Memo1.lines.empty());
+    EXPECT_TRUE(form.Memo1.lines.back().ends_with(" sec"));
+}
+
+TEST(McRun, PhotoRoundTripsThroughTheLoaderAndEveryCellShowsItsTwoColours)
+{
+    ScratchDir dir;
+    std::filesystem::copy_file(test::testdata("photos/kodim05.png"), dir.path() / "photo.png");
+    Harness harness;
+    TForm1& form = *harness.form;
+    harness.dialogs.picture = (dir.path() / "photo.png").string();
+    form.btOpenClick();
+    form.btConvMCClick();
+
+    const std::vector<uint8_t> file = test::readFile(dir.path() / "photo.mc");
+    ASSERT_EQ(file.size(), 12288u);
+    EXPECT_TRUE(std::equal(form.scr1.begin(), form.scr1.begin() + 6144, file.begin()));
+    EXPECT_TRUE(std::equal(form.scr2.begin(), form.scr2.begin() + 6144, file.begin() + 6144));
+
+    for (int y = 0; y < screenHeight; ++y)
+        for (int x = 0; x < screenWidth; ++x) {
+            const uint8_t attr = file[6144 + 32 * y + x / 8];
+            const bool ink = file[32 * y + x / 8] & (128 >> (x % 8));
+            ASSERT_EQ(form.zxBitmap.pixel(x, y), shownColour(form, ink ? inkIndex(attr) : paperIndex(attr)))
+                << x << "," << y;
+        }
+
+    const Bitmap preview = form.imTo.picture;
+    form.zxBitmap = Bitmap(screenWidth, screenHeight);
+    harness.dialogs.screen = (dir.path() / "photo.mc").string();
+    form.ImLoadClick();
+    EXPECT_EQ(form.zxBitmap, preview);
+}
+
+}  // namespace
+}  // namespace dw
