@@ -45,8 +45,8 @@ Bitmap enlarged(const Bitmap& picture, int scale)
 
 bool readable(const std::string& name)
 {
-    std::ifstream in(name, std::ios::binary);
-    return in && std::filesystem::is_regular_file(name);
+    std::error_code error;
+    return std::filesystem::is_regular_file(name, error) && std::ifstream(name, std::ios::binary).good();
 }
 
 int fail(const std::string& message)
