@@ -227,17 +227,25 @@ private:
     const std::vector<Rgb>& palette_;
 };
 
-std::string decodeUncompressed(const Bytes& in, const Header& header, Canvas& canvas)
+uint64_t strideOf(const Header& header) { return (header.width * header.bitsPerPixel + 31) / 32 * 4; }
+
+// Checked before the bitmap is allocated, so a short file claiming a large
+// picture costs nothing.
+std::string checkPixelDataLength(const Bytes& in, const Header& header)
 {
-    const uint64_t bits = header.bitsPerPixel;
-    const uint64_t rowBytes = (header.width * bits + 7) / 8;
-    const uint64_t stride = (header.width * bits + 31) / 32 * 4;
-    const uint64_t needed = stride * (header.height - 1) + rowBytes;
+    const uint64_t rowBytes = (header.width * header.bitsPerPixel + 7) / 8;
+    const uint64_t needed = strideOf(header) * (header.height - 1) + rowBytes;
     const uint64_t held = header.pixelOffset < in.size() ? in.size() - header.pixelOffset : 0;
     if (held < needed)
         return "the BMP pixel data is truncated: the " + sizeText(header.width, header.height) +
                " picture needs " + std::to_string(needed) + " bytes but the file holds " + std::to_string(held);
+    return "";
+}
 
+void decodeUncompressed(const Bytes& in, const Header& header, Canvas& canvas)
+{
+    const uint64_t bits = header.bitsPerPixel;
+    const uint64_t stride = strideOf(header);
     std::array<uint32_t, 3> masks = header.masks;
     const bool bitfields = header.compression != biRgb;
     if (!bitfields && bits == 16)
@@ -264,7 +272,6 @@ std::string decodeUncompressed(const Bytes& in, const Header& header, Canvas& ca
             }
         }
     }
-    return "";
 }
 
 // RLE8 and RLE4. Pixels are placed bottom row first; anything aimed outside
@@ -326,16 +333,19 @@ PictureLoad decodeBmp(std::span<const uint8_t> bytes)
     if (!result.ok())
         return result;
 
-    const std::vector<Rgb> palette = readPalette(in, header);
-    Bitmap bitmap(static_cast<int>(header.width), static_cast<int>(header.height));
-    Canvas canvas(bitmap, palette);
-    if (header.compression == biRle8 || header.compression == biRle4) {
-        decodeRunLength(in, header, canvas);
-    } else {
-        result.error = decodeUncompressed(in, header, canvas);
+    const bool runLength = header.compression == biRle8 || header.compression == biRle4;
+    if (!runLength) {
+        result.error = checkPixelDataLength(in, header);
         if (!result.ok())
             return result;
     }
+    const std::vector<Rgb> palette = readPalette(in, header);
+    Bitmap bitmap(static_cast<int>(header.width), static_cast<int>(header.height));
+    Canvas canvas(bitmap, palette);
+    if (runLength)
+        decodeRunLength(in, header, canvas);
+    else
+        decodeUncompressed(in, header, canvas);
     result.bitmap = std::move(bitmap);
     return result;
 }
