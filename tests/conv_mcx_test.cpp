@@ -1,0 +1,256 @@
+// The MCX converter and its run: quadruples per 8x1 cell from the records of
+// "tablo.dat", the ranking shared with multicolor, the four-mix rendering and
+// the ".mcx" file.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <random>
+
+#include "colour/palette.h"
+#include "modes/conv_mcx.h"
+#include "support/test_support.h"
+
+namespace dw {
+namespace {
+
+using test::Harness;
+using test::ScratchDir;
+using Quadruple = std::array<uint8_t, 4>;  // paper 1, ink 1, paper 2, ink 2
+
+void writeTablo(const std::vector<Quadruple>& records)
+{
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < gigaTabSize; ++i) {
+        const Quadruple& q = records[i % records.size()];
+        bytes.insert(bytes.end(), q.begin(), q.end());
+    }
+    test::writeFile("tablo.dat", bytes);
+}
+
+// 1708 quadruples, each screen's paper and ink of one brightness.
+std::vector<Quadruple> variedRecords()
+{
+    std::mt19937 random(7);
+    std::uniform_int_distribution<int> colour(0, 7), bright(0, 1);
+    std::vector<Quadruple> records;
+    for (int i = 0; i < gigaTabSize; ++i) {
+        const int b1 = 8 * bright(random), b2 = 8 * bright(random);
+        records.push_back({uint8_t(b1 + colour(random)), uint8_t(b1 + colour(random)), uint8_t(b2 + colour(random)),
+                           uint8_t(b2 + colour(random))});
+    }
+    return records;
+}
+
+uint32_t mixShown(const TForm1& form, int first, int second)
+{
+    return packColour(paletteColour(form.palB, form.palG, form.palR, first) +
+                      paletteColour(form.palB, form.palG, form.palR, second));
+}
+
+// Every preview pixel is the mix that the two screens' bits and 8x1
+// attributes show.
+void expectPreviewShowsTheScreens(const TForm1& form)
+{
+    for (int y = 0; y < screenHeight; ++y)
+        for (int x = 0; x < screenWidth; ++x) {
+            const uint8_t a1 = form.scr1[6144 + 32 * y + x / 8], a2 = form.scr2[6144 + 32 * y + x / 8];
+            const bool ink1 = form.scr1[32 * y + x / 8] & (128 >> (x % 8));
+            const bool ink2 = form.scr2[32 * y + x / 8] & (128 >> (x % 8));
+            const uint32_t expected =
+                mixShown(form, ink1 ? inkIndex(a1) : paperIndex(a1), ink2 ? inkIndex(a2) : paperIndex(a2));
+            ASSERT_EQ(form.zxBitmap.pixel(x, y), expected) << x << "," << y;
+        }
+}
+
+class ConvMcxTest : public ::testing::Test {
+protected:
+    ConvMcxTest() : harness(false) {}
+
+    // Starts up with these records in "tablo.dat" and a black picture.
+    void startWith(const std::vector<Quadruple>& records)
+    {
+        writeTablo(records);
+        form().FormCreate();
+        test::fillWork(form(), 0, 0, 0);
+        form().mcLevel = 1.0;
+    }
+
+    TForm1& form() { return *harness.form; }
+    uint8_t attribute1(int column, int y) { return form().scr1[6144 + 32 * y + column]; }
+    uint8_t attribute2(int column, int y) { return form().scr2[6144 + 32 * y + column]; }
+
+    void setPixel(int x, int y, int blue, int green, int red)
+    {
+        form().workB[y][x] = blue;
+        form().workG[y][x] = green;
+        form().workR[y][x] = red;
+    }
+
+    void fillRandom(unsigned seed)
+    {
+        std::mt19937 random(seed);
+        std::uniform_int_distribution<int> level(0, 255);
+        for (int y = 0; y < screenHeight; ++y)
+            for (int x = 0; x < screenWidth; ++x) setPixel(x, y, level(random), level(random), level(random));
+    }
+
+    ScratchDir dir;
+    Harness harness;
+};
+
+// Every record is black / cyan on screen 1 and black / black on screen 2:
+// mixes black, cyan, black, cyan. (31, 32, 0) is as near black as cyan
+// (63, 63, 0); the tie goes to slot 1, screen 1's ink. Its error (-32, -31, 0)
+// goes half right, a quarter below, an eighth below-left and below-right.
+TEST_F(ConvMcxTest, PixelHalfwayBetweenTwoMixesTakesSlotOneAndSpreadsItsError)
+{
+    startWith({{0, 5, 0, 0}});
+    setPixel(0, 0, 31, 32, 0);
+    convMCX(form());
+
+    for (int y = 0; y < screenHeight; ++y)
+        for (int c = 0; c < 32; ++c) {
+            ASSERT_EQ(attribute1(c, y), makeAttribute(0, 5)) << c << "," << y;
+            ASSERT_EQ(attribute2(c, y), makeAttribute(0, 0)) << c << "," << y;
+            ASSERT_EQ(form().scr1[32 * y + c], c == 0 && y == 0 ? 0x80 : 0) << c << "," << y;
+            ASSERT_EQ(form().scr2[32 * y + c], 0) << c << "," << y;
+        }
+    EXPECT_EQ(form().zxBitmap.pixel(0, 0), packColour({63, 63, 0}));
+    EXPECT_EQ(form().zxBitmap.pixel(1, 0), packColour({0, 0, 0}));
+
+    EXPECT_EQ(form().workB[0][1], -16);
+    EXPECT_EQ(form().workG[0][1], -15);
+    EXPECT_EQ(form().workB[1][0], -8);
+    EXPECT_EQ(form().workG[1][0], -7);
+    for (int x : {-1, 1}) {
+        EXPECT_EQ(form().workB[1][x], -4) << x;
+        EXPECT_EQ(form().workG[1][x], -3) << x;
+    }
+    EXPECT_EQ(form().workR[1][0], 0);
+}
+
+// On black every record and the start quadruple cost nothing; with equal
+// ratios the quota of 8 pairs goes to the highest. The record's two pairs
+// have the same index difference and still take part.
+TEST_F(ConvMcxTest, BlackPictureWithLimitGivesRecordsToTheHighestSixteenColumns)
+{
+    startWith({{0, 1, 0, 1}});
+    form().cbLimitMC.checked = true;
+    convMCX(form());
+    for (int y = 0; y < screenHeight; ++y)
+        for (int c = 0; c < 32; ++c) {
+            ASSERT_EQ(attribute1(c, y), c >= 16 ? makeAttribute(0, 1) : 7) << c << "," << y;
+            ASSERT_EQ(attribute2(c, y), c >= 16 ? makeAttribute(0, 1) : 71) << c << "," << y;
+        }
+
+    test::fillWork(form(), 0, 0, 0);
+    form().cbLimitMC.checked = false;
+    convMCX(form());
+    for (int c = 0; c < 32; ++c) EXPECT_EQ(attribute2(c, 100), makeAttribute(0, 1)) << c;
+}
+
+TEST_F(ConvMcxTest, LevelZeroRepeatsTheQuadrupleAboveExceptOnEveryEighthLine)
+{
+    startWith(variedRecords());
+    fillRandom(4);
+    form().mcLevel = 0;
+    convMCX(form());
+    int eighthLinesChanged = 0;
+    for (int y = 1; y < screenHeight; ++y)
+        for (int c = 0; c < 32; ++c) {
+            const bool same = attribute1(c, y) == attribute1(c, y - 1) && attribute2(c, y) == attribute2(c, y - 1);
+            if (y % 8 != 0)
+                ASSERT_TRUE(same) << c << "," << y;
+            else
+                eighthLinesChanged += !same;
+        }
+    EXPECT_GT(eighthLinesChanged, 0);
+}
+
+TEST_F(ConvMcxTest, LimitLetsAtMostSixteenColumnsChangePerLine)
+{
+    startWith(variedRecords());
+    fillRandom(5);
+    form().cbLimitMC.checked = true;
+    convMCX(form());
+    int linesWithSixteen = 0;
+    for (int y = 1; y < screenHeight; ++y) {
+        int changed = 0;
+        for (int c = 0; c < 32; ++c)
+            changed += attribute1(c, y) != attribute1(c, y - 1) || attribute2(c, y) != attribute2(c, y - 1);
+        ASSERT_LE(changed, 16) << "line " << y;
+        linesWithSixteen += changed == 16;
+    }
+    EXPECT_GT(linesWithSixteen, 0);
+    expectPreviewShowsTheScreens(form());
+}
+
+// With an all-black palette every record looks alike through the palette,
+// but against the fixed mixes black / grey 63 / grey 63 / grey 126 matches
+// grey 126 exactly and beats the all-black record before it. Rendering uses
+// the palette: four equal black slots, so every pixel takes slot 1.
+TEST_F(ConvMcxTest, RecordsAreMeasuredAgainstTheFixedMixesButRenderedInThePalette)
+{
+    startWith({{0, 0, 0, 0}, {0, 7, 0, 7}});
+    form().palB.fill(0);
+    form().palG.fill(0);
+    form().palR.fill(0);
+    test::fillWork(form(), 126, 126, 126);
+    convMCX(form());
+    for (int y = 0; y < screenHeight; ++y)
+        for (int c = 0; c < 32; ++c) {
+            ASSERT_EQ(attribute1(c, y), 7) << c << "," << y;
+            ASSERT_EQ(attribute2(c, y), 7) << c << "," << y;
+            ASSERT_EQ(form().scr1[32 * y + c], 0xFF) << c << "," << y;
+            ASSERT_EQ(form().scr2[32 * y + c], 0x00) << c << "," << y;
+        }
+    EXPECT_EQ(form().zxBitmap.pixel(100, 100), 0u);
+}
+
+// Blue paper with bright red ink cannot be written as one attribute: the
+// cell shows what its attribute holds, normal red ink, and so does the
+// preview.
+TEST_F(ConvMcxTest, RecordMixingBrightnessIsPreviewedAsItsAttributesShowIt)
+{
+    startWith({{1, 10, 0, 0}});
+    test::fillWork(form(), 63, 0, 63);
+    convMCX(form());
+    EXPECT_EQ(attribute1(0, 0), makeAttribute(1, 10));
+    expectPreviewShowsTheScreens(form());
+}
+
+// ---- The run -------------------------------------------------------------
+
+TEST(McxRun, PhotoRoundTripsThroughTheLoaderWithBothScreensAttributes)
+{
+    ScratchDir dir;
+    writeTablo(variedRecords());
+    std::filesystem::copy_file(test::testdata("photos/kodim20.png"), dir.path() / "photo.png");
+    Harness harness;
+    TForm1& form = *harness.form;
+    harness.dialogs.picture = (dir.path() / "photo.png").string();
+    form.btOpenClick();
+    form.retouchOn = true;
+    form.btConvMCXClick();
+
+    EXPECT_FALSE(form.retouchOn);
+    EXPECT_TRUE(form.Memo1.lines.back().ends_with(" sec"));
+    const std::vector<uint8_t> file = test::readFile(dir.path() / "photo.mcx");
+    ASSERT_EQ(file.size(), 24576u);
+    EXPECT_TRUE(std::equal(form.scr1.begin(), form.scr1.end(), file.begin()));
+    EXPECT_TRUE(std::equal(form.scr2.begin(), form.scr2.end(), file.begin() + 12288));
+    expectPreviewShowsTheScreens(form);
+
+    const Bitmap preview = form.imTo.picture;
+    form.scr1.fill(0);
+    form.scr2.fill(0);
+    form.zxBitmap = Bitmap(screenWidth, screenHeight);
+    harness.dialogs.screen = (dir.path() / "photo.mcx").string();
+    form.ImLoadClick();
+    EXPECT_EQ(form.zxBitmap, preview);
+}
+
+}  // namespace
+}  // namespace dw
