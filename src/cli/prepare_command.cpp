@@ -1,0 +1,51 @@
+// dapplewright-cli prepare PICTURE -o PREPARED.png [picture options]
+// Opens and frames the picture as the window does and writes the prepared
+// 256x192 picture, the starting point of every conversion, as PNG.
+
+#include <filesystem>
+#include <iostream>
+#include <memory>
+
+#include "cli/commands.h"
+#include "cli/picture_options.h"
+#include "core/output_file.h"
+#include "readers/png_writer.h"
+
+namespace dw::cli {
+
+namespace {
+
+struct PrepareOptions {
+    PictureOptions picture;
+    std::string output;
+};
+
+int prepare(const PrepareOptions& options)
+{
+    // The dialogs move the working folder, so the output name is fixed first.
+    const std::string output = std::filesystem::absolute(options.output).string();
+    auto session = std::make_unique<CliSession>();
+    if (std::optional<std::string> error = openPicture(*session, options.picture)) {
+        std::cerr << "cannot read picture: " << *error << "\n";
+        return 1;
+    }
+    const std::vector<uint8_t> png = encodePng(session->form.normBitmap);
+    if (const std::string reason = writeFileAtomically(output, png); !reason.empty()) {
+        std::cerr << "cannot write " << output << ": " << reason << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void addPrepareCommand(CLI::App& app, int& exitStatus)
+{
+    auto options = std::make_shared<PrepareOptions>();
+    CLI::App* command = app.add_subcommand("prepare", "Write the prepared 256x192 picture as PNG");
+    addPictureOptions(*command, options->picture);
+    command->add_option("-o,--output", options->output, "PNG file to write")->required();
+    command->callback([options, &exitStatus] { exitStatus = prepare(*options); });
+}
+
+}  // namespace dw::cli
