@@ -13,7 +13,6 @@
 #include "colour/palette.h"
 #include "modes/conv_giga.h"
 #include "support/test_support.h"
-#include "zxfiles/emg_code.h"
 
 namespace dw {
 
@@ -241,37 +240,41 @@ TEST(GigaErrorDiffusion, KernelSpreadsTheErrorOfTheNearestMixBeforeTheBand)
     }
 }
 
-// ---- Degenerate mixes: the projection and shares stay finite -----------------
+// ---- One record: projection and ink shares --------------------------------------
 
-struct DegenerateCase {
+struct OneRecordCase {
     const char* what;
     Record record;
     Colour pixel;
-    int attr1, attr2;
     Colour projected;
     int share1, share2;
 };
 
-// Worked out by hand; the projections are Trunc(d x s) with the product in
-// extended precision: 63 x double(1/3) and 126 x double(2/3) fall just below
-// 21 and 84 and truncate to 20 and 83.
-const DegenerateCase degenerateCases[] = {
+// Worked out by hand. A pixel on the plane of the mixes keeps its colour; when
+// the two sides a = M1 - M0 and b = M2 - M0 are parallel, the pixel goes onto
+// the line through M0 along a (or b), Trunc(d x s) taken in extended
+// precision: 63 x double(1/3) and 126 x double(2/3) lie just below 21 and 84
+// and truncate to 20 and 83. The shares are not clamped.
+const OneRecordCase oneRecordCases[] = {
+    {"blue / green: blue-green pair", {0, 1, 0, 4}, {20, 50, 0}, {20, 50, 0}, 81, 203},
+    {"red / blue: red-blue pair", {0, 2, 0, 1}, {40, 0, 20}, {40, 0, 20}, 81, 162},
+    {"red / green: red-green pair", {0, 2, 0, 4}, {0, 30, 50}, {0, 30, 50}, 203, 121},
     // Screen 1 blue / black, screen 2 bright black / bright blue: a = -b / 2.
-    {"parallel", {1, 0, 8, 9}, {84, 30, 10}, 8, 65, {83, 0, 0}, -81, 0},
+    {"parallel sides", {1, 0, 8, 9}, {84, 30, 10}, {83, 0, 0}, -81, 0},
     // Screen 1 black on black: a = 0, so the line runs along b.
-    {"screen 1 flat", {0, 0, 8, 9}, {84, 30, 10}, 0, 65, {83, 0, 0}, 0, 168},
+    {"screen 1 flat", {0, 0, 8, 9}, {84, 30, 10}, {83, 0, 0}, 0, 168},
     // Plain and bright black on screen 1, blue on blue on screen 2: one mix.
-    {"single mix", {0, 8, 1, 1}, {70, 5, 5}, 0, 9, {63, 0, 0}, 0, 0},
+    {"single mix", {0, 8, 1, 1}, {70, 5, 5}, {63, 0, 0}, 0, 0},
 };
 
-TEST(GigaDegenerateMixes, ParallelOrEmptySidesProjectOntoTheirLineOrPoint)
+TEST(GigaOneRecord, ProjectionAndSharesForEveryShapeOfTheMixes)
 {
-    for (const DegenerateCase& c : degenerateCases) {
+    for (const OneRecordCase& c : oneRecordCases) {
         GigaFixture g({c.record});
         g.convert([&](int, int) { return c.pixel; });
         const TForm1& f = g.form();
-        EXPECT_EQ(attrOf(f.scr1, 0, 0), c.attr1) << c.what;
-        EXPECT_EQ(attrOf(f.scr2, 0, 0), c.attr2) << c.what;
+        EXPECT_EQ(attrOf(f.scr1, 0, 0), makeAttribute(c.record[0], c.record[1])) << c.what;
+        EXPECT_EQ(attrOf(f.scr2, 0, 0), makeAttribute(c.record[2], c.record[3])) << c.what;
         EXPECT_EQ(origAt(f, 13, 21), c.projected) << c.what;
         EXPECT_EQ(f.chunkLevel1[21][13], c.share1) << c.what;
         EXPECT_EQ(f.chunkLevel2[21][13], c.share2) << c.what;
@@ -281,7 +284,7 @@ TEST(GigaDegenerateMixes, ParallelOrEmptySidesProjectOntoTheirLineOrPoint)
 // Four black mixes (M3 = M0 on a line) can only win below a row whose record
 // has no black: row 0 takes blue / blue, magenta (pure bright blue pixels);
 // the dark grey rows below take the black record.
-TEST(GigaDegenerateMixes, AllBlackRecordProjectsToBlackWithZeroShares)
+TEST(GigaLineCase, AllBlackRecordProjectsToBlackWithZeroShares)
 {
     GigaFixture g({{1, 1, 1, 3}, {0, 8, 8, 0}});
     g.convert([](int, int y) { return y < 8 ? Colour{126, 0, 0} : grey(20); });
@@ -298,31 +301,6 @@ TEST(GigaDegenerateMixes, AllBlackRecordProjectsToBlackWithZeroShares)
             ASSERT_EQ(f.zxBitmap.pixel(x, y), 0u);
         }
 }
-
-// Cramer's rule in the first channel pair with a non-zero determinant.
-TEST(GigaShares, EachDeterminantPairSolvesForBothInks)
-{
-    struct Case {
-        Record record;
-        Colour pixel;  // on the plane of the mixes, so projection keeps it
-        int share1, share2;
-    };
-    const Case cases[] = {
-        {{0, 1, 0, 4}, {20, 50, 0}, 81, 203},  // blue / green: blue-green pair
-        {{0, 2, 0, 1}, {40, 0, 20}, 81, 162},  // red / blue: red-blue pair
-        {{0, 2, 0, 4}, {0, 30, 50}, 203, 121}, // red / green: red-green pair
-    };
-    for (const Case& c : cases) {
-        GigaFixture g({c.record});
-        g.convert([&](int, int) { return c.pixel; });
-        const TForm1& f = g.form();
-        EXPECT_EQ(attrOf(f.scr1, 0, 0), makeAttribute(c.record[0], c.record[1]));
-        EXPECT_EQ(origAt(f, 3, 3), c.pixel);
-        EXPECT_EQ(f.chunkLevel1[3][3], c.share1);
-        EXPECT_EQ(f.chunkLevel2[3][3], c.share2);
-    }
-}
-
 
 // ---- The run and its files ------------------------------------------------------
 
@@ -361,14 +339,16 @@ std::vector<uint8_t> bytesOf(const ScreenBuffer& scr, size_t from, size_t count)
 TEST(GigaRun, WritesImgEmgOrChrsByTheCheckBoxes)
 {
     struct Case {
-        bool eco, chrs;
+        bool eco, chrs, floyd;
         std::string extension;
         size_t size;
     };
-    for (const Case& c : {Case{false, false, ".img", 13824}, Case{true, false, ".emg", 7680},
-                          Case{false, true, ".ch$", 13831}, Case{true, true, ".emg", 7680}}) {
+    for (const Case& c : {Case{false, false, true, ".img", 13824}, Case{true, false, true, ".emg", 7680},
+                          Case{false, true, true, ".ch$", 13831}, Case{true, true, true, ".emg", 7680},
+                          Case{false, false, false, ".img", 13824}}) {
         RunFixture run(false);
         TForm1& f = run.form();
+        f.setChecked(f.cbDith, c.floyd);
         f.cbEcoImg.checked = c.eco;
         f.cbCHRS.checked = c.chrs;
         f.btConvGigaClick();
@@ -389,22 +369,12 @@ TEST(GigaRun, WritesImgEmgOrChrsByTheCheckBoxes)
             EXPECT_EQ(file, std::vector<uint8_t>(f.emgBuf.begin(), f.emgBuf.end()));
         }
         EXPECT_TRUE(f.gigaShown);
-        EXPECT_TRUE(f.retouchOn);
+        EXPECT_EQ(f.retouchOn, c.floyd);
         EXPECT_EQ(f.scr1Conv, f.scr1);
         EXPECT_EQ(f.scr2Conv, f.scr2);
         EXPECT_EQ(f.imTo.picture, f.zxBitmap);
         EXPECT_TRUE(f.Memo1.lines.back().ends_with(" sec"));
     }
-}
-
-TEST(GigaRun, WithoutFloydTheBrushStaysOff)
-{
-    RunFixture run(false);
-    TForm1& f = run.form();
-    f.click(f.cbDith);
-    f.btConvGigaClick();
-    EXPECT_FALSE(f.retouchOn);
-    EXPECT_TRUE(f.gigaShown);
 }
 
 TEST(GigaRun, PaletteFromActFileIsGoneAfterTheRun)
