@@ -79,10 +79,10 @@ TEST_F(StripCode, EveryOtherStripDecodesToANearestCodedStrip)
     }
 }
 
-TEST_F(StripCode, HardEdgesBetweenPaperAndInkKeepTheirCounts)
+TEST_F(StripCode, StraightAndSlantedEdgesBetweenPaperAndInkKeepTheirCounts)
 {
     for (int n : {strip(0, 0, 4, 4), strip(4, 4, 0, 0), strip(0, 4, 4, 4), strip(4, 0, 0, 0), strip(0, 0, 0, 4),
-                  strip(4, 4, 4, 0), strip(0, 2, 4, 4), strip(4, 4, 2, 0)})
+                  strip(4, 4, 4, 0), strip(0, 2, 4, 4), strip(4, 4, 2, 0), strip(0, 1, 4, 4), strip(4, 4, 3, 0)})
         EXPECT_EQ(decodedNumber(n), n) << "strip number " << n;
 }
 

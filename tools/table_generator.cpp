@@ -47,28 +47,26 @@ bool withinTwo(const CountVector& d)
     return *hi - *lo <= 2;
 }
 
-// Strips as they come out of pictures with hard edges, most important first:
-// by falling contrast between the two flat areas; at equal contrast a straight
-// vertical edge, then an edge slanted by one pixel between the two lines, then
-// a band 2 or 4 pixels wide. Repeats and strips within two are left in.
+// Strips cut by a hard edge between two flat areas, most important first: by
+// falling contrast between the areas; at equal contrast a straight vertical
+// edge, then an edge slanted by one pixel between the two lines. Repeats and
+// strips within two are left in.
 std::vector<CountVector> edgeStrips()
 {
     std::vector<CountVector> out;
     for (int contrast : {4, 3}) {
-        std::vector<CountVector> vertical, slanted, bands;
+        std::vector<CountVector> vertical, slanted;
         for (int a = 0; a <= 4; ++a)
-            for (int b = 0; b <= 4; ++b)
-                if (std::abs(a - b) == contrast) {  // a left or around, b right or in the band
-                    for (int e = 1; e < 8; ++e) vertical.push_back(stripCounts([&](int x, int) { return x < e ? a : b; }));
-                    for (int e = 1; e < 8; ++e)
-                        for (int s : {1, -1})
-                            slanted.push_back(stripCounts([&](int x, int y) { return x < e + s * y ? a : b; }));
-                    for (int width : {2, 4})
-                        for (int start = 2; start + width <= 6; start += 2)
-                            bands.push_back(
-                                stripCounts([&](int x, int) { return x >= start && x < start + width ? b : a; }));
+            for (int b = 0; b <= 4; ++b) {
+                if (std::abs(a - b) != contrast) continue;
+                for (int e = 1; e < 8; ++e) {  // a left of pixel e, b from it on
+                    vertical.push_back(stripCounts([&](int x, int) { return x < e ? a : b; }));
+                    for (int s : {1, -1})
+                        slanted.push_back(stripCounts([&](int x, int y) { return x < e + s * y ? a : b; }));
                 }
-        for (const auto* tier : {&vertical, &slanted, &bands}) out.insert(out.end(), tier->begin(), tier->end());
+            }
+        out.insert(out.end(), vertical.begin(), vertical.end());
+        out.insert(out.end(), slanted.begin(), slanted.end());
     }
     return out;
 }
