@@ -104,9 +104,10 @@ void expectPreviewMatchesScreens(const TForm1& f)
 
 // ---- Start attributes and the line case --------------------------------------
 
-// With no usable record every cell keeps paper black / ink white on screen 1
-// and bright black / bright white on screen 2: greys 0, 63, 126 and 189 on a
-// line. Each column of cells is one grey of the ramp.
+// Every cell keeps paper black / ink white on screen 1 and bright black /
+// bright white on screen 2: greys 0, 63, 126 and 189 on a line. The only
+// record shows the same greys with the screens' papers swapped, so it ties
+// with the keep candidate and loses. Each column of cells is one grey.
 TEST(GigaLineCase, GreyRampSplitsIntoThirdsUnderTheStartAttributes)
 {
     struct Step {
@@ -114,7 +115,7 @@ TEST(GigaLineCase, GreyRampSplitsIntoThirdsUnderTheStartAttributes)
     };
     const Step ramp[8] = {{0, 0, 0, 0},        {30, 30, 122, 0},    {63, 63, 255, 0},     {100, 99, 255, 73},
                           {126, 125, 255, 125}, {170, 169, 174, 255}, {189, 189, 255, 255}, {255, 254, 255, 255}};
-    GigaFixture g({});
+    GigaFixture g({{8, 7, 0, 15}});
     g.convert([&](int x, int) { return grey(ramp[(x / 8) % 8].grey); });
     const TForm1& f = g.form();
     expectAllAttributes(f, 7, 71);
