@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
