@@ -102,7 +102,7 @@ TEST(GifAdapter, LocalColoursWinAndOnlyTheFirstFrameIsShown)
 {
     const std::vector<uint8_t> file = gifBytes({.width = 2, .height = 1, .globalColours = {red, green}},
                                                {{.width = 2, .localColours = {blue, other}, .indices = {1, 0}},
-                                                {.width = 2, .indices = {1, 1}}});
+                                                {.width = 2, .localColours = {red, green}, .indices = {1, 1}}});
     const PictureLoad load = decodeGif(file);
     ASSERT_TRUE(load.ok()) << load.error;
     EXPECT_EQ(pixelsOf(load.bitmap), (std::vector<uint32_t>{packed(other), packed(blue)}));

@@ -32,7 +32,8 @@ int readFromMemory(GifFileType* gif, GifByteType* buffer, int wanted)
     auto* source = static_cast<MemorySource*>(gif->UserData);
     const size_t left = source->bytes.size() - source->position;
     const size_t count = std::min(left, static_cast<size_t>(std::max(wanted, 0)));
-    std::memcpy(buffer, source->bytes.data() + source->position, count);
+    if (count > 0)
+        std::memcpy(buffer, source->bytes.data() + source->position, count);
     source->position += count;
     return static_cast<int>(count);
 }
