@@ -1,0 +1,21 @@
+// The "to 8col" run: three colour planes written as ".3". This run copies
+// no planes, and its timing covers the converter, the preview and the
+// writing of the file; the time line comes last.
+
+#include "core/form.h"
+#include "modes/conv_8col.h"
+#include "zxfiles/layouts.h"
+
+namespace dw {
+
+void TForm1::btConv8colClick()
+{
+    beginRun(false, false);
+    startTimer();
+    conv8col(*this);
+    showScreenPreview();
+    writeOutput(outBase + ".3", eightColourFile(scr1, scr2));
+    addTimeLine();
+}
+
+}  // namespace dw
