@@ -1,0 +1,364 @@
+#include "modes/conv_rmode.h"
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+#include "colour/colour.h"
+#include "colour/helpers.h"
+#include "core/form.h"
+
+namespace dw {
+
+namespace {
+
+enum ColourNumber { black = 0, blue = 1, red = 2, magenta = 3, green = 4, cyan = 5, yellow = 6, white = 7 };
+
+constexpr int layerCount = 4;
+constexpr int setCount = 7;
+constexpr int cellSize = 8;
+constexpr int cellPixels = cellSize * cellSize;
+
+// A colour solid: X = a*A + b*B + c*C, plus the white layer fully on when
+// whiteOn is set.
+struct Solid {
+    int A, B, C;
+    bool whiteOn;
+};
+
+// S1..S12 at indices 0..11.
+enum SolidIndex { S1, S2, S3, S4, S5, S6, S7, S8, S9, S10, S11, S12, solidCount };
+
+constexpr Solid solids[solidCount] = {
+    {white, magenta, yellow, false}, {white, yellow, cyan, false},  {white, cyan, magenta, false},
+    {cyan, magenta, yellow, true},   {magenta, red, yellow, true},  {red, yellow, green, true},
+    {white, magenta, red, false},    {white, red, yellow, false},   {white, yellow, green, false},
+    {white, green, cyan, false},     {white, cyan, blue, false},    {white, blue, magenta, false},
+};
+
+// Colours of layers 1..3 of each set; layer 4 is white in all of them.
+constexpr std::array<std::array<int, 3>, setCount> setLayers = {{
+    {magenta, cyan, yellow},
+    {magenta, red, yellow},
+    {green, red, yellow},
+    {green, cyan, yellow},
+    {green, cyan, blue},
+    {magenta, cyan, blue},
+    {magenta, red, blue},
+}};
+
+// The solids whose error a set adds for a pixel none of them contains.
+constexpr std::array<std::array<int, 4>, setCount> setSolids = {{
+    {S1, S2, S3, S4},
+    {S7, S8, S5, -1},
+    {S8, S9, S6, -1},
+    {S9, S10, -1, -1},
+    {S10, S11, -1, -1},
+    {S11, S12, -1, -1},
+    {S12, S7, -1, -1},
+}};
+
+using PixelProjections = std::array<Projection, solidCount>;
+
+// Components (blue, green, red) 0 or 1.
+Triple vectorOf(int colour)
+{
+    Triple t;
+    t[0] = (colour & 1) ? 1.0 : 0.0;
+    t[1] = (colour & 4) ? 1.0 : 0.0;
+    t[2] = (colour & 2) ? 1.0 : 0.0;
+    return t;
+}
+
+// Full-intensity component (0 blue, 1 green, 2 red) of colours 0..7.
+int32_t fullRgb(int colour, int component)
+{
+    static constexpr int bits[3] = {1, 4, 2};
+    return (colour & bits[component]) ? 255 : 0;
+}
+
+Triple targetOf(const TForm1& form, int x, int y)
+{
+    Triple X;
+    X[0] = static_cast<double>(static_cast<long double>(form.workB[y][x]) * 1.5L / 255.0L);
+    X[1] = static_cast<double>(static_cast<long double>(form.workG[y][x]) * 1.5L / 255.0L);
+    X[2] = static_cast<double>(static_cast<long double>(form.workR[y][x]) * 1.5L / 255.0L);
+    return X;
+}
+
+PixelProjections projectOnSolids(const Triple& X, double kcolerr)
+{
+    static const Triple zero{};
+    static const Triple minusWhite{{-1.0, -1.0, -1.0}};
+    PixelProjections p;
+    for (int k = 0; k < solidCount; ++k) {
+        const Solid& s = solids[k];
+        p[k] = projectcolor(X, s.whiteOn ? minusWhite : zero, vectorOf(s.A), vectorOf(s.B), vectorOf(s.C), kcolerr);
+    }
+    return p;
+}
+
+// What set s adds to its sum for this pixel: nothing when one of its solids
+// contains the pixel, otherwise its least error with the set's tie rule.
+double setError(int s, const PixelProjections& p)
+{
+    for (int k : setSolids[s])
+        if (k >= 0 && p[k].inside) return 0.0;
+    auto e = [&](int k) { return p[k].err; };
+    switch (s) {
+    case 0: return min2f(min2f(e(S1), e(S2)), min2f(e(S3), e(S4)));
+    case 1: return min3f(e(S7), e(S8), e(S5));
+    case 2: return min3f(e(S8), e(S9), e(S6));
+    case 3: return min2f(e(S9), e(S10));
+    case 4: return min2f(e(S10), e(S11));
+    case 5: return min2f(e(S11), e(S12));
+    default: return min2f(e(S12), e(S7));
+    }
+}
+
+// The set with the smallest sum; the lowest set number on ties.
+int chooseSet(const std::array<PixelProjections, cellPixels>& cell)
+{
+    std::array<double, setCount> sums{};
+    for (const PixelProjections& p : cell)
+        for (int s = 0; s < setCount; ++s)
+            sums[s] = static_cast<double>(static_cast<long double>(sums[s]) + setError(s, p));
+    int best = 0;
+    for (int s = 0; s < setCount; ++s)
+        if (sums[s] < sums[best]) best = s;
+    return best;
+}
+
+int chooseSolid(int s, const PixelProjections& p)
+{
+    auto e = [&](int k) { return p[k].err; };
+    switch (s) {
+    case 0:
+        if (p[S4].inside && e(S4) < e(S1) && e(S4) < e(S2) && e(S4) < e(S3)) return S4;
+        if (e(S1) < e(S2)) return e(S3) < e(S1) ? S3 : S1;
+        return e(S3) < e(S2) ? S3 : S2;
+    case 1:
+        if (e(S5) < e(S7) && e(S5) < e(S8)) return S5;
+        return e(S7) >= e(S8) ? S8 : S7;
+    case 2:
+        if (e(S6) < e(S8) && e(S6) < e(S9)) return S6;
+        return e(S8) >= e(S9) ? S9 : S8;
+    case 3: return e(S9) >= e(S10) ? S10 : S9;
+    case 4: return e(S10) >= e(S11) ? S11 : S10;
+    case 5: return e(S11) >= e(S12) ? S12 : S11;
+    default: return e(S12) >= e(S7) ? S7 : S12;
+    }
+}
+
+// Layer 1..4 of set s that carries the colour.
+int layerOf(int s, int colour)
+{
+    if (colour == white) return 4;
+    for (int i = 0; i < 3; ++i)
+        if (setLayers[s][i] == colour) return i + 1;
+    return 4;
+}
+
+struct CellLayers {
+    int set = 0;
+    std::array<int, layerCount + 1> colour{};  // indices 1..4
+};
+
+CellLayers layersOfSet(int s)
+{
+    CellLayers cell;
+    cell.set = s;
+    for (int i = 0; i < 3; ++i) cell.colour[i + 1] = setLayers[s][i];
+    cell.colour[4] = white;
+    return cell;
+}
+
+// The four layer intensities (indices 1..4) of one pixel from the solid its
+// set picks, with the noise adjustments and cap when noise is on.
+std::array<int, layerCount + 1> intensitiesOf(const CellLayers& cell, const PixelProjections& p, bool noise)
+{
+    std::array<int, layerCount + 1> L{};
+    const int k = chooseSolid(cell.set, p);
+    const Solid& solid = solids[k];
+    double a = p[k].a, b = p[k].b, c = p[k].c;
+    if (solid.whiteOn) L[4] = 255;
+    if (noise && cell.set == 0 && k == S1) {
+        if (b > 0.4) {
+            const double d = static_cast<double>(static_cast<long double>(b) - 0.4L);
+            a = static_cast<double>(static_cast<long double>(a) + d);
+            c = static_cast<double>(static_cast<long double>(c) + d);
+            L[layerOf(0, cyan)] += tobyte(d);
+            b = 0.4;
+        }
+        if (c > 0.5) c = 0.5;
+    }
+    if (noise && cell.set == 2 && k == S8) {
+        if (b > 0.5) a = static_cast<double>(static_cast<long double>(a) + (static_cast<long double>(b) - 0.5L));
+        if (c > 0.5) a = static_cast<double>(static_cast<long double>(a) + (static_cast<long double>(c) - 0.5L));
+    }
+    L[layerOf(cell.set, solid.A)] = tobyte(a);
+    L[layerOf(cell.set, solid.B)] = tobyte(b);
+    L[layerOf(cell.set, solid.C)] = tobyte(c);
+    if (noise)
+        for (int layer = 1; layer <= 3; ++layer)
+            if (L[layer] > 128) L[layer] = 128;
+    return L;
+}
+
+// Half the sum of the layers' full colours weighted by their intensities,
+// summed in the order layer 2, 4, 3, 1.
+int32_t mixComponent(const CellLayers& cell, const std::array<int, layerCount + 1>& L, int component)
+{
+    long double sum = 0;
+    for (int layer : {2, 4, 3, 1})
+        sum += static_cast<long double>(L[layer]) / 255.0L * fullRgb(cell.colour[layer], component);
+    return static_cast<int32_t>(static_cast<int64_t>(sum) / 2);
+}
+
+// The two layers (first, second) a pixel row shows.
+std::array<int, 2> rowLayers(int y) { return (y & 1) ? std::array<int, 2>{1, 2} : std::array<int, 2>{3, 4}; }
+
+void drawModel(TForm1& form, const CellLayers& cell, const std::array<int, layerCount + 1>& L, int x, int y)
+{
+    const auto [p, q] = rowLayers(y);
+    const int cp = cell.colour[p], cq = cell.colour[q];
+    auto shown = [&](const std::array<int32_t, 16>& pal) { return sqrtScale((pal[cp] * L[p] + pal[cq] * L[q]) / 64); };
+    form.modelBitmap.setPixel(x, y, packColour({shown(form.palB), shown(form.palG), shown(form.palR)}));
+}
+
+// Grey previews of the row's two layers. An even row's second layer above
+// full brightness carries the excess to the odd row below.
+void drawGreyLayers(TForm1& form, std::array<int32_t, screenWidth>& greyCarry,
+                    const std::array<int, layerCount + 1>& L, int x, int y)
+{
+    const auto [p, q] = rowLayers(y);
+    int32_t g1 = (L[p] * 63) / 32, g2 = (L[q] * 63) / 32;
+    if (y & 1) {
+        g1 += greyCarry[x] / 2;
+        g2 += greyCarry[x] / 2;
+    } else if (g2 >= 256) {
+        greyCarry[x] = g2 - 256;
+        g1 += greyCarry[x] / 2;
+    } else {
+        greyCarry[x] = 0;
+    }
+    if (g1 >= 256) g1 = 255;
+    if (g2 >= 256) g2 = 255;
+    form.layer1Bitmap.setPixel(x, y, static_cast<uint32_t>(g1) * 65793u);
+    form.layer2Bitmap.setPixel(x, y, static_cast<uint32_t>(g2) * 65793u);
+}
+
+void analyseCell(TForm1& form, int cx, int cy, bool noise, std::array<int32_t, screenWidth>& greyCarry)
+{
+    std::array<PixelProjections, cellPixels> projections;
+    for (int i = 0; i < cellPixels; ++i)
+        projections[i] = projectOnSolids(targetOf(form, 8 * cx + i % 8, 8 * cy + i / 8), form.kcolerr);
+
+    const CellLayers cell = layersOfSet(chooseSet(projections));
+    for (int layer = 1; layer <= layerCount; ++layer)
+        form.rmExtra[layer - 1][32 * cy + cx] = static_cast<uint8_t>(64 + cell.colour[layer]);
+
+    Plane* aux[layerCount + 1] = {nullptr, &form.rmAux1, &form.rmAux2, &form.rmAux3, &form.rmAux4};
+    for (int i = 0; i < cellPixels; ++i) {
+        const int x = 8 * cx + i % 8, y = 8 * cy + i / 8;
+        const std::array<int, layerCount + 1> L = intensitiesOf(cell, projections[i], noise);
+        for (int layer = 1; layer <= layerCount; ++layer) (*aux[layer])[y][x] = L[layer];
+        form.workB[y][x] = mixComponent(cell, L, 0);
+        form.workG[y][x] = mixComponent(cell, L, 1);
+        form.workR[y][x] = mixComponent(cell, L, 2);
+        drawModel(form, cell, L, x, y);
+        drawGreyLayers(form, greyCarry, L, x, y);
+    }
+}
+
+// The four colours a row can show: none, first layer, second layer, both;
+// twice the palette sums, so a palette file can take them above 255.
+struct RowSlots {
+    std::array<Colour, 4> slot;
+};
+
+RowSlots rowSlots(TForm1& form, int first, int second)
+{
+    RowSlots row;
+    auto sums = [](const std::array<int32_t, 16>& pal, int p, int q, std::array<int32_t, 4>& out) {
+        const int32_t s[4] = {pal[0] + pal[0], pal[p] + pal[0], pal[0] + pal[q], pal[p] + pal[q]};
+        for (int i = 0; i < 4; ++i) out[i] = 2 * (s[i] & 0xFF);
+    };
+    sums(form.palB, first, second, form.cellColB);
+    sums(form.palG, first, second, form.cellColG);
+    sums(form.palR, first, second, form.cellColR);
+    for (int i = 0; i < 4; ++i) row.slot[i] = {form.cellColB[i], form.cellColG[i], form.cellColR[i]};
+    return row;
+}
+
+int32_t banded(int32_t v, uint8_t lo, uint8_t hi)
+{
+    if (v > hi) v = 255;
+    if (v < lo) v = 0;
+    return v;
+}
+
+int32_t capped(int32_t v) { return v > 255 ? 255 : v; }
+
+void spreadError(Plane& plane, int x, int y, int32_t e)
+{
+    plane[y][x + 1] += e / 2;
+    plane[y + 1][x] += e / 4;
+    plane[y + 1][x - 1] += e / 8;
+    plane[y + 1][x + 1] += e / 8;
+}
+
+void encodeRow(TForm1& form, const RowSlots& row, int cx, int y)
+{
+    uint8_t& bits1 = form.scr1[32 * y + cx];
+    uint8_t& bits2 = form.scr2[32 * y + cx];
+    for (int x = 8 * cx; x < 8 * cx + 8; ++x) {
+        const Colour P = {banded(form.workB[y][x], form.dithLo, form.dithHi),
+                          banded(form.workG[y][x], form.dithLo, form.dithHi),
+                          banded(form.workR[y][x], form.dithLo, form.dithHi)};
+        int32_t d[4];
+        for (int i = 0; i < 4; ++i) {
+            const Colour& s = row.slot[i];
+            d[i] = (s.b - P.b) * (s.b - P.b) + (s.g - P.g) * (s.g - P.g) + (s.r - P.r) * (s.r - P.r);
+        }
+        const int i = argmin4(d[0], d[1], d[2], d[3]);
+        bits1 = static_cast<uint8_t>(bits1 * 2 + (i & 1));
+        bits2 = static_cast<uint8_t>(bits2 * 2 + (i >> 1));
+        const Colour& s = row.slot[i];
+        spreadError(form.workB, x, y, P.b - s.b);
+        spreadError(form.workG, x, y, P.g - s.g);
+        spreadError(form.workR, x, y, P.r - s.r);
+        form.zxBitmap.setPixel(x, y, packColour({capped(s.b), capped(s.g), capped(s.r)}));
+    }
+}
+
+void encodeCell(TForm1& form, int cx, int cy)
+{
+    int c[layerCount + 1];
+    for (int layer = 1; layer <= layerCount; ++layer) c[layer] = form.rmExtra[layer - 1][32 * cy + cx] & 7;
+    for (int y = 8 * cy; y < 8 * cy + 8; ++y) {
+        const auto [p, q] = rowLayers(y);
+        encodeRow(form, rowSlots(form, c[p], c[q]), cx, y);
+    }
+}
+
+}  // namespace
+
+int sqrtScale(double v)
+{
+    if (v <= 0.5) return 0;
+    const long double r = std::trunc(256.0L * std::exp(0.5L * std::log(static_cast<long double>(v) / 256.0L)) + 0.5L);
+    return r > 255 ? 255 : static_cast<int>(r);
+}
+
+void convRMode(TForm1& form)
+{
+    const bool noise = form.cbRModeNoise.checked;
+    std::array<int32_t, screenWidth> greyCarry{};
+    for (int cy = 0; cy < screenHeight / cellSize; ++cy)
+        for (int cx = 0; cx < screenWidth / cellSize; ++cx) analyseCell(form, cx, cy, noise, greyCarry);
+    for (int cy = 0; cy < screenHeight / cellSize; ++cy)
+        for (int cx = 0; cx < screenWidth / cellSize; ++cx) encodeCell(form, cx, cy);
+}
+
+}  // namespace dw
