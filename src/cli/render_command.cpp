@@ -6,10 +6,10 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/picture_options.h"
 #include "core/form.h"
 #include "core/output_file.h"
 #include "readers/png_writer.h"
@@ -24,15 +24,6 @@ struct RenderOptions {
     std::string output;
     std::string palette;
     int scale = 1;
-};
-
-// Answers the screen and palette dialogs with the names given on the command line.
-class CommandLineDialogs : public FileDialogs {
-public:
-    std::optional<std::string> screen, palette;
-    std::optional<std::string> choosePicture(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> chooseScreen(const std::string&) override { return screen; }
-    std::optional<std::string> choosePalette(const std::string&) override { return palette; }
 };
 
 Bitmap enlarged(const Bitmap& picture, int scale)
@@ -66,14 +57,13 @@ int render(const RenderOptions& options)
     // The loader and the palette dialog enter the chosen file's folder, so
     // every name is made absolute before the core runs.
     const std::string output = std::filesystem::absolute(options.output).string();
-    CommandLineDialogs dialogs;
-    dialogs.screen = std::filesystem::absolute(options.screen).string();
-    if (!options.palette.empty()) dialogs.palette = std::filesystem::absolute(options.palette).string();
+    CliSession session;
+    session.dialogs.screen = std::filesystem::absolute(options.screen).string();
+    if (!options.palette.empty()) session.dialogs.palette = std::filesystem::absolute(options.palette).string();
 
-    SteadyClock clock;
-    TForm1 form(dialogs, clock);
+    TForm1& form = session.form;
     form.FormCreate();
-    if (dialogs.palette) form.Button2Click();
+    if (session.dialogs.palette) form.Button2Click();
     form.ImLoadClick();
 
     const std::vector<uint8_t> png = encodePng(enlarged(form.zxBitmap, options.scale));
