@@ -134,6 +134,24 @@ TEST(JpegAdapter, HugeClaimedSizesAreRefusedBeforeDecoding)
     }
 }
 
+// libjpeg only warns about a scan that repeats an earlier one, so without a
+// limit each repeat costs a full pass over the picture.
+TEST(JpegAdapter, ProgressiveFileWithEndlessScansIsRefused)
+{
+    const std::vector<uint8_t> file = jpegFile("libjpeg-turbo/testimgp.jpg");
+    const std::vector<uint8_t> startOfScan = {0xFF, 0xDA};
+    const auto lastScan = std::find_end(file.begin(), file.end(), startOfScan.begin(), startOfScan.end());
+    const auto endOfImage = file.end() - 2;
+    std::vector<uint8_t> repeated(file.begin(), endOfImage);
+    for (int i = 0; i < 600; ++i)
+        repeated.insert(repeated.end(), lastScan, endOfImage);
+    repeated.insert(repeated.end(), endOfImage, file.end());
+
+    const PictureLoad load = decodeJpeg(repeated);
+    EXPECT_FALSE(load.ok());
+    EXPECT_NE(load.error.find("more than 500 scans"), std::string::npos) << load.error;
+}
+
 TEST(JpegAdapter, NonJpegBytesDamageAndTruncationGiveAnErrorOrASanePicture)
 {
     EXPECT_FALSE(decodeJpeg({}).ok());

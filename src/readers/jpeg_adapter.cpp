@@ -11,6 +11,9 @@
 // Those functions hold no C++ objects with destructors, so the jump skips
 // nothing. Warnings (a premature end of the data, corrupt entropy data) are
 // not fatal: libjpeg fills what is missing and the picture is kept.
+// A progressive file may hold any number of scans, each passing over the
+// whole picture; a file with absurdly many is refused rather than decoded
+// for minutes.
 
 namespace dw {
 
@@ -31,6 +34,19 @@ struct ErrorManager {
 
 void keepQuiet(j_common_ptr) {}
 
+constexpr int maxScans = 500;
+
+void limitScans(j_common_ptr info)
+{
+    if (!info->is_decompressor)
+        return;
+    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= maxScans)
+        return;
+    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
+    std::snprintf(manager->message, sizeof manager->message, "it holds more than %d scans", maxScans);
+    std::longjmp(manager->jump, 1);
+}
+
 class Decompressor {
 public:
     Decompressor()
@@ -39,7 +55,9 @@ public:
         errors_.base.error_exit = jumpOnError;
         errors_.base.output_message = keepQuiet;
         errors_.message[0] = '\0';
+        progress_.progress_monitor = limitScans;
         jpeg_create_decompress(&info_);
+        info_.progress = &progress_;
     }
     ~Decompressor() { jpeg_destroy_decompress(&info_); }
     Decompressor(const Decompressor&) = delete;
@@ -98,6 +116,7 @@ public:
 private:
     jpeg_decompress_struct info_{};
     ErrorManager errors_{};
+    jpeg_progress_mgr progress_{};
 };
 
 std::string decodeFailure(Decompressor& jpeg)
