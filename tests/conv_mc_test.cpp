@@ -77,22 +77,6 @@ TEST_F(ConvMcTest, EvenMcPutsTheGreyPairOnEveryOddLineEvenWithLimit)
         for (int c = 0; c < 32; ++c) ASSERT_EQ(attribute(c, y), 7) << "column " << c << " line " << y;
 }
 
-TEST_F(ConvMcTest, LimitLetsAtMostSixteenColumnsChangePerLine)
-{
-    fillRandom(2);
-    form().cbLimitMC.checked = true;
-    form().cbEvenMC.checked = false;
-    convMC(form());
-    int linesWithSixteen = 0;
-    for (int y = 1; y < screenHeight; ++y) {
-        int changed = 0;
-        for (int c = 0; c < 32; ++c) changed += attribute(c, y) != attribute(c, y - 1);
-        ASSERT_LE(changed, 16) << "line " << y;
-        linesWithSixteen += changed == 16;
-    }
-    EXPECT_GT(linesWithSixteen, 0);
-}
-
 TEST_F(ConvMcTest, LevelZeroRepeatsTheLineAboveExceptOnEveryEighthLine)
 {
     fillRandom(3);

@@ -169,24 +169,6 @@ TEST_F(ConvMcxTest, LevelZeroRepeatsTheQuadrupleAboveExceptOnEveryEighthLine)
     EXPECT_GT(eighthLinesChanged, 0);
 }
 
-TEST_F(ConvMcxTest, LimitLetsAtMostSixteenColumnsChangePerLine)
-{
-    startWith(variedRecords());
-    fillRandom(5);
-    form().cbLimitMC.checked = true;
-    convMCX(form());
-    int linesWithSixteen = 0;
-    for (int y = 1; y < screenHeight; ++y) {
-        int changed = 0;
-        for (int c = 0; c < 32; ++c)
-            changed += attribute1(c, y) != attribute1(c, y - 1) || attribute2(c, y) != attribute2(c, y - 1);
-        ASSERT_LE(changed, 16) << "line " << y;
-        linesWithSixteen += changed == 16;
-    }
-    EXPECT_GT(linesWithSixteen, 0);
-    expectPreviewShowsTheScreens(form());
-}
-
 // With an all-black palette every record looks alike through the palette,
 // but against the fixed mixes black / grey 63 / grey 63 / grey 126 matches
 // grey 126 exactly and beats the all-black record before it. Rendering uses

@@ -1,6 +1,7 @@
 #include "modes/conv_mc.h"
 
 #include <limits>
+#include <utility>
 
 #include "colour/dithering.h"
 #include "colour/helpers.h"

@@ -1,6 +1,7 @@
 #include "modes/conv_mcx.h"
 
 #include <algorithm>
+#include <utility>
 
 
 #include "colour/dithering.h"
