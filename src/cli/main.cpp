@@ -10,6 +10,11 @@ int main(int argc, char** argv)
     dw::cli::addPrepareCommand(app, exitStatus);
     dw::cli::addConvertCommand(app, exitStatus);
     dw::cli::addRenderCommand(app, exitStatus);
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        // Help and version requests exit 0; every usage error exits 1.
+        return app.exit(error) == 0 ? 0 : 1;
+    }
     return exitStatus;
 }
