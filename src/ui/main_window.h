@@ -1,0 +1,98 @@
+#pragma once
+// The main window: a thin view over TForm1. Every widget event runs the core
+// handler of the control with the same name, then refreshFromCore() mirrors
+// the core's values (texts, check states, enabled flags, memo lines, labels,
+// view bitmaps and visibility) back into the widgets.
+
+#include <QWidget>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/form.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QScrollArea;
+
+namespace dw::ui {
+
+class PictureView;
+
+// Passes the core's dialog requests on, except that a picture named in
+// advance (dropped on the window or given at start) answers the next
+// picture request.
+class DialogRouter : public FileDialogs {
+public:
+    explicit DialogRouter(FileDialogs& dialogs) : dialogs_(dialogs) {}
+    void answerNextPicture(std::string name) { nextPicture_ = std::move(name); }
+    std::optional<std::string> choosePicture(const std::string& initialDir) override;
+    std::optional<std::string> chooseScreen(const std::string& initialDir) override;
+    std::optional<std::string> choosePalette(const std::string& initialDir) override;
+
+private:
+    FileDialogs& dialogs_;
+    std::optional<std::string> nextPicture_;
+};
+
+class MainWindow : public QWidget {
+public:
+    // Builds the widgets and starts the converter up (tables are read from
+    // the current working directory, as FormCreate does).
+    MainWindow(FileDialogs& dialogs, Clock& clock, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    TForm1& form() { return form_; }
+    // Opens `fileName` as if it had been chosen in the picture dialog.
+    void openPicture(const QString& fileName);
+    void refreshFromCore();
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    struct EditBinding {
+        QLineEdit* widget;
+        Edit TForm1::*control;
+    };
+    struct CheckBinding {
+        QCheckBox* widget;
+        CheckBox TForm1::*control;
+    };
+    struct ButtonBinding {
+        QPushButton* widget;
+        Button TForm1::*control;
+    };
+    struct ViewBinding {
+        PictureView* widget;
+        ImageView TForm1::*control;
+    };
+
+    void buildLabels();
+    void buildEdits();
+    void buildCheckBoxes();
+    void buildButtons();
+    void buildViews();
+    void buildRadius();
+    void buildMemo();
+    void run(void (TForm1::*handler)());
+    void mirrorMemo();
+
+    DialogRouter router_;
+    TForm1 form_;
+    std::vector<EditBinding> edits_;
+    std::vector<CheckBinding> checkBoxes_;
+    std::vector<ButtonBinding> buttons_;
+    std::vector<ViewBinding> views_;
+    QLabel* lbIP1_ = nullptr;
+    QLabel* lbIP2_ = nullptr;
+    QPlainTextEdit* memo_ = nullptr;
+    QScrollArea* scrollBox_ = nullptr;
+    size_t memoLinesShown_ = 0;
+};
+
+}  // namespace dw::ui
