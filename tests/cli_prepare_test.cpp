@@ -189,7 +189,8 @@ TEST(CliPrepare, MalformedOptionsAreRefusedBeforeAnythingIsWritten)
 {
     ScratchDir dir;
     test::writeFile("g.png", encodePng(gradient(8, 6)));
-    for (const char* options : {"--crop 1,2,3", "--crop 1,2,3,x", "--crop 2147483647,0,1,1", "--contrast 1,5"}) {
+    for (const char* options : {"--crop 1,2,3", "--crop 1,2,3,x", "--crop 2147483647,0,1,1", "--contrast 1,5",
+                                "--palette missing.act"}) {
         const CliRun run = runPrepare("g.png", "out.png", options);
         EXPECT_NE(run.status, 0) << options;
         EXPECT_FALSE(fs::exists("out.png")) << options;

@@ -66,7 +66,7 @@ void addPictureOptions(CLI::App& command, PictureOptions& options)
             "Framing rectangle in source pixels, set as the mouse sets it")
         ->type_name("X,Y,W,H");
     command.add_flag("--no-lock", options.noLock, "Open the picture with the 3:4 lock off, framing all of it");
-    command.add_option("--palette", options.palette, "Palette file (.act)");
+    command.add_option("--palette", options.palette, "Palette file (.act)")->check(CLI::ExistingFile);
 }
 
 std::optional<std::string> openPicture(CliSession& session, const PictureOptions& options)
