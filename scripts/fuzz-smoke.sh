@@ -11,7 +11,7 @@ for target in build/fuzz/fuzz/*_fuzz; do
   work=$(mktemp -d)
   [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$work/"
   echo "fuzz smoke: $name for ${seconds}s"
-  "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 "$work" 2>"$work.log" \
+  "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=60 "$work" 2>"$work.log" \
     || { tail -50 "$work.log"; exit 1; }
   rm -rf "$work" "$work.log"
 done
