@@ -131,16 +131,6 @@ TEST(CliPrepare, NoLockFramesTheWholeTallPicture)
     EXPECT_EQ(readPng(dir.path() / "unlocked.png").pixel(0, 191), picture.pixel(0, 636));
 }
 
-TEST(CliPrepare, PaletteFileIsAcceptedAndLeavesThePreparedPicture)
-{
-    ScratchDir dir;
-    test::writeFile("g.png", encodePng(gradient(64, 48)));
-    test::writeFile("p.act", std::vector<uint8_t>(48, 255));
-    ASSERT_EQ(runPrepare("g.png", "a.png").status, 0);
-    ASSERT_EQ(runPrepare("g.png", "b.png", "--palette p.act").status, 0);
-    EXPECT_TRUE(readPng(dir.path() / "a.png") == readPng(dir.path() / "b.png"));
-}
-
 // Either the picture is read and prepared, or the command says why in one
 // line and writes nothing.
 void expectPreparedOrRefused(const fs::path& picture, bool mustRefuse)

@@ -142,19 +142,5 @@ TEST(PaletteFile, OtherNamesStopTheReloadWithoutRestoringTheDefault)
     EXPECT_NE(f.palB, defaultPalB);
 }
 
-TEST(PaletteFile, SharedPaletteFilesLoadTheirFirstSixteenEntries)
-{
-    for (const char* name : {"16pal_v20.act", "arne-v20-16.act", "iconworkshop.act"}) {
-        const std::vector<uint8_t> bytes = test::readFile(test::testdata(std::string("act/") + name));
-        ASSERT_GE(bytes.size(), paletteFileBytes) << name;
-        const Palettes p = read(bytes);
-        for (int k = 0; k < 16; ++k) {
-            EXPECT_EQ(p.r[k], bytes[3 * k] >> 1) << name << " " << k;
-            EXPECT_EQ(p.g[k], bytes[3 * k + 1] >> 1) << name << " " << k;
-            EXPECT_EQ(p.b[k], bytes[3 * k + 2] >> 1) << name << " " << k;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace dw
