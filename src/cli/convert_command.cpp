@@ -33,14 +33,15 @@ struct ModeRun {
     Handler run;
 };
 
-// The modes whose runs exist. A converter's developer adds its row here when
-// its run lands: 8col -> btConv8colClick, rmode -> btConvRModeClick,
-// r48 -> btConvR48ModeClick.
+// The modes whose runs exist.
 const ModeRun modeRuns[] = {
     {"6912", &TForm1::btConv6912Click},
     {"giga", &TForm1::btConvGigaClick},
     {"mc", &TForm1::btConvMCClick},
     {"mcx", &TForm1::btConvMCXClick},
+    {"8col", &TForm1::btConv8colClick},
+    {"rmode", &TForm1::btConvRModeClick},
+    {"r48", &TForm1::btConvR48ModeClick},
 };
 
 struct ConvertOptions {
@@ -48,6 +49,7 @@ struct ConvertOptions {
     std::vector<std::string> pictures;
     std::string mode;
     std::string output, preview, prepared;
+    std::string model, layers;  // R-Mode / R48-Mode model preview; R-Mode layer pictures prefix
     std::optional<std::string> mcLevel, dithLevel, kcolerr;
     bool noFloyd = false, chunk5 = false, brightOnly = false, limitMC = false, noEvenMC = false;
     bool noBrightGrey = false, noRModeNoise = false, centering = false, projecting = false;
@@ -64,6 +66,8 @@ void settleNames(ConvertOptions& options)
     options.output = absoluteName(options.output);
     options.preview = absoluteName(options.preview);
     options.prepared = absoluteName(options.prepared);
+    options.model = absoluteName(options.model);
+    options.layers = absoluteName(options.layers);
 }
 
 void applyConversionSettings(TForm1& form, const ConvertOptions& options)
@@ -166,6 +170,11 @@ bool convertPicture(const ConvertOptions& options, const std::string& picture, H
     }
     if (!options.preview.empty()) ok = writePng(options.preview, form.imTo.picture) && ok;
     if (!options.prepared.empty()) ok = writePng(options.prepared, form.normBitmap) && ok;
+    if (!options.model.empty()) ok = writePng(options.model, form.modelBitmap) && ok;
+    if (!options.layers.empty()) {
+        ok = writePng(options.layers + "1.png", form.layer1Bitmap) && ok;
+        ok = writePng(options.layers + "2.png", form.layer2Bitmap) && ok;
+    }
     return ok;
 }
 
@@ -198,9 +207,17 @@ int convert(ConvertOptions options)
         std::cerr << "dapplewright-cli convert: mode '" << options.mode << "' is not available in this build yet\n";
         return 2;
     }
-    if (options.pictures.size() > 1 &&
-        !(options.output.empty() && options.preview.empty() && options.prepared.empty())) {
-        std::cerr << "dapplewright-cli convert: -o, --preview and --prepared take one picture only\n";
+    if (!options.model.empty() && options.mode != "rmode" && options.mode != "r48") {
+        std::cerr << "dapplewright-cli convert: --model is drawn by the rmode and r48 modes only\n";
+        return 2;
+    }
+    if (!options.layers.empty() && options.mode != "rmode") {
+        std::cerr << "dapplewright-cli convert: --layers is drawn by the rmode mode only\n";
+        return 2;
+    }
+    if (options.pictures.size() > 1 && !(options.output.empty() && options.preview.empty() &&
+                                         options.prepared.empty() && options.model.empty() && options.layers.empty())) {
+        std::cerr << "dapplewright-cli convert: -o, --preview, --prepared, --model and --layers take one picture only\n";
         return 1;
     }
 
@@ -249,6 +266,11 @@ void addConvertCommand(CLI::App& app, int& exitStatus)
     command->add_flag("--chrs", options->chrs, "Check \"6912/Giga as *.ch$\"");
     command->add_option("--preview", options->preview, "Write the screen preview as PNG (one picture only)");
     command->add_option("--prepared", options->prepared, "Write the prepared picture as PNG (one picture only)");
+    command->add_option("--model", options->model,
+                        "rmode, r48: write the model preview (the picture the screen is matched to) as PNG");
+    command->add_option("--layers", options->layers,
+                        "rmode: write the two grey layer previews as PNG, named PREFIX1.png and PREFIX2.png")
+        ->type_name("PREFIX");
     command->callback([options, &exitStatus] { exitStatus = convert(*options); });
 }
 
