@@ -52,6 +52,7 @@ bool decodePicture(TForm1& form)
     form.addMemoLine(form.picName);
     PictureLoad load = loadPicture(form.picName);
     if (!load.ok()) {
+        form.Image1.picture = form.srcBitmap;
         form.pictureError = load.error;
         form.addMemoLine("cannot read picture: " + load.error);
         return false;
