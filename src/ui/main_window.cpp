@@ -11,8 +11,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTextCursor>
 #include <QUrl>
 #include <algorithm>
 
@@ -65,8 +65,11 @@ MainWindow::MainWindow(FileDialogs& dialogs, Clock& clock, QWidget* parent)
 {
     setObjectName("Form1");
     setWindowTitle("Dapplewright");
+    // Captions were laid out for a narrow 8-point face; a condensed face
+    // keeps them inside their controls where the system offers one.
     QFont windowFont = font();
     windowFont.setPointSize(fontPoints);
+    windowFont.setStretch(QFont::SemiCondensed);
     setFont(windowFont);
     setFixedSize(clientWidth, clientHeight);
     setAcceptDrops(true);
@@ -317,7 +320,8 @@ void MainWindow::refreshFromCore()
     mirrorMemo();
 }
 
-// Lines are only ever appended to the memo, so only new ones are added.
+// Lines are only ever appended to the memo, so only new ones are added;
+// the memo then scrolls to its last line.
 void MainWindow::mirrorMemo()
 {
     const std::vector<std::string>& lines = form_.Memo1.lines;
@@ -325,12 +329,15 @@ void MainWindow::mirrorMemo()
         memo_->clear();
         memoLinesShown_ = 0;
     }
+    if (memoLinesShown_ == lines.size()) return;
     for (; memoLinesShown_ < lines.size(); ++memoLinesShown_) {
         if (memoLinesShown_ == 0)
             memo_->setPlainText(text(lines[0]));
         else
             memo_->appendPlainText(text(lines[memoLinesShown_]));
     }
+    memo_->moveCursor(QTextCursor::End);
+    memo_->ensureCursorVisible();
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event)
