@@ -25,8 +25,27 @@ fi
 "$cli" convert samples/chelsea.png --mode 6912 -o "$out/chelsea.scr" --preview "$out/chelsea-preview.png"
 "$cli" render "$out/chelsea.scr" -o "$out/chelsea-screen.png"
 
+# The other six modes, each with its screen preview (and the model and layer
+# pictures of the two R modes). They convert a copy of the sample picture in
+# the sample folder, because the R-Mode run saves "layer1.bmp" and
+# "layer2.bmp" in the picture's folder.
+cp samples/chelsea.png "$out/chelsea.png"
+for mode in giga mc mcx 8col rmode r48; do
+  extra=()
+  case "$mode" in
+    giga) ext=img ;;
+    8col) ext=3 ;;
+    rmode) ext=rm extra=(--model "$out/chelsea-rmode-model.png" --layers "$out/chelsea-rmode-layer") ;;
+    r48) ext=r48 extra=(--model "$out/chelsea-r48-model.png") ;;
+    *) ext=$mode ;;
+  esac
+  "$cli" convert "$out/chelsea.png" --mode "$mode" -o "$out/chelsea.$ext" \
+    --preview "$out/chelsea-$mode-preview.png" ${extra[@]+"${extra[@]}"}
+done
+
 echo
 echo "Sample picture:    samples/chelsea.png"
 echo "Spectrum screen:   $out/chelsea.scr"
 echo "Rendered screen:   $out/chelsea-screen.png"
 echo "Converter preview: $out/chelsea-preview.png"
+echo "Other modes:       $out/chelsea.{img,mc,mcx,3,rm,r48}, previews $out/chelsea-MODE-preview.png"
