@@ -142,23 +142,6 @@ TEST_F(Conv8colTest, DitheringLevelZeroIsAPlainThresholdAt128)
         }
 }
 
-// Values outside the band are clipped before the decision and push
-// nothing; values inside it push their whole error.
-TEST_F(Conv8colTest, ValuesOutsideTheDitheringBandPushNoError)
-{
-    form().setText(form().edDithLevel, "0.5");  // band 64..191
-    setPixel(0, 0, 60);
-    setPixel(2, 0, 200);
-    setPixel(4, 0, 100);
-    conv8col(form());
-    EXPECT_EQ(form().workB[0][1], 0);
-    EXPECT_EQ(form().workB[0][3], 0);
-    EXPECT_EQ(form().workB[0][5], 50);
-    EXPECT_EQ(planeBit(0, 0, 0), 0);
-    EXPECT_EQ(planeBit(0, 2, 0), 1);
-    EXPECT_EQ(planeBit(0, 4, 0), 0);
-}
-
 // With no picture chosen the preparation gives white: every plane full.
 TEST_F(Conv8colTest, RunWritesTheThreePlanesAsNonameDot3WithoutCopyingPlanes)
 {
