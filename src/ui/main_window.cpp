@@ -15,6 +15,7 @@
 #include <QTextCursor>
 #include <QUrl>
 #include <algorithm>
+#include <utility>
 
 #include "ui/picture_view.h"
 #include "ui/up_down.h"
