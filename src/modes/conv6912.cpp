@@ -6,6 +6,7 @@
 #include "colour/helpers.h"
 #include "colour/palette.h"
 #include "core/form.h"
+#include "modes/work_pixels.h"
 
 namespace dw {
 
@@ -23,15 +24,6 @@ void setColourAt(Plane& b, Plane& g, Plane& r, int x, int y, const Colour& c)
     g[y][x] = c.g;
     r[y][x] = c.r;
 }
-
-void addColourAt(Plane& b, Plane& g, Plane& r, int x, int y, const Colour& c)
-{
-    b[y][x] += c.b;
-    g[y][x] += c.g;
-    r[y][x] += c.r;
-}
-
-Colour colourOf(const TForm1& form, int index) { return paletteColour(form.palB, form.palG, form.palR, index); }
 
 void setCandidate(TForm1& form, int entry, const Colour& c)
 {
@@ -55,7 +47,7 @@ Colour cellMean(const TForm1& form, int x0, int y0)
 
 int64_t cellError(const TForm1& form, int x0, int y0, int paper, int ink, int64_t stopAbove)
 {
-    return fiveMixCellError(form.workB, form.workG, form.workR, x0, y0, colourOf(form, paper), colourOf(form, ink),
+    return fiveMixCellError(form.workB, form.workG, form.workR, x0, y0, paletteColourOf(form, paper), paletteColourOf(form, ink),
                             stopAbove);
 }
 
@@ -71,7 +63,7 @@ uint8_t chooseAttribute(const TForm1& form, int x0, int y0, uint8_t start, int c
     for (int bright = form.brightOnly ? 1 : 0; bright <= 1; ++bright)
         for (int paper = 8 * bright; paper <= 8 * bright + 6; ++paper)
             for (int ink = paper + 1; ink <= 8 * bright + 7; ++ink) {
-                const Colour mix = colourOf(form, paper) + colourOf(form, ink);
+                const Colour mix = paletteColourOf(form, paper) + paletteColourOf(form, ink);
                 const Colour off = {mix.b - mean.b, mix.g - mean.g, mix.r - mean.r};
                 const int64_t spread = int64_t{off.b} * off.b + int64_t{off.g} * off.g + int64_t{off.r} * off.r;
                 if (!(centeringWeight * spread < best)) continue;
@@ -89,8 +81,8 @@ uint8_t chooseAttribute(const TForm1& form, int x0, int y0, uint8_t start, int c
 // makes the working pixels equal to them.
 void projectCell(TForm1& form, int c, int x0, int y0, uint8_t attribute)
 {
-    const Colour C0 = doubled(colourOf(form, inkIndex(attribute)));
-    const Colour C1 = doubled(colourOf(form, paperIndex(attribute)));
+    const Colour C0 = doubled(paletteColourOf(form, inkIndex(attribute)));
+    const Colour C1 = doubled(paletteColourOf(form, paperIndex(attribute)));
     setCandidate(form, 4 * c, C0);
     setCandidate(form, 4 * c + 1, C1);
     for (int y = y0; y < y0 + 8; ++y)
@@ -119,19 +111,19 @@ Colour shareOf(const Colour& e, int k) { return {errorShare(e.b, k, 3), errorSha
 // projecting no error leaves the cell to the right or below its last row.
 void diffuseError(TForm1& form, int x, int y, const Colour& e)
 {
-    if (form.projectOn || (x & 7) < 7) addColourAt(form.workB, form.workG, form.workR, x + 1, y, shareOf(e, 3));
+    if (form.projectOn || (x & 7) < 7) addToWork(form, x + 1, y, shareOf(e, 3));
     if (form.projectOn || (y & 7) < 7) {
-        addColourAt(form.workB, form.workG, form.workR, x, y + 1, shareOf(e, 3));
-        addColourAt(form.workB, form.workG, form.workR, x - 1, y + 1, shareOf(e, 1));
-        addColourAt(form.workB, form.workG, form.workR, x + 1, y + 1, shareOf(e, 1));
+        addToWork(form, x, y + 1, shareOf(e, 3));
+        addToWork(form, x - 1, y + 1, shareOf(e, 1));
+        addToWork(form, x + 1, y + 1, shareOf(e, 1));
     }
 }
 
 void convertCellRow(TForm1& form, int c, int y, const DitherBand& band)
 {
     const uint8_t attribute = form.rowAttr1[c];
-    const Colour P = doubled(colourOf(form, paperIndex(attribute)));
-    const Colour I = doubled(colourOf(form, inkIndex(attribute)));
+    const Colour P = doubled(paletteColourOf(form, paperIndex(attribute)));
+    const Colour I = doubled(paletteColourOf(form, inkIndex(attribute)));
     setCandidate(form, 4 * c, P);
     setCandidate(form, 4 * c + 1, I);
     for (int x = 8 * c; x < 8 * c + 8; ++x) {

@@ -7,6 +7,7 @@
 #include "colour/helpers.h"
 #include "colour/palette.h"
 #include "core/form.h"
+#include "modes/work_pixels.h"
 
 namespace dw {
 
@@ -32,26 +33,12 @@ struct LineChoices {
     std::array<Pair, columns> keep{}, fresh{};
 };
 
-using CellPixels = std::array<Colour, cellWidth>;
-
 // Paper, ink, half and half, three quarters paper, three quarters ink.
 using FiveLevels = std::array<Colour, 5>;
 
-Colour colourOf(const TForm1& form, int index) { return paletteColour(form.palB, form.palG, form.palR, index); }
-
-CellPixels readCell(const TForm1& form, int j, int y)
-{
-    CellPixels pixels;
-    for (int i = 0; i < cellWidth; ++i) {
-        const int x = cellWidth * j + i;
-        pixels[i] = {form.workB[y][x], form.workG[y][x], form.workR[y][x]};
-    }
-    return pixels;
-}
-
 FiveLevels levelsOf(const TForm1& form, Pair pair)
 {
-    const Colour paper = colourOf(form, pair.paper), ink = colourOf(form, pair.ink);
+    const Colour paper = paletteColourOf(form, pair.paper), ink = paletteColourOf(form, pair.ink);
     const Colour l0 = doubled(paper), l1 = doubled(ink), l2 = paper + ink;
     const Colour l3 = {(l0.b + l2.b) >> 1, (l0.g + l2.g) >> 1, (l0.r + l2.r) >> 1};
     const Colour l4 = {(l1.b + l2.b) >> 1, (l1.g + l2.g) >> 1, (l1.r + l2.r) >> 1};
@@ -60,7 +47,7 @@ FiveLevels levelsOf(const TForm1& form, Pair pair)
 
 // Sum of each pixel's least squared distance to the five levels; may stop
 // early, above stopAbove, once the running sum exceeds it.
-int64_t cellError(const FiveLevels& levels, const CellPixels& pixels, int64_t stopAbove)
+int64_t cellError(const FiveLevels& levels, const LineCell& pixels, int64_t stopAbove)
 {
     int64_t sum = 0;
     for (const Colour& q : pixels) {
@@ -72,31 +59,18 @@ int64_t cellError(const FiveLevels& levels, const CellPixels& pixels, int64_t st
 }
 
 // Per channel, truncated toward zero.
-Colour cellMean(const CellPixels& pixels)
-{
-    Colour sum;
-    for (const Colour& q : pixels) sum = sum + q;
-    return {sum.b / cellWidth, sum.g / cellWidth, sum.r / cellWidth};
-}
-
-int64_t squaredDistance64(const Colour& a, const Colour& b)
-{
-    const int64_t db = a.b - b.b, dg = a.g - b.g, dr = a.r - b.r;
-    return db * db + dg * dg + dr * dr;
-}
-
 // Best pair whose error is strictly below `threshold`, in search order; the
 // previous pair, with the threshold as its error, when none is.
-std::pair<int64_t, Pair> searchPair(const TForm1& form, const CellPixels& pixels, Pair previous, int64_t threshold,
+std::pair<int64_t, Pair> searchPair(const TForm1& form, const LineCell& pixels, Pair previous, int64_t threshold,
                                     int centeringWeight)
 {
     int64_t best = threshold;
     Pair bestPair = previous;
-    const Colour mean = cellMean(pixels);
+    const Colour mean = lineCellMean(pixels);
     for (int bright = form.brightOnly ? 1 : 0; bright <= 1; ++bright)
         for (int paper = 8 * bright; paper <= 8 * bright + 6; ++paper)
             for (int ink = paper + 1; ink <= 8 * bright + 7; ++ink) {
-                const Colour middle = colourOf(form, paper) + colourOf(form, ink);
+                const Colour middle = paletteColourOf(form, paper) + paletteColourOf(form, ink);
                 if (!(centeringWeight * squaredDistance64(middle, mean) < best)) continue;
                 const int64_t err = cellError(levelsOf(form, {paper, ink}), pixels, best);
                 if (err < best) {
@@ -112,7 +86,7 @@ void searchLine(const TForm1& form, int y, const Settings& settings, LineChoices
     const Pair grey = {8 * settings.greyBright, 8 * settings.greyBright + 7};
     const bool greyLine = settings.evenMC && y % 2 == 1;
     for (int j = 0; j < columns; ++j) {
-        const CellPixels pixels = readCell(form, j, y);
+        const LineCell pixels = readLineCell(form, j, y);
         const Pair previous = {paperIndex(form.rowAttr1[j]), inkIndex(form.rowAttr1[j])};
         line.keep[j] = previous;
         line.keepError[j] = cellError(levelsOf(form, previous), pixels, std::numeric_limits<int64_t>::max());
@@ -135,13 +109,6 @@ void setSlot(TForm1& form, int slot, const Colour& c)
     form.cellColR[slot] = c.r;
 }
 
-void addAt(TForm1& form, int x, int y, const Colour& c)
-{
-    form.workB[y][x] += c.b;
-    form.workG[y][x] += c.g;
-    form.workR[y][x] += c.r;
-}
-
 Colour share(const Colour& e, int shift)
 {
     return {errorShare(e.b, 1, shift), errorShare(e.g, 1, shift), errorShare(e.r, 1, shift)};
@@ -151,19 +118,19 @@ Colour share(const Colour& e, int shift)
 // eight pixels under the cell (so the pixel below gets 1/4 + 1/32).
 void diffuseError(TForm1& form, int j, int x, int y, const Colour& e)
 {
-    addAt(form, x + 1, y, share(e, 1));
-    addAt(form, x, y + 1, share(e, 2));
+    addToWork(form, x + 1, y, share(e, 1));
+    addToWork(form, x, y + 1, share(e, 2));
     const Colour spread = share(e, 5);
-    for (int below = cellWidth * j; below < cellWidth * j + cellWidth; ++below) addAt(form, below, y + 1, spread);
+    for (int below = cellWidth * j; below < cellWidth * j + cellWidth; ++below) addToWork(form, below, y + 1, spread);
 }
 
 void renderCell(TForm1& form, int j, int y, Pair pair)
 {
     form.rowAttr1[j] = makeAttribute(pair.paper, pair.ink);
-    const Colour paper = doubled(colourOf(form, pair.paper)), ink = doubled(colourOf(form, pair.ink));
+    const Colour paper = doubled(paletteColourOf(form, pair.paper)), ink = doubled(paletteColourOf(form, pair.ink));
     setSlot(form, 0, paper);
     setSlot(form, 1, ink);
-    setSlot(form, 2, colourOf(form, pair.paper) + colourOf(form, pair.ink));
+    setSlot(form, 2, paletteColourOf(form, pair.paper) + paletteColourOf(form, pair.ink));
 
     if (form.projectOn)
         for (int x = cellWidth * j; x < cellWidth * j + cellWidth; ++x) {
@@ -192,6 +159,20 @@ void renderLine(TForm1& form, int y, int quota, const LineChoices& line)
 }
 
 }  // namespace
+
+LineCell readLineCell(const TForm1& form, int j, int y)
+{
+    LineCell pixels;
+    for (int i = 0; i < cellWidth; ++i) pixels[i] = workPixel(form, cellWidth * j + i, y);
+    return pixels;
+}
+
+Colour lineCellMean(const LineCell& pixels)
+{
+    Colour sum;
+    for (const Colour& q : pixels) sum = sum + q;
+    return {sum.b / cellWidth, sum.g / cellWidth, sum.r / cellWidth};
+}
 
 int64_t lineThreshold(int y, int64_t keepError, double mcLevel)
 {

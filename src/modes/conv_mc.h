@@ -36,6 +36,12 @@ int64_t lineThreshold(int y, int64_t keepError, double mcLevel);
 std::array<int, columnPairs> rankColumnPairs(const std::array<int64_t, 32>& keepError,
                                              const std::array<int64_t, 32>& newError);
 
+// The eight working pixels of the 8x1 cell in column j of line y.
+using LineCell = std::array<Colour, 8>;
+LineCell readLineCell(const TForm1& form, int j, int y);
+// Per component, truncated toward zero.
+Colour lineCellMean(const LineCell& pixels);
+
 // The working pixel (x, y) as rendering sees it: a channel above dithHi
 // becomes 255, then one below dithLo becomes 0.
 Colour bandLimitedPixel(const TForm1& form, int x, int y);

@@ -9,6 +9,7 @@
 #include "colour/mix_table.h"
 #include "colour/palette.h"
 #include "core/form.h"
+#include "modes/work_pixels.h"
 #include "modes/conv_mc.h"
 
 namespace dw {
@@ -38,8 +39,6 @@ struct Record {
 };
 
 using Records = std::array<Record, gigaTabSize>;
-using CellPixels = std::array<Colour, cellWidth>;
-
 // The same pixels one channel at a time.
 struct CellPlanes {
     std::array<int32_t, cellWidth> b, g, r;
@@ -51,14 +50,12 @@ struct LineChoices {
     std::array<Quad, columns> keep{}, fresh{};
 };
 
-Colour colourOf(const TForm1& form, int index) { return paletteColour(form.palB, form.palG, form.palR, index); }
-
 Colour halved(const Colour& c) { return {c.b >> 1, c.g >> 1, c.r >> 1}; }
 
 Mixes mixesOf(const TForm1& form, const Quad& q)
 {
-    const Colour p1 = colourOf(form, q.p1), i1 = colourOf(form, q.i1);
-    const Colour p2 = colourOf(form, q.p2), i2 = colourOf(form, q.i2);
+    const Colour p1 = paletteColourOf(form, q.p1), i1 = paletteColourOf(form, q.i1);
+    const Colour p2 = paletteColourOf(form, q.p2), i2 = paletteColourOf(form, q.i2);
     Mixes m;
     m.slot = {p1 + p2, i1 + p2, p1 + i2, i1 + i2};
     m.centre = halved(m.slot[0] + m.slot[3]);
@@ -83,17 +80,7 @@ Records readRecords(const TForm1& form)
     return records;
 }
 
-CellPixels readCell(const TForm1& form, int j, int y)
-{
-    CellPixels pixels;
-    for (int i = 0; i < cellWidth; ++i) {
-        const int x = cellWidth * j + i;
-        pixels[i] = {form.workB[y][x], form.workG[y][x], form.workR[y][x]};
-    }
-    return pixels;
-}
-
-int64_t keepError(const Mixes& m, const CellPixels& pixels)
+int64_t keepError(const Mixes& m, const LineCell& pixels)
 {
     int64_t sum = 0;
     for (const Colour& q : pixels)
@@ -103,25 +90,12 @@ int64_t keepError(const Mixes& m, const CellPixels& pixels)
 }
 
 // mixDist[k][0][i]: squared distance from mix k to pixel i of the cell.
-void fillMixDistances(TForm1& form, const CellPixels& pixels)
+void fillMixDistances(TForm1& form, const LineCell& pixels)
 {
     for (int k = 0; k < mixCount; ++k) {
         const Colour mix = {mixTable[k].b, mixTable[k].g, mixTable[k].r};
         for (int i = 0; i < cellWidth; ++i) form.mixDist[k][0][i] = squaredDistance(mix, pixels[i]);
     }
-}
-
-Colour cellMean(const CellPixels& pixels)
-{
-    Colour sum;
-    for (const Colour& q : pixels) sum = sum + q;
-    return {sum.b / cellWidth, sum.g / cellWidth, sum.r / cellWidth};
-}
-
-int64_t squaredDistance64(const Colour& a, const Colour& b)
-{
-    const int64_t db = a.b - b.b, dg = a.g - b.g, dr = a.r - b.r;
-    return db * db + dg * dg + dr * dr;
 }
 
 // The record's error over the cell. Summed whole: eight lanes at once cost
@@ -147,12 +121,12 @@ int64_t recordError(const TForm1& form, const Record& record, const CellPlanes& 
 
 // Best record strictly below `threshold`, in table order; the keep quadruple
 // with the threshold as its error when none is.
-std::pair<int64_t, Quad> searchRecord(const TForm1& form, const Records& records, const CellPixels& pixels,
+std::pair<int64_t, Quad> searchRecord(const TForm1& form, const Records& records, const LineCell& pixels,
                                       const Quad& keep, int64_t threshold, int centeringWeight)
 {
     int64_t best = threshold;
     Quad bestQuad = keep;
-    const Colour mean = cellMean(pixels);
+    const Colour mean = lineCellMean(pixels);
     CellPlanes cell;
     for (int i = 0; i < cellWidth; ++i) {
         cell.b[i] = pixels[i].b;
@@ -173,7 +147,7 @@ std::pair<int64_t, Quad> searchRecord(const TForm1& form, const Records& records
 void searchLine(TForm1& form, const Records& records, int y, int centeringWeight, LineChoices& line)
 {
     for (int j = 0; j < columns; ++j) {
-        const CellPixels pixels = readCell(form, j, y);
+        const LineCell pixels = readLineCell(form, j, y);
         const Quad keep = quadOf(form.rowAttr1[j], form.rowAttr2[j]);
         line.keep[j] = keep;
         line.keepError[j] = keepError(mixesOf(form, keep), pixels);
@@ -185,13 +159,6 @@ void searchLine(TForm1& form, const Records& records, int y, int centeringWeight
     }
 }
 
-void addAt(TForm1& form, int x, int y, const Colour& c)
-{
-    form.workB[y][x] += c.b;
-    form.workG[y][x] += c.g;
-    form.workR[y][x] += c.r;
-}
-
 Colour share(const Colour& e, int shift)
 {
     return {errorShare(e.b, 1, shift), errorShare(e.g, 1, shift), errorShare(e.r, 1, shift)};
@@ -200,10 +167,10 @@ Colour share(const Colour& e, int shift)
 // Half right, a quarter below, an eighth below-left and below-right.
 void diffuseError(TForm1& form, int x, int y, const Colour& e)
 {
-    addAt(form, x + 1, y, share(e, 1));
-    addAt(form, x, y + 1, share(e, 2));
-    addAt(form, x - 1, y + 1, share(e, 3));
-    addAt(form, x + 1, y + 1, share(e, 3));
+    addToWork(form, x + 1, y, share(e, 1));
+    addToWork(form, x, y + 1, share(e, 2));
+    addToWork(form, x - 1, y + 1, share(e, 3));
+    addToWork(form, x + 1, y + 1, share(e, 3));
 }
 
 // The slots come from the attributes as written, so the preview shows what
