@@ -133,6 +133,8 @@ void MainWindow::buildEdits()
                                EditPlace{"edRadius", &TForm1::edRadius, {304, -2, 26, editHeight}}}) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(e.name);
+        // A file dropped anywhere on the window opens as a picture, not as text.
+        edit->setAcceptDrops(false);
         edit->setGeometry(e.place.x, e.place.y, e.place.width, e.place.height);
         edits_.push_back({edit, e.control});
         connect(edit, &QLineEdit::textEdited, this, [this, control = e.control](const QString& typed) {
@@ -282,6 +284,7 @@ void MainWindow::buildMemo()
     memo_->setObjectName("Memo1");
     memo_->setGeometry(8, 232, 257, 89);
     memo_->setReadOnly(true);
+    memo_->setAcceptDrops(false);
     memo_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     memo_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 }

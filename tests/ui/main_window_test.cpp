@@ -473,6 +473,15 @@ private slots:
         QCOMPARE(form().picName, picture.string());
     }
 
+    // A drop lands on the innermost widget that accepts drops; an edit that
+    // did would take the file's name as typed text.
+    void dropsOverAnyControlReachTheWindow()
+    {
+        QVERIFY(window->acceptDrops());
+        for (QWidget* child : window->findChildren<QWidget*>())
+            QVERIFY2(!child->acceptDrops(), qPrintable(child->objectName()));
+    }
+
     void filtersBecomeQtFilters()
     {
         QCOMPARE(dw::ui::qtFilter(dw::ui::pictureFilter),
