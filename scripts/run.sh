@@ -2,8 +2,8 @@
 # The main job: install what the build needs and build the release preset.
 # With a display (DISPLAY or WAYLAND_DISPLAY set) it opens the window on a
 # copy of the bundled sample picture, so the files the window writes land in
-# build/sample. Without one it converts the sample picture to a standard
-# screen with the CLI and renders that screen back to a PNG.
+# build/sample. Without one it converts the sample picture with the CLI to a
+# standard screen, rendered back to a PNG, and to the other six modes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
