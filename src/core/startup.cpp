@@ -47,7 +47,7 @@ void TForm1::FormCreate()
     palG = defaultPalG;
     palR = defaultPalR;
 
-    loadedName = "&";
+    loadedName = std::string(1, '&');  // matches no file name, so the first preparation decodes
     picName.clear();
     outBase = "noname";
     palName.clear();
