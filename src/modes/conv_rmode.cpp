@@ -220,9 +220,10 @@ std::array<int, 2> rowLayers(int y) { return (y & 1) ? std::array<int, 2>{1, 2} 
 
 void drawModel(TForm1& form, const CellLayers& cell, const std::array<int, layerCount + 1>& L, int x, int y)
 {
-    const auto [p, q] = rowLayers(y);
-    const int cp = cell.colour[p], cq = cell.colour[q];
-    auto shown = [&](const std::array<int32_t, 16>& pal) { return sqrtScale((pal[cp] * L[p] + pal[cq] * L[q]) / 64); };
+    const std::array<int, 2> layers = rowLayers(y);
+    const int cp = cell.colour[layers[0]], cq = cell.colour[layers[1]];
+    const int lp = L[layers[0]], lq = L[layers[1]];
+    auto shown = [&](const std::array<int32_t, 16>& pal) { return sqrtScale((pal[cp] * lp + pal[cq] * lq) / 64); };
     form.modelBitmap.setPixel(x, y, packColour({shown(form.palB), shown(form.palG), shown(form.palR)}));
 }
 
