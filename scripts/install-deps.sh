@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests, the benchmarks and the
-# fuzz targets need. Safe to run again: it does nothing when all are present.
+# fuzz targets need; with the argument "screenshot", also what
+# scripts/screenshot.sh needs (a virtual display, clicks, a screen grab).
+# Safe to run again: it does nothing when all are present.
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,7 @@ packages=(
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
 )
+[ "${1:-}" = screenshot ] && packages+=(xvfb xdotool imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do
