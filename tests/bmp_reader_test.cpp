@@ -30,7 +30,7 @@ void put32(std::vector<uint8_t>& out, uint32_t value)
 
 // A Windows BMP file as a writer would lay it out. Palette colours are
 // 0xRRGGBB; masks go after a 40-byte header, or inside a longer one.
-struct BmpSpec {
+struct BmpLayout {
     int32_t width = 1;
     int32_t height = 1;
     uint16_t bits = 24;
@@ -41,35 +41,35 @@ struct BmpSpec {
     std::vector<uint8_t> pixels{};
 };
 
-std::vector<uint8_t> bmpBytes(const BmpSpec& spec)
+std::vector<uint8_t> bmpBytes(const BmpLayout& layout)
 {
-    const uint32_t masksAfterHeader = spec.headerSize == 40 ? static_cast<uint32_t>(spec.masks.size()) * 4 : 0;
-    const uint32_t offset = 14 + spec.headerSize + masksAfterHeader + static_cast<uint32_t>(spec.palette.size()) * 4;
+    const uint32_t masksAfterHeader = layout.headerSize == 40 ? static_cast<uint32_t>(layout.masks.size()) * 4 : 0;
+    const uint32_t offset = 14 + layout.headerSize + masksAfterHeader + static_cast<uint32_t>(layout.palette.size()) * 4;
     std::vector<uint8_t> out = {'B', 'M'};
-    put32(out, offset + static_cast<uint32_t>(spec.pixels.size()));
+    put32(out, offset + static_cast<uint32_t>(layout.pixels.size()));
     put32(out, 0);
     put32(out, offset);
-    put32(out, spec.headerSize);
-    put32(out, static_cast<uint32_t>(spec.width));
-    put32(out, static_cast<uint32_t>(spec.height));
+    put32(out, layout.headerSize);
+    put32(out, static_cast<uint32_t>(layout.width));
+    put32(out, static_cast<uint32_t>(layout.height));
     put16(out, 1);
-    put16(out, spec.bits);
-    put32(out, spec.compression);
-    put32(out, static_cast<uint32_t>(spec.pixels.size()));
+    put16(out, layout.bits);
+    put32(out, layout.compression);
+    put32(out, static_cast<uint32_t>(layout.pixels.size()));
     put32(out, 2835);
     put32(out, 2835);
-    put32(out, static_cast<uint32_t>(spec.palette.size()));
+    put32(out, static_cast<uint32_t>(layout.palette.size()));
     put32(out, 0);
-    for (uint32_t mask : spec.masks)
+    for (uint32_t mask : layout.masks)
         put32(out, mask);
-    out.resize(14 + spec.headerSize + masksAfterHeader, 0);
-    for (uint32_t colour : spec.palette) {
+    out.resize(14 + layout.headerSize + masksAfterHeader, 0);
+    for (uint32_t colour : layout.palette) {
         out.push_back(colour & 0xFF);
         out.push_back((colour >> 8) & 0xFF);
         out.push_back((colour >> 16) & 0xFF);
         out.push_back(0);
     }
-    out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+    out.insert(out.end(), layout.pixels.begin(), layout.pixels.end());
     return out;
 }
 
@@ -87,11 +87,11 @@ std::vector<uint32_t> rowOf(const Bitmap& bitmap, int y)
     return row;
 }
 
-PictureLoad decodeSpec(const BmpSpec& spec) { return decodeBmp(bmpBytes(spec)); }
+PictureLoad decodeLayout(const BmpLayout& layout) { return decodeBmp(bmpBytes(layout)); }
 
 TEST(BmpReader, OnePixelTakesBlueGreenRedInFileOrder)
 {
-    const PictureLoad load = decodeSpec({.pixels = {0x10, 0x20, 0x30, 0}});
+    const PictureLoad load = decodeLayout({.pixels = {0x10, 0x20, 0x30, 0}});
     ASSERT_TRUE(load.ok()) << load.error;
     ASSERT_EQ(load.bitmap.width(), 1);
     ASSERT_EQ(load.bitmap.height(), 1);
@@ -119,7 +119,7 @@ std::vector<uint8_t> sevenByThreeRows()
 TEST(BmpReader, RowsSkipTheirPaddingAndRunBottomUpOrTopDownByTheHeightSign)
 {
     for (const int32_t height : {3, -3}) {
-        const PictureLoad load = decodeSpec({.width = 7, .height = height, .pixels = sevenByThreeRows()});
+        const PictureLoad load = decodeLayout({.width = 7, .height = height, .pixels = sevenByThreeRows()});
         ASSERT_TRUE(load.ok()) << load.error;
         ASSERT_EQ(load.bitmap.width(), 7);
         ASSERT_EQ(load.bitmap.height(), 3);
@@ -138,18 +138,18 @@ TEST(BmpReader, PaletteIndicesArePackedFromTheHighBitsAndUnknownOnesAreBlack)
 {
     const uint32_t red = 0xFF0000, blue = 0x0000FF, grey = 0x808080;
     // 1 bit: 1010011 and an eighth bit beyond the width; padding all ones.
-    PictureLoad load = decodeSpec({.width = 7, .bits = 1, .palette = {red, blue}, .pixels = {0xA7, 0xFF, 0xFF, 0xFF}});
+    PictureLoad load = decodeLayout({.width = 7, .bits = 1, .palette = {red, blue}, .pixels = {0xA7, 0xFF, 0xFF, 0xFF}});
     ASSERT_TRUE(load.ok()) << load.error;
     EXPECT_EQ(rowOf(load.bitmap, 0), (std::vector<uint32_t>{packed(blue), packed(red), packed(blue), packed(red),
                                                              packed(red), packed(blue), packed(blue)}));
 
     // 4 bits: indices 1, 2 and 15 with a palette of 3.
-    load = decodeSpec({.width = 3, .bits = 4, .palette = {red, blue, grey}, .pixels = {0x12, 0xF0, 0, 0}});
+    load = decodeLayout({.width = 3, .bits = 4, .palette = {red, blue, grey}, .pixels = {0x12, 0xF0, 0, 0}});
     ASSERT_TRUE(load.ok()) << load.error;
     EXPECT_EQ(rowOf(load.bitmap, 0), (std::vector<uint32_t>{packed(blue), packed(grey), 0}));
 
     // 8 bits: index 200 with a palette of 2.
-    load = decodeSpec({.width = 2, .bits = 8, .palette = {red, blue}, .pixels = {1, 200, 0, 0}});
+    load = decodeLayout({.width = 2, .bits = 8, .palette = {red, blue}, .pixels = {1, 200, 0, 0}});
     ASSERT_TRUE(load.ok()) << load.error;
     EXPECT_EQ(rowOf(load.bitmap, 0), (std::vector<uint32_t>{packed(blue), 0}));
 }
@@ -157,12 +157,12 @@ TEST(BmpReader, PaletteIndicesArePackedFromTheHighBitsAndUnknownOnesAreBlack)
 TEST(BmpReader, SixteenBitPixelsScaleEachChannelToTheFullRange)
 {
     // No masks: 5 bits each, red highest.
-    PictureLoad load = decodeSpec({.width = 3, .bits = 16, .pixels = {0xFF, 0x7F, 0x00, 0x7C, 0x1F, 0x00, 0, 0}});
+    PictureLoad load = decodeLayout({.width = 3, .bits = 16, .pixels = {0xFF, 0x7F, 0x00, 0x7C, 0x1F, 0x00, 0, 0}});
     ASSERT_TRUE(load.ok()) << load.error;
     EXPECT_EQ(rowOf(load.bitmap, 0), (std::vector<uint32_t>{0xFFFFFF, packed(0xFF0000), packed(0x0000FF)}));
 
     // 5-6-5 masks; green 32 of 63 is 32 * 255 / 63 = 129.5..., rounded to 130.
-    load = decodeSpec({.width = 3,
+    load = decodeLayout({.width = 3,
                        .bits = 16,
                        .compression = biBitfields,
                        .masks = {0xF800, 0x07E0, 0x001F},
@@ -175,7 +175,7 @@ TEST(BmpReader, ThirtyTwoBitMasksAreReadFromAfterOrInsideTheHeader)
 {
     // Red in bits 8-15, green in 16-23, blue in 24-31: 0x11223344.
     for (const uint32_t headerSize : {40u, 108u, 124u}) {
-        const PictureLoad load = decodeSpec({.bits = 32,
+        const PictureLoad load = decodeLayout({.bits = 32,
                                              .compression = biBitfields,
                                              .headerSize = headerSize,
                                              .masks = {0x0000FF00, 0x00FF0000, 0xFF000000},
@@ -184,7 +184,7 @@ TEST(BmpReader, ThirtyTwoBitMasksAreReadFromAfterOrInsideTheHeader)
         EXPECT_EQ(load.bitmap.pixel(0, 0), packed(0x332211)) << "header of " << headerSize;
     }
     // Without masks: blue, green, red, unused.
-    const PictureLoad load = decodeSpec({.bits = 32, .pixels = {0x44, 0x33, 0x22, 0x11}});
+    const PictureLoad load = decodeLayout({.bits = 32, .pixels = {0x44, 0x33, 0x22, 0x11}});
     ASSERT_TRUE(load.ok()) << load.error;
     EXPECT_EQ(load.bitmap.pixel(0, 0), packed(0x223344));
 }
@@ -218,7 +218,7 @@ uint32_t step(int index) { return (16 * (index + 1)) * 0x010101u; }
 PictureLoad decodeRle(int32_t width, int32_t height, uint32_t compression, std::vector<uint8_t> stream)
 {
     const uint16_t bits = compression == biRle4 ? 4 : 8;
-    return decodeSpec({.width = width, .height = height, .bits = bits, .compression = compression,
+    return decodeLayout({.width = width, .height = height, .bits = bits, .compression = compression,
                        .palette = greySteps(), .pixels = stream});
 }
 
@@ -272,7 +272,7 @@ TEST(BmpReader, RleRunsAndDeltasPastThePictureAreClippedNotWrapped)
 TEST(BmpReader, ImpossibleOrOversizedPicturesAreRefusedWithTheirSize)
 {
     struct Case {
-        BmpSpec spec;
+        BmpLayout layout;
         std::string named;
     };
     const std::vector<Case> cases = {
@@ -288,7 +288,7 @@ TEST(BmpReader, ImpossibleOrOversizedPicturesAreRefusedWithTheirSize)
         {{.width = 1, .height = -1, .bits = 8, .compression = biRle8}, "top-down"},
     };
     for (const Case& c : cases) {
-        const PictureLoad load = decodeSpec(c.spec);
+        const PictureLoad load = decodeLayout(c.layout);
         EXPECT_FALSE(load.ok()) << c.named;
         EXPECT_NE(load.error.find(c.named), std::string::npos) << load.error;
         EXPECT_TRUE(load.bitmap.empty());
@@ -300,9 +300,9 @@ TEST(BmpReader, ShortPixelDataIsRefusedButAMissingLastRowPaddingIsNot)
     // 7x3 at 24 bits: two full rows of 24 bytes and 21 bytes of the last.
     std::vector<uint8_t> pixels = sevenByThreeRows();
     pixels.resize(69);
-    EXPECT_TRUE(decodeSpec({.width = 7, .height = 3, .pixels = pixels}).ok());
+    EXPECT_TRUE(decodeLayout({.width = 7, .height = 3, .pixels = pixels}).ok());
     pixels.resize(68);
-    const PictureLoad load = decodeSpec({.width = 7, .height = 3, .pixels = pixels});
+    const PictureLoad load = decodeLayout({.width = 7, .height = 3, .pixels = pixels});
     EXPECT_FALSE(load.ok());
     EXPECT_NE(load.error.find("needs 69 bytes but the file holds 68"), std::string::npos) << load.error;
 }

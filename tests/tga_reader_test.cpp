@@ -13,7 +13,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct TgaSpec {
+struct TgaLayout {
     int imageType = 3;
     int width = 1;
     int height = 1;
@@ -34,7 +34,7 @@ void put16(Bytes& out, int value)
     out.push_back(static_cast<uint8_t>(value >> 8));
 }
 
-Bytes tgaFile(const TgaSpec& s)
+Bytes tgaFile(const TgaLayout& s)
 {
     Bytes out = {static_cast<uint8_t>(s.id.size()), static_cast<uint8_t>(s.mapType), static_cast<uint8_t>(s.imageType)};
     put16(out, s.mapFirst);
@@ -51,9 +51,9 @@ Bytes tgaFile(const TgaSpec& s)
     return out;
 }
 
-Bitmap decoded(const TgaSpec& spec)
+Bitmap decoded(const TgaLayout& layout)
 {
-    const PictureLoad load = decodeTga(tgaFile(spec));
+    const PictureLoad load = decodeTga(tgaFile(layout));
     EXPECT_TRUE(load.ok()) << load.error;
     return load.bitmap;
 }
@@ -72,24 +72,24 @@ constexpr uint32_t grey(uint32_t level) { return level * 0x010101u; }
 
 TEST(TgaOrder, DescriptorBitsChooseTheCornerOfTheFirstStoredPixel)
 {
-    TgaSpec spec{.width = 2, .height = 2, .pixels = {1, 2, 3, 4}};
-    spec.descriptor = 0;  // bottom-up: the first stored row is the bottom row
-    EXPECT_EQ(pixelsOf(decoded(spec)), (std::vector<uint32_t>{grey(3), grey(4), grey(1), grey(2)}));
-    spec.descriptor = 32;
-    EXPECT_EQ(pixelsOf(decoded(spec)), (std::vector<uint32_t>{grey(1), grey(2), grey(3), grey(4)}));
-    spec.descriptor = 16;  // bottom-up, right to left
-    EXPECT_EQ(pixelsOf(decoded(spec)), (std::vector<uint32_t>{grey(4), grey(3), grey(2), grey(1)}));
-    spec.descriptor = 48;
-    EXPECT_EQ(pixelsOf(decoded(spec)), (std::vector<uint32_t>{grey(2), grey(1), grey(4), grey(3)}));
+    TgaLayout layout{.width = 2, .height = 2, .pixels = {1, 2, 3, 4}};
+    layout.descriptor = 0;  // bottom-up: the first stored row is the bottom row
+    EXPECT_EQ(pixelsOf(decoded(layout)), (std::vector<uint32_t>{grey(3), grey(4), grey(1), grey(2)}));
+    layout.descriptor = 32;
+    EXPECT_EQ(pixelsOf(decoded(layout)), (std::vector<uint32_t>{grey(1), grey(2), grey(3), grey(4)}));
+    layout.descriptor = 16;  // bottom-up, right to left
+    EXPECT_EQ(pixelsOf(decoded(layout)), (std::vector<uint32_t>{grey(4), grey(3), grey(2), grey(1)}));
+    layout.descriptor = 48;
+    EXPECT_EQ(pixelsOf(decoded(layout)), (std::vector<uint32_t>{grey(2), grey(1), grey(4), grey(3)}));
 }
 
 TEST(TgaPixels, FiveBitChannelsAreScaledByEightAndBitFifteenIgnored)
 {
     for (int depth : {15, 16}) {
-        TgaSpec spec{.imageType = 2, .width = 5, .depth = depth};
+        TgaLayout layout{.imageType = 2, .width = 5, .depth = depth};
         for (int word : {0x7FFF, 0xFFFF, 0x001F, 0x03E0, 0x7C00})
-            put16(spec.pixels, word);
-        EXPECT_EQ(pixelsOf(decoded(spec)),
+            put16(layout.pixels, word);
+        EXPECT_EQ(pixelsOf(decoded(layout)),
                   (std::vector<uint32_t>{grey(248), grey(248), 248u << 16, 248u << 8, 248u}))
             << depth;
     }
@@ -114,57 +114,57 @@ TEST(TgaPixels, SixteenBitGreyIsGreyThenAlpha)
 
 TEST(TgaColourMap, EveryEntrySizeDecodesAndTheFirstIndexFieldIsNotUsed)
 {
-    TgaSpec spec{.imageType = 1, .width = 4, .mapType = 1, .mapFirst = 5, .mapLength = 3, .mapEntryBits = 24,
+    TgaLayout layout{.imageType = 1, .width = 4, .mapType = 1, .mapFirst = 5, .mapLength = 3, .mapEntryBits = 24,
                  .map = {1, 2, 3, 4, 5, 6, 7, 8, 9}, .pixels = {2, 0, 3, 1}};
     TTga tga;
-    ASSERT_TRUE(tga.loadFromBytes(tgaFile(spec)));
+    ASSERT_TRUE(tga.loadFromBytes(tgaFile(layout)));
     EXPECT_EQ(tga.format(), TTga::Format::indexed8);
     EXPECT_EQ(tga.pixels(), (Bytes{2, 0, 3, 1}));
     // Index 3 lies past the three entries: black.
     EXPECT_EQ(pixelsOf(tga.toBitmap()), (std::vector<uint32_t>{0x070809u, 0x010203u, 0u, 0x040506u}));
 
-    spec.mapEntryBits = 32;  // the fourth byte is not a colour
-    spec.map = {1, 2, 3, 99, 4, 5, 6, 99, 7, 8, 9, 99};
-    EXPECT_EQ(pixelsOf(decoded(spec)), (std::vector<uint32_t>{0x070809u, 0x010203u, 0u, 0x040506u}));
+    layout.mapEntryBits = 32;  // the fourth byte is not a colour
+    layout.map = {1, 2, 3, 99, 4, 5, 6, 99, 7, 8, 9, 99};
+    EXPECT_EQ(pixelsOf(decoded(layout)), (std::vector<uint32_t>{0x070809u, 0x010203u, 0u, 0x040506u}));
 
     for (int bits : {15, 16}) {
-        spec.mapEntryBits = bits;
-        spec.map.clear();
+        layout.mapEntryBits = bits;
+        layout.map.clear();
         for (int word : {0x7C00, 0x03E0, 0x801F})
-            put16(spec.map, word);
-        EXPECT_EQ(pixelsOf(decoded(spec)), (std::vector<uint32_t>{248u << 16, 248u, 0u, 248u << 8})) << bits;
+            put16(layout.map, word);
+        EXPECT_EQ(pixelsOf(decoded(layout)), (std::vector<uint32_t>{248u << 16, 248u, 0u, 248u << 8})) << bits;
     }
 }
 
 TEST(TgaColourMap, GreyPicturesUseTheRampAndSkipAnyMap)
 {
-    const TgaSpec spec{.imageType = 3, .width = 2, .mapType = 1, .mapLength = 2, .mapEntryBits = 24,
+    const TgaLayout layout{.imageType = 3, .width = 2, .mapType = 1, .mapLength = 2, .mapEntryBits = 24,
                        .map = {9, 9, 9, 8, 8, 8}, .pixels = {0, 200}};
-    EXPECT_EQ(pixelsOf(decoded(spec)), (std::vector<uint32_t>{0u, grey(200)}));
+    EXPECT_EQ(pixelsOf(decoded(layout)), (std::vector<uint32_t>{0u, grey(200)}));
 }
 
 TEST(TgaColourMap, SixteenBitIndicesReachTheWholeMap)
 {
-    TgaSpec spec{.imageType = 1, .width = 2, .depth = 16, .mapType = 1, .mapLength = 300, .mapEntryBits = 24};
-    spec.map.assign(300 * 3, 0);
-    spec.map[299 * 3] = 0x40;
-    put16(spec.pixels, 299);
-    put16(spec.pixels, 300);
-    EXPECT_EQ(pixelsOf(decoded(spec)), (std::vector<uint32_t>{0x400000u, 0u}));
+    TgaLayout layout{.imageType = 1, .width = 2, .depth = 16, .mapType = 1, .mapLength = 300, .mapEntryBits = 24};
+    layout.map.assign(300 * 3, 0);
+    layout.map[299 * 3] = 0x40;
+    put16(layout.pixels, 299);
+    put16(layout.pixels, 300);
+    EXPECT_EQ(pixelsOf(decoded(layout)), (std::vector<uint32_t>{0x400000u, 0u}));
 }
 
 TEST(TgaRunLength, PacketsRunOnIntoTheNextRowButNotPastTheLastPixel)
 {
     // 4x2 grey: a run of 3, a literal pair that straddles the row end, a
     // run of 3.
-    TgaSpec spec{.imageType = 11, .width = 4, .height = 2, .pixels = {0x82, 9, 0x01, 5, 6, 0x82, 1}};
-    EXPECT_EQ(pixelsOf(decoded(spec)),
+    TgaLayout layout{.imageType = 11, .width = 4, .height = 2, .pixels = {0x82, 9, 0x01, 5, 6, 0x82, 1}};
+    EXPECT_EQ(pixelsOf(decoded(layout)),
               (std::vector<uint32_t>{grey(9), grey(9), grey(9), grey(5), grey(6), grey(1), grey(1), grey(1)}));
 
     // A run of 128 into a 2-pixel picture, then a stray literal packet.
-    spec = {.imageType = 10, .width = 2, .depth = 24, .pixels = {0xFF, 1, 2, 3, 0x7F, 4, 5, 6}};
+    layout = {.imageType = 10, .width = 2, .depth = 24, .pixels = {0xFF, 1, 2, 3, 0x7F, 4, 5, 6}};
     TTga tga;
-    ASSERT_TRUE(tga.loadFromBytes(tgaFile(spec)));
+    ASSERT_TRUE(tga.loadFromBytes(tgaFile(layout)));
     EXPECT_TRUE(tga.complete());
     EXPECT_EQ(pixelsOf(tga.toBitmap()), (std::vector<uint32_t>{0x010203u, 0x010203u}));
 }
@@ -172,7 +172,7 @@ TEST(TgaRunLength, PacketsRunOnIntoTheNextRowButNotPastTheLastPixel)
 TEST(TgaTruncation, PixelsNeverReadStayBlackWhateverTheMapSays)
 {
     // Map entry 0 is white; the file holds only the first of three pixels.
-    const TgaSpec mapped{.imageType = 1, .width = 3, .mapType = 1, .mapLength = 2, .mapEntryBits = 24,
+    const TgaLayout mapped{.imageType = 1, .width = 3, .mapType = 1, .mapLength = 2, .mapEntryBits = 24,
                          .map = {255, 255, 255, 0, 0, 255}, .pixels = {1}};
     TTga tga;
     ASSERT_TRUE(tga.loadFromBytes(tgaFile(mapped)));
@@ -180,14 +180,14 @@ TEST(TgaTruncation, PixelsNeverReadStayBlackWhateverTheMapSays)
     EXPECT_EQ(pixelsOf(tga.toBitmap()), (std::vector<uint32_t>{0x0000FFu, 0u, 0u}));
 
     // Bottom-up: the one row read is the bottom row.
-    const TgaSpec bottomUp{.width = 1, .height = 2, .descriptor = 0, .pixels = {77}};
+    const TgaLayout bottomUp{.width = 1, .height = 2, .descriptor = 0, .pixels = {77}};
     ASSERT_TRUE(tga.loadFromBytes(tgaFile(bottomUp)));
     EXPECT_FALSE(tga.pixelDecoded(0, 0));
     EXPECT_TRUE(tga.pixelDecoded(0, 1));
     EXPECT_EQ(pixelsOf(tga.toBitmap()), (std::vector<uint32_t>{0u, grey(77)}));
 
     // A run packet whose value is cut off, after one whole packet.
-    const TgaSpec cutRun{.imageType = 10, .width = 3, .depth = 24, .pixels = {0x00, 1, 2, 3, 0x81, 4}};
+    const TgaLayout cutRun{.imageType = 10, .width = 3, .depth = 24, .pixels = {0x00, 1, 2, 3, 0x81, 4}};
     ASSERT_TRUE(tga.loadFromBytes(tgaFile(cutRun)));
     EXPECT_EQ(pixelsOf(tga.toBitmap()), (std::vector<uint32_t>{0x010203u, 0u, 0u}));
 }
