@@ -13,24 +13,23 @@
 namespace dw {
 namespace {
 
+using Bytes = std::vector<uint8_t>;
+
 // Every pixel different, so a swapped channel, row or column shows.
 Bitmap patterned(int width, int height)
 {
     Bitmap bitmap(width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
-            bitmap.setPixel(x, y, static_cast<uint32_t>(x * 37 + 1) | (static_cast<uint32_t>(y * 53 + 2) << 8) |
-                                      (static_cast<uint32_t>((x + y) * 11 + 3) << 16));
+            bitmap.setPixel(x, y, uint32_t(x * 37 + 1) | uint32_t(y * 53 + 2) << 8 | uint32_t((x + y) * 11 + 3) << 16);
     return bitmap;
 }
-
-const std::vector<std::pair<int, int>> awkwardSizes = {{1, 1}, {7, 3}, {8, 1}, {9, 5}, {1, 4}, {256, 192}};
 
 TEST(BmpWriter, OnePixelFileIsTheTextbookLayout)
 {
     Bitmap bitmap(1, 1);
     bitmap.setPixel(0, 0, 0x302010);  // red 0x10, green 0x20, blue 0x30
-    const std::vector<uint8_t> expected = {
+    const Bytes expected = {
         'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  // file header: size 58, pixels at 54
         40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0,             // header size, width 1, height 1 (bottom-up)
         1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0,             // planes, 24 bits, uncompressed, 4 pixel bytes
@@ -41,92 +40,61 @@ TEST(BmpWriter, OnePixelFileIsTheTextbookLayout)
     EXPECT_EQ(encodeBmp24(bitmap), expected);
 }
 
-TEST(BmpWriter, RowsArePaddedWithZerosAndReadBackUnchanged)
+uint32_t bigEndian32(const Bytes& bytes, size_t at)
 {
-    for (const auto& [width, height] : awkwardSizes) {
-        const Bitmap bitmap = patterned(width, height);
-        const std::vector<uint8_t> file = encodeBmp24(bitmap);
-        const size_t stride = (width * 3 + 3) / 4 * 4;
-        ASSERT_EQ(file.size(), 54 + stride * height) << width << "x" << height;
-        for (int row = 0; row < height; ++row)
-            for (size_t pad = width * 3; pad < stride; ++pad)
-                EXPECT_EQ(file[54 + row * stride + pad], 0) << width << "x" << height;
-        // The first stored row is the bottom one.
-        EXPECT_EQ(file[54], bitmap.blue(0, height - 1));
-
-        const PictureLoad load = decodeBmp(file);
-        ASSERT_TRUE(load.ok()) << load.error;
-        EXPECT_TRUE(load.bitmap == bitmap) << width << "x" << height;
-    }
+    return uint32_t(bytes[at]) << 24 | uint32_t(bytes[at + 1]) << 16 | uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
 }
 
-uint32_t bigEndian32(const std::vector<uint8_t>& bytes, size_t at)
-{
-    return (static_cast<uint32_t>(bytes[at]) << 24) | (bytes[at + 1] << 16) | (bytes[at + 2] << 8) | bytes[at + 3];
-}
-
-struct Chunk {
-    std::string type;
-    std::vector<uint8_t> data;
-    bool crcMatches;
-};
-
-std::vector<Chunk> chunksOf(const std::vector<uint8_t>& file)
-{
-    std::vector<Chunk> chunks;
-    size_t at = 8;
-    while (at + 12 <= file.size()) {
-        const uint32_t length = bigEndian32(file, at);
-        Chunk chunk;
-        chunk.type.assign(file.begin() + at + 4, file.begin() + at + 8);
-        chunk.data.assign(file.begin() + at + 8, file.begin() + at + 8 + length);
-        const uLong crc = crc32(0, file.data() + at + 4, 4 + length);
-        chunk.crcMatches = crc == bigEndian32(file, at + 8 + length);
-        chunks.push_back(chunk);
-        at += 12 + length;
-    }
-    EXPECT_EQ(at, file.size());
-    return chunks;
-}
-
-TEST(PngWriter, FileHasSignatureRgbHeaderCorrectCrcsAndUnfilteredRows)
+TEST(PngWriter, FileHasSignatureRgbHeaderOneImageChunkOfUnfilteredRowsAndSoundChecksums)
 {
     const Bitmap bitmap = patterned(3, 2);
-    const std::vector<uint8_t> file = encodePng(bitmap);
-    const std::vector<uint8_t> signature = {137, 80, 78, 71, 13, 10, 26, 10};
-    ASSERT_TRUE(std::equal(signature.begin(), signature.end(), file.begin()));
+    const Bytes file = encodePng(bitmap);
+    const Bytes head = {137, 80, 78, 71, 13, 10, 26, 10,                      // signature
+                        0, 0, 0, 13, 'I', 'H', 'D', 'R', 0, 0, 0, 3, 0, 0, 0, 2,  // 3x2
+                        8, 2, 0, 0, 0};                                       // 8-bit RGB, not interlaced
+    const Bytes end = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+    ASSERT_GT(file.size(), 33 + 12 + end.size());
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), file.begin()));
+    EXPECT_TRUE(std::equal(end.begin(), end.end(), file.end() - 12));
 
-    const std::vector<Chunk> chunks = chunksOf(file);
-    ASSERT_EQ(chunks.size(), 3u);
-    EXPECT_EQ(chunks[0].type, "IHDR");
-    EXPECT_EQ(chunks[0].data, (std::vector<uint8_t>{0, 0, 0, 3, 0, 0, 0, 2, 8, 2, 0, 0, 0}));
-    EXPECT_EQ(chunks[1].type, "IDAT");
-    EXPECT_EQ(chunks[2].type, "IEND");
-    EXPECT_TRUE(chunks[2].data.empty());
-    for (const Chunk& chunk : chunks)
-        EXPECT_TRUE(chunk.crcMatches) << chunk.type;
+    const uint32_t length = bigEndian32(file, 33);
+    ASSERT_EQ(33 + 12 + length + end.size(), file.size());
+    EXPECT_EQ(std::string(file.begin() + 37, file.begin() + 41), "IDAT");
+    for (const auto& [at, size] : {std::pair<size_t, uint32_t>{8, 13}, {33, length}})
+        EXPECT_EQ(bigEndian32(file, at + 8 + size), crc32(0, file.data() + at + 4, 4 + size)) << "chunk at " << at;
 
-    std::vector<uint8_t> raw(2 * (1 + 3 * 3));
-    uLongf rawSize = raw.size();
-    ASSERT_EQ(uncompress(raw.data(), &rawSize, chunks[1].data.data(), chunks[1].data.size()), Z_OK);
-    ASSERT_EQ(rawSize, raw.size());
+    Bytes expectedRows;
     for (int y = 0; y < 2; ++y) {
-        EXPECT_EQ(raw[y * 10], 0) << "filter type of row " << y;
-        for (int x = 0; x < 3; ++x) {
-            EXPECT_EQ(raw[y * 10 + 1 + 3 * x], bitmap.red(x, y));
-            EXPECT_EQ(raw[y * 10 + 2 + 3 * x], bitmap.green(x, y));
-            EXPECT_EQ(raw[y * 10 + 3 + 3 * x], bitmap.blue(x, y));
-        }
+        expectedRows.push_back(0);  // filter None
+        for (int x = 0; x < 3; ++x)
+            expectedRows.insert(expectedRows.end(), {bitmap.red(x, y), bitmap.green(x, y), bitmap.blue(x, y)});
     }
+    Bytes rows(expectedRows.size() + 1);
+    uLongf rowsSize = rows.size();
+    ASSERT_EQ(uncompress(rows.data(), &rowsSize, file.data() + 41, length), Z_OK);
+    rows.resize(rowsSize);
+    EXPECT_EQ(rows, expectedRows);
 }
 
-TEST(PngWriter, PicturesOfAwkwardSizesReadBackUnchanged)
+TEST(PictureWriters, PicturesOfAwkwardSizesReadBackUnchangedAndBmpRowsArePaddedWithZeros)
 {
-    for (const auto& [width, height] : awkwardSizes) {
+    for (const auto& [width, height] : {std::pair{1, 1}, {7, 3}, {8, 1}, {9, 5}, {1, 4}, {256, 192}}) {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
         const Bitmap bitmap = patterned(width, height);
-        const PictureLoad load = decodePng(encodePng(bitmap));
-        ASSERT_TRUE(load.ok()) << load.error;
-        EXPECT_TRUE(load.bitmap == bitmap) << width << "x" << height;
+        const PictureLoad png = decodePng(encodePng(bitmap));
+        ASSERT_TRUE(png.ok()) << png.error;
+        EXPECT_TRUE(png.bitmap == bitmap);
+
+        const Bytes file = encodeBmp24(bitmap);
+        const PictureLoad bmp = decodeBmp(file);
+        ASSERT_TRUE(bmp.ok()) << bmp.error;
+        EXPECT_TRUE(bmp.bitmap == bitmap);
+        const size_t stride = (width * 3 + 3) / 4 * 4;
+        ASSERT_EQ(file.size(), 54 + stride * height);
+        EXPECT_EQ(file[54], bitmap.blue(0, height - 1));  // the first stored row is the bottom one
+        for (int row = 0; row < height; ++row)
+            for (size_t pad = width * 3; pad < stride; ++pad)
+                EXPECT_EQ(file[54 + row * stride + pad], 0) << "row " << row;
     }
 }
 
