@@ -67,10 +67,7 @@ TEST(EmgImage, CodesAndAttributesSitColumnByColumn)
     EXPECT_EQ(emg[6144 + (3 * 24 + 5) * 2], 0);
 
     DecoTable deco{};
-    for (int k = 0; k < 256; ++k) {
-        deco[0][k] = static_cast<uint8_t>(k);
-        deco[1][k] = static_cast<uint8_t>(255 - k);
-    }
+    for (int k = 0; k < 256; ++k) deco[0][k] = static_cast<uint8_t>(k), deco[1][k] = static_cast<uint8_t>(255 - k);
     ScreenBuffer out1{}, out2{};
     out1.fill(0x99);
     unpackEmg(emg, deco, out1, out2);
@@ -97,26 +94,21 @@ TEST(EmgFile, WrittenAndLoadedBackKeepsBlockCountsAndAttributes)
     packEmg(original1, original2, form.codeTab, form.emgBuf);
     test::writeFile(dir.path() / "pair.emg", emgFile(form.emgBuf));
 
-    form.scr1.fill(0);
-    form.scr2.fill(0);
-    form.emgBuf.fill(0);
+    form.scr1 = form.scr2 = {};
+    form.emgBuf = {};
     h.dialogs.screen = (dir.path() / "pair.emg").string();
     form.ImLoadClick();
 
     for (int y = 0; y < 192; y += 2)
         for (int x = 0; x < 256; x += 2)
             for (int s = 0; s < 2; ++s) {
-                const ScreenBuffer& before = s ? original2 : original1;
-                const ScreenBuffer& after = s ? form.scr2 : form.scr1;
                 const auto count = [&](const ScreenBuffer& scr) {
                     return blockInkCount(scr[standardPixelOffset(x, y)], scr[standardPixelOffset(x, y + 1)], x % 8 / 2);
                 };
-                ASSERT_EQ(count(after), coarse(count(before))) << "screen " << s + 1 << " block at " << x << "," << y;
+                ASSERT_EQ(count(s ? form.scr2 : form.scr1), coarse(count(s ? original2 : original1)))
+                    << "screen " << s + 1 << " block at " << x << "," << y;
             }
-    for (int i = 6144; i < 6912; ++i) {
-        ASSERT_EQ(form.scr1[i], original1[i]);
-        ASSERT_EQ(form.scr2[i], original2[i]);
-    }
+    for (int i = 6144; i < 6912; ++i) ASSERT_TRUE(form.scr1[i] == original1[i] && form.scr2[i] == original2[i]) << i;
 }
 
 }  // namespace
