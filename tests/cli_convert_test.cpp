@@ -1,7 +1,7 @@
-// dapplewright-cli convert, run as a user runs it: with default options it
-// writes the bytes the window writes, -o puts the one output elsewhere, a bad
-// picture does not stop the good ones, and the screen it writes renders back
-// to the preview it wrote.
+// dapplewright-cli convert and render, run as a user runs them: with default
+// options convert writes the bytes the window writes, -o puts the one output
+// elsewhere, a bad picture does not stop the good ones, and the screen it
+// writes renders back to the preview it wrote.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -32,6 +32,7 @@ std::string quoted(const std::string& text) { return "'" + text + "'"; }
 std::string textOf(const fs::path& name)
 {
     const std::vector<uint8_t> bytes = readFile(name);
+    fs::remove(name);
     return {bytes.begin(), bytes.end()};
 }
 
@@ -46,8 +47,6 @@ CliRun runCli(const std::string& arguments)
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     run.out = textOf(out);
     run.err = textOf(err);
-    fs::remove(out);
-    fs::remove(err);
     return run;
 }
 
@@ -99,87 +98,77 @@ TEST(CliConvert, OutputNameTakesTheOneFileAndNothingElse)
     EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"cat.png", "out"}));
 }
 
-TEST(CliConvert, OutputThatCannotBeWrittenIsAnError)
+// Refused commands write nothing and leave what was there.
+TEST(CliConvert, RefusedCommandsExitWithTheirStatusAndWriteNothing)
 {
     ScratchDir dir;
     copyPhoto(dir.path() / "cat.png");
-    const CliRun run = runCli("convert cat.png --mode 6912 -o missing/cat.scr");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
-    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"cat.png"});
-}
-
-TEST(CliConvert, OneOutputNameWithSeveralPicturesIsRefused)
-{
-    ScratchDir dir;
-    copyPhoto(dir.path() / "a.png");
-    copyPhoto(dir.path() / "b.png");
-    const CliRun run = runCli("convert a.png b.png --mode 6912 -o out.scr");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_FALSE(run.err.empty());
-    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"a.png", "b.png"}));
-}
-
-TEST(CliConvert, MissingOrUnknownModeExitsWithStatusTwo)
-{
-    ScratchDir dir;
-    copyPhoto(dir.path() / "cat.png");
-    for (const char* arguments : {"convert cat.png", "convert cat.png --mode 6913", "convert cat.png --mode SCR"}) {
-        const CliRun run = runCli(arguments);
-        EXPECT_EQ(run.status, 2) << arguments;
-        EXPECT_NE(run.err.find("mode"), std::string::npos) << run.err;
+    test::writeFile(dir.path() / "cat.Scr", std::vector<uint8_t>(6912, 0));
+    const struct {
+        const char* arguments;
+        int status;
+        const char* error;
+    } cases[] = {
+        {"convert cat.png --mode 6912 -o missing/cat.scr", 1, "cannot write"},
+        {"convert cat.png cat.png --mode 6912 -o out.scr", 1, "one picture"},
+        {"convert cat.png", 2, "mode"},
+        {"convert cat.png --mode 6913", 2, "mode"},
+        {"convert cat.png --mode SCR", 2, "mode"},
+        {"render cat.Scr -o cat.png", 1, "not a screen file"},  // the loader's exact extension rule
+        {"render absent.scr -o cat.png", 1, "cannot read absent.scr"},
+    };
+    const std::vector<uint8_t> photo = readFile(dir.path() / "cat.png");
+    for (const auto& c : cases) {
+        const CliRun run = runCli(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments;
+        EXPECT_NE(run.err.find(c.error), std::string::npos) << c.arguments << ": " << run.err;
+        EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"cat.Scr", "cat.png"})) << c.arguments;
     }
-    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"cat.png"});
-}
-
-TEST(CliConvert, BadPictureDoesNotStopTheGoodOnes)
-{
-    ScratchDir dir;
-    copyPhoto(dir.path() / "a.png");
-    copyPhoto(dir.path() / "c.png");
-    test::writeFile(dir.path() / "b.png", {'n', 'o', 't'});
-    const CliRun run = runCli("convert a.png b.png c.png missing.png --mode 6912");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("b.png"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("missing.png"), std::string::npos) << run.err;
-    EXPECT_EQ(readFile(dir.path() / "a.scr").size(), 6912u);
-    EXPECT_EQ(readFile(dir.path() / "c.scr").size(), 6912u);
-    EXPECT_FALSE(fs::exists(dir.path() / "b.scr"));
+    EXPECT_EQ(readFile(dir.path() / "cat.png"), photo);
 }
 
 // Several pictures in other folders, named relative to where the CLI was
-// started, even though opening a picture moves the working folder.
-TEST(CliConvert, RelativeNamesOfLaterPicturesStillResolve)
+// started (opening a picture moves the working folder); a bad one in between
+// does not stop the good ones.
+TEST(CliConvert, BadPictureDoesNotStopTheGoodOnesAndLaterNamesStillResolve)
 {
     ScratchDir dir;
     fs::create_directories(dir.path() / "one");
     fs::create_directories(dir.path() / "two");
     copyPhoto(dir.path() / "one" / "a.png");
-    copyPhoto(dir.path() / "two" / "b.png");
-    const CliRun run = runCli("convert one/a.png two/b.png --mode 6912 --chrs");
-    ASSERT_EQ(run.status, 0) << run.err;
+    copyPhoto(dir.path() / "two" / "c.png");
+    test::writeFile(dir.path() / "b.png", {'n', 'o', 't'});
+    const CliRun run = runCli("convert one/a.png b.png two/c.png missing.png --mode 6912 --chrs");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("b.png"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("missing.png"), std::string::npos) << run.err;
     EXPECT_EQ(readFile(dir.path() / "one" / "a.ch$").size(), 6919u);
-    EXPECT_EQ(readFile(dir.path() / "two" / "b.ch$").size(), 6919u);
+    EXPECT_EQ(readFile(dir.path() / "two" / "c.ch$").size(), 6919u);
+    EXPECT_FALSE(fs::exists(dir.path() / "b.ch$"));
 }
 
+// Rendered at scale 1 the screen is the preview pixel for pixel; at scale 3
+// every preview pixel becomes a 3x3 block.
 TEST(CliConvert, RenderedScreenEqualsThePreview)
 {
     ScratchDir dir;
     copyPhoto(dir.path() / "cat.png");
     const CliRun convert = runCli("convert cat.png --mode 6912 --preview preview.png --prepared prepared.png");
     ASSERT_EQ(convert.status, 0) << convert.err;
-    const CliRun render = runCli("render cat.scr -o rendered.png");
-    ASSERT_EQ(render.status, 0) << render.err;
+    ASSERT_EQ(runCli("render cat.scr -o rendered.png").status, 0);
+    ASSERT_EQ(runCli("render cat.scr -o big.png --scale 3").status, 0);
 
-    const PictureLoad preview = decodePng(readFile(dir.path() / "preview.png"));
-    const PictureLoad rendered = decodePng(readFile(dir.path() / "rendered.png"));
-    const PictureLoad prepared = decodePng(readFile(dir.path() / "prepared.png"));
-    ASSERT_TRUE(preview.ok() && rendered.ok() && prepared.ok());
-    EXPECT_EQ(preview.bitmap.width(), 256);
-    EXPECT_EQ(preview.bitmap.height(), 192);
+    const auto png = [&](const char* name) { return decodePng(readFile(dir.path() / name)); };
+    const PictureLoad preview = png("preview.png"), rendered = png("rendered.png"), prepared = png("prepared.png");
+    const PictureLoad big = png("big.png");
+    ASSERT_TRUE(preview.ok() && rendered.ok() && prepared.ok() && big.ok());
+    EXPECT_EQ(preview.bitmap.width() * 1000 + preview.bitmap.height(), 256192);
     EXPECT_TRUE(rendered.bitmap == preview.bitmap);
     EXPECT_EQ(prepared.bitmap.width(), 256);
     EXPECT_FALSE(prepared.bitmap == preview.bitmap);
+    ASSERT_EQ(big.bitmap.width() * 1000 + big.bitmap.height(), 768576);
+    for (int y = 0; y < 576; ++y)
+        for (int x = 0; x < 768; ++x) ASSERT_EQ(big.bitmap.pixel(x, y), preview.bitmap.pixel(x / 3, y / 3)) << x << "," << y;
 }
 
 }  // namespace
