@@ -24,9 +24,7 @@ struct Palettes {
 Palettes read(const std::vector<uint8_t>& bytes)
 {
     Palettes p;
-    p.b.fill(-1);
-    p.g.fill(-1);
-    p.r.fill(-1);
+    p.b.fill(-1), p.g.fill(-1), p.r.fill(-1);
     readPaletteBytes(bytes, p.b, p.g, p.r);
     return p;
 }
@@ -55,32 +53,19 @@ TEST(PaletteFile, EntriesAreHalfTheFileBytesInRedGreenBlueOrder)
     }
 
     const Palettes odd = read({1, 3, 5, 254, 253, 252});
-    EXPECT_EQ(odd.r[0], 0);
-    EXPECT_EQ(odd.g[0], 1);
-    EXPECT_EQ(odd.b[0], 2);
-    EXPECT_EQ(odd.r[1], 127);
-    EXPECT_EQ(odd.g[1], 126);
-    EXPECT_EQ(odd.b[1], 126);
+    EXPECT_EQ((Colour{odd.b[0], odd.g[0], odd.r[0]}), (Colour{2, 1, 0}));
+    EXPECT_EQ((Colour{odd.b[1], odd.g[1], odd.r[1]}), (Colour{126, 126, 127}));
 }
 
 TEST(PaletteFile, ShortFileRepeatsTheLastByteOfEachComponent)
 {
     // Two whole entries and the red of a third.
     const Palettes p = read({10, 20, 30, 40, 50, 60, 70});
-    EXPECT_EQ(p.r[0], 5);
-    EXPECT_EQ(p.g[0], 10);
-    EXPECT_EQ(p.b[0], 15);
-    for (int k = 2; k < 16; ++k) {
-        EXPECT_EQ(p.r[k], 35) << k;
-        EXPECT_EQ(p.g[k], 25) << k;
-        EXPECT_EQ(p.b[k], 30) << k;
-    }
-}
+    EXPECT_EQ((Colour{p.b[0], p.g[0], p.r[0]}), (Colour{15, 10, 5}));
+    for (int k = 2; k < 16; ++k) EXPECT_EQ((Colour{p.b[k], p.g[k], p.r[k]}), (Colour{30, 25, 35})) << k;
 
-TEST(PaletteFile, NoBytesGiveBlack)
-{
-    const Palettes p = read({});
-    for (int k = 0; k < 16; ++k) EXPECT_EQ(p.b[k] | p.g[k] | p.r[k], 0) << k;
+    const Palettes none = read({});  // no bytes at all give black
+    for (int k = 0; k < 16; ++k) EXPECT_EQ(none.b[k] | none.g[k] | none.r[k], 0) << k;
 }
 
 TEST(PaletteFile, NameTestIsForDotActAnywhereInTheLowerCasedName)
@@ -100,11 +85,9 @@ TEST(PaletteFile, ChosenFileIsReloadedOnEveryPreparation)
     TForm1& f = *h.form;
     test::writeFile("PAL.ACT", spectrumColours());
     h.dialogs.palette = (dir.path() / "PAL.ACT").string();
-    f.btSaveDraw.enabled = true;
-    f.retouchOn = true;
+    f.btSaveDraw.enabled = f.retouchOn = true;
     f.Button2Click();
-    EXPECT_FALSE(f.btSaveDraw.enabled);
-    EXPECT_FALSE(f.retouchOn);
+    EXPECT_FALSE(f.btSaveDraw.enabled || f.retouchOn);
     EXPECT_EQ(f.palName, *h.dialogs.palette);
     EXPECT_EQ(f.palR[15], 127);
     EXPECT_EQ(f.palG[2], 0);
@@ -112,9 +95,7 @@ TEST(PaletteFile, ChosenFileIsReloadedOnEveryPreparation)
     // Edited on disk: the next preparation of any kind reads it again.
     test::writeFile("PAL.ACT", {2, 4, 6});
     f.setText(f.edBrightness, "0.1");
-    EXPECT_EQ(f.palR[15], 1);
-    EXPECT_EQ(f.palG[15], 2);
-    EXPECT_EQ(f.palB[15], 3);
+    EXPECT_EQ((Colour{f.palB[15], f.palG[15], f.palR[15]}), (Colour{3, 2, 1}));
 
     // A cancelled dialog keeps the file in force; a deleted file reads black.
     h.dialogs.palette.reset();
