@@ -73,7 +73,6 @@ TEST_F(StripCode, EveryOtherStripDecodesToANearestCodedStrip)
     }
 }
 
-
 TEST_F(StripCode, BlockPatternsGrowByOnePixelAndTwoIsADiagonal)
 {
     // Bits of a block: 8 top left, 4 top right, 2 bottom left, 1 bottom right.
