@@ -14,38 +14,29 @@
 namespace dw {
 namespace {
 
-using test::Harness;
+using Painter = std::function<Colour(int x, int y)>;
+Colour grey(int v) { return {v, v, v}; }
 
-constexpr int attrBase = 6144;
-
-struct Rgb {
-    int b, g, r;
-};
-
-void paint(TForm1& form, const std::function<Rgb(int x, int y)>& colourAt)
+// Paints the work planes and runs the converter as the run does: the
+// reference planes are a copy of the prepared picture.
+void convert(TForm1& form, const Painter& colourAt)
 {
     for (int y = 0; y < screenHeight; ++y)
         for (int x = 0; x < screenWidth; ++x) {
-            const Rgb c = colourAt(x, y);
-            form.workB[y][x] = c.b;
-            form.workG[y][x] = c.g;
-            form.workR[y][x] = c.r;
+            const Colour c = colourAt(x, y);
+            form.workB[y][x] = c.b, form.workG[y][x] = c.g, form.workR[y][x] = c.r;
         }
-}
-
-Rgb grey(int v) { return {v, v, v}; }
-
-// Runs the converter as the run does: the reference planes are a copy of the
-// prepared picture.
-void convert(TForm1& form)
-{
     form.copyWorkToOrig();
     conv6912(form);
 }
 
 int pixelBit(const TForm1& form, int x, int y) { return (form.scr1[32 * zxline(y) + x / 8] >> (7 - x % 8)) & 1; }
+int attributeOf(const TForm1& form, int x, int y) { return form.scr1[6144 + 32 * (y / 8) + x / 8]; }
 
-int attributeOf(const TForm1& form, int x, int y) { return form.scr1[attrBase + 32 * (y / 8) + x / 8]; }
+void expectAllAttributes(const TForm1& form, int attribute)
+{
+    for (int i = 0; i < 768; ++i) ASSERT_EQ(form.scr1[6144 + i], attribute) << "cell " << i;
+}
 
 // Every preview pixel shows the colour its bit selects from its cell's attribute.
 void expectPreviewMatchesScreen(const TForm1& form)
@@ -59,77 +50,48 @@ void expectPreviewMatchesScreen(const TForm1& form)
         }
 }
 
-void expectAllAttributes(const TForm1& form, int attribute)
+// Small pictures and the attribute every cell ends with:
+// - black keeps the start attribute 7 (71 with "bright only") and sets no ink;
+// - white takes the first bright white pair (71) with every pixel ink;
+// - cyan / white stripes fit bright cyan / bright white exactly on row 0; the
+//   white rows below fit it as well as the first pair of the search, so an
+//   equal error keeps the attribute inherited from the cell above (111);
+// - plain blue is exact as the ink of (black, blue); with "bright only" bright
+//   blue as the half mix of (bright black, bright blue);
+// - cells of 60 black and 4 bright red pixels fit bright black / bright red
+//   exactly, but its half mix lies far from the cell mean, so centering skips
+//   it and plain black / red stays best.
+TEST(Conv6912Attributes, HandWorkedPicturesTakeTheirAttributeInEveryCell)
 {
-    for (int i = 0; i < 768; ++i) ASSERT_EQ(form.scr1[attrBase + i], attribute) << "cell " << i;
-}
-
-void expectAllBitmapBytes(const TForm1& form, int value)
-{
-    for (int i = 0; i < 6144; ++i) ASSERT_EQ(form.scr1[i], value) << "byte " << i;
-}
-
-TEST(Conv6912Attributes, BlackPictureKeepsTheStartAttributeWithNoInk)
-{
-    for (bool brightOnly : {false, true}) {
-        Harness h;
-        h.form->brightOnly = brightOnly;
-        paint(*h.form, [](int, int) { return grey(0); });
-        convert(*h.form);
-        expectAllAttributes(*h.form, brightOnly ? 71 : 7);
-        expectAllBitmapBytes(*h.form, 0);
+    const Painter black = [](int, int) { return grey(0); };
+    const Painter blue = [](int, int) { return Colour{126, 0, 0}; };
+    const Painter redDots = [](int x, int y) { return x % 8 < 2 && y % 8 < 2 ? Colour{0, 0, 252} : grey(0); };
+    struct Case {
+        const char* what;
+        bool brightOnly, centering;
+        Painter picture;
+        int attribute, bitmapByte;  // -1: any
+    };
+    const Case cases[] = {
+        {"black", false, false, black, 7, 0},
+        {"black, bright only", true, false, black, 71, 0},
+        {"white", false, false, [](int, int) { return grey(255); }, 71, 0xFF},
+        {"equal error inherits", false, false,
+         [](int x, int y) { return y >= 8 ? grey(255) : x % 8 < 4 ? Colour{252, 252, 0} : grey(252); }, 111, -1},
+        {"blue", false, false, blue, 1, -1},
+        {"blue, bright only", true, false, blue, 65, -1},
+        {"red dots", false, false, redDots, 66, -1},
+        {"red dots, centering", false, true, redDots, 2, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::Harness h;
+        h.form->brightOnly = c.brightOnly;
+        h.form->cbMCFilter.checked = c.centering;
+        convert(*h.form, c.picture);
+        expectAllAttributes(*h.form, c.attribute);
+        for (int i = 0; i < 6144 && c.bitmapByte >= 0; ++i) ASSERT_EQ(h.form->scr1[i], c.bitmapByte) << "byte " << i;
         expectPreviewMatchesScreen(*h.form);
-    }
-}
-
-TEST(Conv6912Attributes, WhitePictureTakesTheFirstBrightWhitePairEverywhere)
-{
-    Harness h;
-    paint(*h.form, [](int, int) { return grey(255); });
-    convert(*h.form);
-    expectAllAttributes(*h.form, 71);
-    expectAllBitmapBytes(*h.form, 0xFF);
-    EXPECT_EQ(h.form->zxBitmap.pixel(100, 100), packColour({252, 252, 252}));
-}
-
-// Row 0 fits bright cyan / bright white exactly (attribute 13 * 8 + 7). The
-// white rows below fit that pair as well as the first pair of the search, so
-// they keep the attribute inherited from above.
-TEST(Conv6912Attributes, EqualErrorKeepsTheAttributeOfTheCellAbove)
-{
-    Harness h;
-    paint(*h.form, [](int x, int y) -> Rgb {
-        if (y >= 8) return grey(255);
-        return x % 8 < 4 ? Rgb{252, 252, 0} : grey(252);
-    });
-    convert(*h.form);
-    expectAllAttributes(*h.form, 111);
-}
-
-TEST(Conv6912Attributes, BrightOnlySearchesBrightPairsOnly)
-{
-    for (bool brightOnly : {false, true}) {
-        Harness h;
-        h.form->brightOnly = brightOnly;
-        paint(*h.form, [](int, int) { return Rgb{126, 0, 0}; });
-        convert(*h.form);
-        // Plain blue is exact as the ink of (black, blue); bright blue as the
-        // half mix of (bright black, bright blue).
-        expectAllAttributes(*h.form, brightOnly ? 65 : 1);
-    }
-}
-
-// Cells of 60 black and 4 bright red pixels: bright black / bright red fits
-// exactly, but its half mix lies far from the cell mean, so centering skips
-// it and plain black / red stays best.
-TEST(Conv6912Attributes, CenteringSkipsPairsFarFromTheCellMean)
-{
-    for (bool centering : {false, true}) {
-        Harness h;
-        h.form->cbMCFilter.checked = centering;
-        paint(*h.form, [](int x, int y) { return x % 8 < 2 && y % 8 < 2 ? Rgb{0, 0, 252} : grey(0); });
-        convert(*h.form);
-        expectAllAttributes(*h.form, centering ? 2 : 66);
     }
 }
 
@@ -138,17 +100,15 @@ TEST(Conv6912Attributes, CenteringSkipsPairsFarFromTheCellMean)
 TEST(Conv6912Pixels, OrderedMatrixAtHalfShareInksHalfThePixels)
 {
     for (uint8_t chunkMask : {uint8_t{7}, uint8_t{1}}) {
-        Harness h;
+        test::Harness h;
         h.form->cbDith.checked = false;
         h.form->chunkMask = chunkMask;
-        paint(*h.form, [](int, int) { return grey(63); });
-        convert(*h.form);
+        convert(*h.form, [](int, int) { return grey(63); });
         expectAllAttributes(*h.form, 7);
         for (int y = 0; y < screenHeight; ++y)
             for (int c = 0; c < 32; ++c) ASSERT_EQ(h.form->scr1[32 * zxline(y) + c], y % 2 ? 0x55 : 0xAA);
         EXPECT_EQ(h.form->chunkLevel1[5][5], 128);
         EXPECT_FALSE(h.form->retouchOn);
-        expectPreviewMatchesScreen(*h.form);
     }
 }
 
@@ -157,12 +117,11 @@ TEST(Conv6912Pixels, OrderedMatrixAtHalfShareInksHalfThePixels)
 TEST(Conv6912Pixels, DitheringLevelZeroIsAPureThreshold)
 {
     for (bool floyd : {true, false}) {
-        Harness h;
+        test::Harness h;
         h.form->setText(h.form->edDithLevel, "0");
         h.form->cbDith.checked = floyd;
         const int levels[5] = {0, 31, 63, 94, 126};
-        paint(*h.form, [&](int x, int y) { return grey(levels[(x + y) % 5]); });
-        convert(*h.form);
+        convert(*h.form, [&](int x, int y) { return grey(levels[(x + y) % 5]); });
         expectAllAttributes(*h.form, 7);
         for (int y = 0; y < screenHeight; ++y)
             for (int x = 0; x < screenWidth; ++x) ASSERT_EQ(pixelBit(*h.form, x, y), (x + y) % 5 >= 2) << x << "," << y;
@@ -172,106 +131,88 @@ TEST(Conv6912Pixels, DitheringLevelZeroIsAPureThreshold)
 
 TEST(Conv6912Pixels, RowsAreStoredInSpectrumLineOrderLeftmostPixelHighest)
 {
-    Harness h;
+    test::Harness h;
     h.form->setText(h.form->edDithLevel, "0");
-    paint(*h.form, [](int x, int y) { return grey(y == 1 || y == 8 || (y == 0 && (x == 0 || x == 9)) ? 63 : 0); });
-    convert(*h.form);
+    convert(*h.form, [](int x, int y) { return grey(y == 1 || y == 8 || (y == 0 && (x == 0 || x == 9)) ? 63 : 0); });
     for (int i = 0; i < 6144; ++i) {
-        int expected = 0;
-        if ((i >= 32 && i < 64) || (i >= 256 && i < 288)) expected = 0xFF;  // rows 8 and 1
-        if (i == 0) expected = 0x80;
-        if (i == 1) expected = 0x40;
+        int expected = (i >= 32 && i < 64) || (i >= 256 && i < 288) ? 0xFF : 0;  // rows 8 and 1
+        if (i < 2) expected = 0x80 >> i;
         ASSERT_EQ(h.form->scr1[i], expected) << "byte " << i;
     }
 }
 
+// (3 * 130^2 - 3 * 4^2) / (3 * 126^2) + 1, times 128, is 264: not clamped to 256.
 TEST(Conv6912Pixels, InkShareIsKeptUnclamped)
 {
-    Harness h;
-    paint(*h.form, [](int x, int y) { return grey(x == 3 && y == 2 ? 130 : (x % 2 ? 126 : 0)); });
-    convert(*h.form);
+    test::Harness h;
+    convert(*h.form, [](int x, int y) { return grey(x == 3 && y == 2 ? 130 : (x % 2 ? 126 : 0)); });
     EXPECT_EQ(attributeOf(*h.form, 3, 2), 7);
     EXPECT_EQ(h.form->chunkLevel1[2][0], 0);
     EXPECT_EQ(h.form->chunkLevel1[2][1], 256);
-    EXPECT_EQ(h.form->chunkLevel1[2][3], 264);  // (3*130^2 - 3*4^2) / (3*126^2) + 1, times 128
+    EXPECT_EQ(h.form->chunkLevel1[2][3], 264);
 }
 
-// Grey 121 is nearest to white 126: e = -5 gives -15/8 -> -1 on the right and
-// below, -5/8 -> 0 on the diagonals (truncation toward zero, not flooring).
-TEST(Conv6912Diffusion, NegativeErrorSharesTruncateTowardZero)
+// Worked-out blue work-plane values after a run: {y, x, value}.
+struct Spot {
+    int y, x, value;
+};
+
+// - Grey 121 is nearest to white 126: e = -5 gives -15/8 -> -1 right and
+//   below, -5/8 -> 0 on the diagonals (truncation toward zero, not flooring).
+// - Grey 60 in a black cell, e = 60: 3/8 -> 22, 1/8 -> 7. Without projecting
+//   nothing leaves cell (0, 0) from its bottom-right corner; from the top
+//   right of cell (2, 0) the diagonal reaches the neighbouring cell of the same
+//   character row, and below gets 22 plus 3 * 7/8 = 2 from the left neighbour.
+// - With projecting black moves to 1 (t clamps to 255) and grey 60 to 61,
+//   whose error crosses the cell edges: 22 right and below; below also gets
+//   23/8 -> 2 from the right neighbour and 3 * 8/8 = 3 from its left one. At
+//   the picture's corner the shares reach the margins.
+TEST(Conv6912Diffusion, ErrorSharesTruncateTowardZeroAndRespectCellEdgesUnlessProjecting)
 {
-    Harness h;
-    paint(*h.form, [](int x, int y) { return grey(x == 0 && y == 0 ? 121 : 0); });
-    convert(*h.form);
-    EXPECT_EQ(attributeOf(*h.form, 0, 0), 7);
-    EXPECT_EQ(pixelBit(*h.form, 0, 0), 1);
-    EXPECT_EQ(h.form->workB[0][1], -1);
-    EXPECT_EQ(h.form->workB[1][0], -1);
-    EXPECT_EQ(h.form->workB[1][1], 0);
-    EXPECT_EQ(h.form->workB[1][-1], 0);
+    struct Case {
+        const char* what;
+        bool projecting;
+        Painter picture;
+        std::vector<Spot> expected;
+    };
+    const Case cases[] = {
+        {"negative error", false, [](int x, int y) { return grey(x == 0 && y == 0 ? 121 : 0); },
+         {{0, 1, -1}, {1, 0, -1}, {1, 1, 0}, {1, -1, 0}}},
+        {"inside the cell row", false, [](int x, int y) { return grey(x == 7 && (y == 7 || y == 16) ? 60 : 0); },
+         {{7, 8, 0}, {8, 7, 0}, {8, 6, 0}, {8, 8, 0}, {16, 8, 0}, {17, 7, 22 + 2}, {17, 8, 7}}},
+        {"projecting crosses cells", true, [](int x, int y) { return grey(x == 7 && y == 7 ? 60 : 0); },
+         {{7, 8, 1 + 22}, {8, 7, 1 + 22 + 2 + 3}}},
+        {"projecting into the margins", true, [](int x, int y) { return grey(x == 255 && y == 191 ? 60 : 0); },
+         {{191, 256, 22}, {192, 255, 22}, {192, 254, 7}, {192, 256, 7}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::Harness h;
+        h.form->cbProjecting.checked = c.projecting;
+        convert(*h.form, c.picture);
+        for (const Spot& s : c.expected) EXPECT_EQ(h.form->workB[s.y][s.x], s.value) << s.x << "," << s.y;
+        if (!c.projecting) continue;
+        EXPECT_EQ(h.form->origB[0][0], 1);
+        if (c.picture(7, 7).b == 60) {
+            EXPECT_EQ(h.form->origB[7][7], 61);
+        }
+    }
 }
 
-// The error is measured against the nearer colour, before the band forces
-// the bit: a black working pixel whose reference is white is forced to ink
-// but spreads nothing.
+// A black working pixel whose reference is white (t = 256 above the band) is
+// forced to ink, but its error is measured against the nearer colour, black,
+// so it spreads nothing.
 TEST(Conv6912Diffusion, ErrorIsMeasuredBeforeTheBandOverride)
 {
-    Harness h;
-    paint(*h.form, [](int, int) { return grey(0); });
+    test::Harness h;
+    test::fillWork(*h.form, 0, 0, 0);
     h.form->copyWorkToOrig();
-    h.form->origB[0][0] = h.form->origG[0][0] = h.form->origR[0][0] = 126;  // t = 256 > dithHi
+    h.form->origB[0][0] = h.form->origG[0][0] = h.form->origR[0][0] = 126;
     conv6912(*h.form);
     EXPECT_EQ(pixelBit(*h.form, 0, 0), 1);
     EXPECT_EQ(pixelBit(*h.form, 1, 0), 0);
     EXPECT_EQ(h.form->workB[0][1], 0);
     EXPECT_EQ(h.form->workB[1][0], 0);
-}
-
-// Grey 60 in a black cell: e = 60 gives 3/8 -> 22 and 1/8 -> 7.
-TEST(Conv6912Diffusion, WithoutProjectingErrorStaysInsideTheCellRow)
-{
-    Harness h;
-    paint(*h.form, [](int x, int y) { return grey((x == 7 && (y == 7 || y == 16)) ? 60 : 0); });
-    convert(*h.form);
-    // From the bottom-right corner of cell (0, 0) nothing leaves the cell.
-    EXPECT_EQ(h.form->workB[7][8], 0);
-    EXPECT_EQ(h.form->workB[8][7], 0);
-    EXPECT_EQ(h.form->workB[8][6], 0);
-    EXPECT_EQ(h.form->workB[8][8], 0);
-    // From the top-right pixel of cell (2, 0): down 22 (plus 3 * 7/8 = 2
-    // from the left neighbour's share), and the diagonals reach into the
-    // neighbouring cell of the same character row.
-    EXPECT_EQ(h.form->workB[16][8], 0);
-    EXPECT_EQ(h.form->workB[17][7], 22 + 2);
-    EXPECT_EQ(h.form->workB[17][8], 7);
-}
-
-// With projecting, black pixels move to 1 (t clamps to 255) and grey 60 to
-// 61, whose error of 61 crosses the cell edges: 3/8 -> 22 right and below.
-// The pixel below also gets 23/8 -> 2 from the pixel right of the grey one
-// and 3 * 8/8 = 3 from its left neighbour (1 + 61/8).
-TEST(Conv6912Diffusion, WithProjectingErrorCrossesCellEdges)
-{
-    Harness h;
-    h.form->cbProjecting.checked = true;
-    paint(*h.form, [](int x, int y) { return grey(x == 7 && y == 7 ? 60 : 0); });
-    convert(*h.form);
-    EXPECT_EQ(h.form->origB[0][0], 1);
-    EXPECT_EQ(h.form->origB[7][7], 61);
-    EXPECT_EQ(h.form->workB[7][8], 1 + 22);
-    EXPECT_EQ(h.form->workB[8][7], 1 + 22 + 2 + 3);
-}
-
-TEST(Conv6912Diffusion, ProjectingSpreadsIntoTheMargins)
-{
-    Harness h;
-    h.form->cbProjecting.checked = true;
-    paint(*h.form, [](int x, int y) { return grey(x == 255 && y == 191 ? 60 : 0); });
-    convert(*h.form);
-    EXPECT_EQ(h.form->workB[191][256], 22);
-    EXPECT_EQ(h.form->workB[192][255], 22);
-    EXPECT_EQ(h.form->workB[192][254], 7);
-    EXPECT_EQ(h.form->workB[192][256], 7);
 }
 
 }  // namespace
