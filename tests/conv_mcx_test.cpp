@@ -15,10 +15,9 @@
 namespace dw {
 namespace {
 
-using test::Harness;
-using test::ScratchDir;
 using Quadruple = std::array<uint8_t, 4>;  // paper 1, ink 1, paper 2, ink 2
 
+// The records repeat to fill all 1708 of "tablo.dat".
 void writeTablo(const std::vector<Quadruple>& records)
 {
     std::vector<uint8_t> bytes;
@@ -29,7 +28,7 @@ void writeTablo(const std::vector<Quadruple>& records)
     test::writeFile("tablo.dat", bytes);
 }
 
-// 1708 quadruples, each screen's paper and ink of one brightness.
+// Random quadruples, each screen's paper and ink of one brightness.
 std::vector<Quadruple> variedRecords()
 {
     std::mt19937 random(7);
@@ -43,25 +42,19 @@ std::vector<Quadruple> variedRecords()
     return records;
 }
 
-uint32_t mixShown(const TForm1& form, int first, int second)
-{
-    return packColour(paletteColour(form.palB, form.palG, form.palR, first) +
-                      paletteColour(form.palB, form.palG, form.palR, second));
-}
-
 // Every preview pixel is the mix that the two screens' bits and 8x1
 // attributes show.
 void expectPreviewShowsTheScreens(const TForm1& form)
 {
+    auto shown = [&](const ScreenBuffer& scr, int x, int y) {
+        const uint8_t a = scr[6144 + 32 * y + x / 8];
+        const bool ink = scr[32 * y + x / 8] & (128 >> (x % 8));
+        return paletteColour(form.palB, form.palG, form.palR, ink ? inkIndex(a) : paperIndex(a));
+    };
     for (int y = 0; y < screenHeight; ++y)
-        for (int x = 0; x < screenWidth; ++x) {
-            const uint8_t a1 = form.scr1[6144 + 32 * y + x / 8], a2 = form.scr2[6144 + 32 * y + x / 8];
-            const bool ink1 = form.scr1[32 * y + x / 8] & (128 >> (x % 8));
-            const bool ink2 = form.scr2[32 * y + x / 8] & (128 >> (x % 8));
-            const uint32_t expected =
-                mixShown(form, ink1 ? inkIndex(a1) : paperIndex(a1), ink2 ? inkIndex(a2) : paperIndex(a2));
-            ASSERT_EQ(form.zxBitmap.pixel(x, y), expected) << x << "," << y;
-        }
+        for (int x = 0; x < screenWidth; ++x)
+            ASSERT_EQ(form.zxBitmap.pixel(x, y), packColour(shown(form.scr1, x, y) + shown(form.scr2, x, y)))
+                << x << "," << y;
 }
 
 class ConvMcxTest : public ::testing::Test {
@@ -81,23 +74,8 @@ protected:
     uint8_t attribute1(int column, int y) { return form().scr1[6144 + 32 * y + column]; }
     uint8_t attribute2(int column, int y) { return form().scr2[6144 + 32 * y + column]; }
 
-    void setPixel(int x, int y, int blue, int green, int red)
-    {
-        form().workB[y][x] = blue;
-        form().workG[y][x] = green;
-        form().workR[y][x] = red;
-    }
-
-    void fillRandom(unsigned seed)
-    {
-        std::mt19937 random(seed);
-        std::uniform_int_distribution<int> level(0, 255);
-        for (int y = 0; y < screenHeight; ++y)
-            for (int x = 0; x < screenWidth; ++x) setPixel(x, y, level(random), level(random), level(random));
-    }
-
-    ScratchDir dir;
-    Harness harness;
+    test::ScratchDir dir;
+    test::Harness harness;
 };
 
 // Every record is black / cyan on screen 1 and black / black on screen 2:
@@ -107,64 +85,65 @@ protected:
 TEST_F(ConvMcxTest, PixelHalfwayBetweenTwoMixesTakesSlotOneAndSpreadsItsError)
 {
     startWith({{0, 5, 0, 0}});
-    setPixel(0, 0, 31, 32, 0);
+    form().workB[0][0] = 31, form().workG[0][0] = 32;
     convMCX(form());
 
     for (int y = 0; y < screenHeight; ++y)
         for (int c = 0; c < 32; ++c) {
-            ASSERT_EQ(attribute1(c, y), makeAttribute(0, 5)) << c << "," << y;
-            ASSERT_EQ(attribute2(c, y), makeAttribute(0, 0)) << c << "," << y;
+            ASSERT_EQ(attribute1(c, y), 5) << c << "," << y;
+            ASSERT_EQ(attribute2(c, y), 0) << c << "," << y;
             ASSERT_EQ(form().scr1[32 * y + c], c == 0 && y == 0 ? 0x80 : 0) << c << "," << y;
             ASSERT_EQ(form().scr2[32 * y + c], 0) << c << "," << y;
         }
     EXPECT_EQ(form().zxBitmap.pixel(0, 0), packColour({63, 63, 0}));
-    EXPECT_EQ(form().zxBitmap.pixel(1, 0), packColour({0, 0, 0}));
+    EXPECT_EQ(form().zxBitmap.pixel(1, 0), 0u);
 
-    EXPECT_EQ(form().workB[0][1], -16);
-    EXPECT_EQ(form().workG[0][1], -15);
-    EXPECT_EQ(form().workB[1][0], -8);
-    EXPECT_EQ(form().workG[1][0], -7);
-    for (int x : {-1, 1}) {
-        EXPECT_EQ(form().workB[1][x], -4) << x;
-        EXPECT_EQ(form().workG[1][x], -3) << x;
+    struct Share {
+        int y, x, blue, green;
+    };
+    for (const Share& s : {Share{0, 1, -16, -15}, Share{1, 0, -8, -7}, Share{1, -1, -4, -3}, Share{1, 1, -4, -3}}) {
+        EXPECT_EQ(form().workB[s.y][s.x], s.blue) << s.x << "," << s.y;
+        EXPECT_EQ(form().workG[s.y][s.x], s.green) << s.x << "," << s.y;
     }
     EXPECT_EQ(form().workR[1][0], 0);
 }
 
 // On black every record and the start quadruple cost nothing; with equal
 // ratios the quota of 8 pairs goes to the highest. The record's two pairs
-// have the same index difference and still take part.
+// have the same index difference and still take part (unlike gigascreen).
 TEST_F(ConvMcxTest, BlackPictureWithLimitGivesRecordsToTheHighestSixteenColumns)
 {
     startWith({{0, 1, 0, 1}});
-    form().cbLimitMC.checked = true;
-    convMCX(form());
-    for (int y = 0; y < screenHeight; ++y)
-        for (int c = 0; c < 32; ++c) {
-            ASSERT_EQ(attribute1(c, y), c >= 16 ? makeAttribute(0, 1) : 7) << c << "," << y;
-            ASSERT_EQ(attribute2(c, y), c >= 16 ? makeAttribute(0, 1) : 71) << c << "," << y;
-        }
-
-    test::fillWork(form(), 0, 0, 0);
-    form().cbLimitMC.checked = false;
-    convMCX(form());
-    for (int c = 0; c < 32; ++c) EXPECT_EQ(attribute2(c, 100), makeAttribute(0, 1)) << c;
+    for (bool limit : {true, false}) {
+        test::fillWork(form(), 0, 0, 0);
+        form().cbLimitMC.checked = limit;
+        convMCX(form());
+        for (int y = 0; y < screenHeight; ++y)
+            for (int c = 0; c < 32; ++c) {
+                const bool record = c >= 16 || !limit;
+                ASSERT_EQ(attribute1(c, y), record ? 1 : 7) << limit << " " << c << "," << y;
+                ASSERT_EQ(attribute2(c, y), record ? 1 : 71) << limit << " " << c << "," << y;
+            }
+    }
 }
 
 TEST_F(ConvMcxTest, LevelZeroRepeatsTheQuadrupleAboveExceptOnEveryEighthLine)
 {
     startWith(variedRecords());
-    fillRandom(4);
+    std::mt19937 random(4);
+    for (int y = 0; y < screenHeight; ++y)
+        for (int x = 0; x < screenWidth; ++x)
+            for (Plane* plane : {&form().workB, &form().workG, &form().workR}) (*plane)[y][x] = random() % 256;
     form().mcLevel = 0;
     convMCX(form());
     int eighthLinesChanged = 0;
     for (int y = 1; y < screenHeight; ++y)
         for (int c = 0; c < 32; ++c) {
             const bool same = attribute1(c, y) == attribute1(c, y - 1) && attribute2(c, y) == attribute2(c, y - 1);
-            if (y % 8 != 0)
-                ASSERT_TRUE(same) << c << "," << y;
-            else
+            if (y % 8 == 0)
                 eighthLinesChanged += !same;
+            else
+                ASSERT_TRUE(same) << c << "," << y;
         }
     EXPECT_GT(eighthLinesChanged, 0);
 }
@@ -176,9 +155,7 @@ TEST_F(ConvMcxTest, LevelZeroRepeatsTheQuadrupleAboveExceptOnEveryEighthLine)
 TEST_F(ConvMcxTest, RecordsAreMeasuredAgainstTheFixedMixesButRenderedInThePalette)
 {
     startWith({{0, 0, 0, 0}, {0, 7, 0, 7}});
-    form().palB.fill(0);
-    form().palG.fill(0);
-    form().palR.fill(0);
+    form().palB.fill(0), form().palG.fill(0), form().palR.fill(0);
     test::fillWork(form(), 126, 126, 126);
     convMCX(form());
     for (int y = 0; y < screenHeight; ++y)
@@ -192,8 +169,7 @@ TEST_F(ConvMcxTest, RecordsAreMeasuredAgainstTheFixedMixesButRenderedInThePalett
 }
 
 // Blue paper with bright red ink cannot be written as one attribute: the
-// cell shows what its attribute holds, normal red ink, and so does the
-// preview.
+// cell shows what its attribute holds, normal red ink, and so does the preview.
 TEST_F(ConvMcxTest, RecordMixingBrightnessIsPreviewedAsItsAttributesShowIt)
 {
     startWith({{1, 10, 0, 0}});
@@ -205,12 +181,14 @@ TEST_F(ConvMcxTest, RecordMixingBrightnessIsPreviewedAsItsAttributesShowIt)
 
 // ---- The run -------------------------------------------------------------
 
+// The file holds both screens; the preview is each pixel's mix from both
+// screens' 8x1 attributes, and the loader draws the file back as it.
 TEST(McxRun, PhotoRoundTripsThroughTheLoaderWithBothScreensAttributes)
 {
-    ScratchDir dir;
+    test::ScratchDir dir;
     writeTablo(variedRecords());
     std::filesystem::copy_file(test::testdata("photos/kodim20.png"), dir.path() / "photo.png");
-    Harness harness;
+    test::Harness harness;
     TForm1& form = *harness.form;
     harness.dialogs.picture = (dir.path() / "photo.png").string();
     form.btOpenClick();
@@ -219,15 +197,13 @@ TEST(McxRun, PhotoRoundTripsThroughTheLoaderWithBothScreensAttributes)
 
     EXPECT_FALSE(form.retouchOn);
     EXPECT_TRUE(form.Memo1.lines.back().ends_with(" sec"));
-    const std::vector<uint8_t> file = test::readFile(dir.path() / "photo.mcx");
-    ASSERT_EQ(file.size(), 24576u);
-    EXPECT_TRUE(std::equal(form.scr1.begin(), form.scr1.end(), file.begin()));
-    EXPECT_TRUE(std::equal(form.scr2.begin(), form.scr2.end(), file.begin() + 12288));
+    std::vector<uint8_t> expected(form.scr1.begin(), form.scr1.end());
+    expected.insert(expected.end(), form.scr2.begin(), form.scr2.end());
+    EXPECT_EQ(test::readFile(dir.path() / "photo.mcx"), expected);
     expectPreviewShowsTheScreens(form);
 
     const Bitmap preview = form.imTo.picture;
-    form.scr1.fill(0);
-    form.scr2.fill(0);
+    form.scr1.fill(0), form.scr2.fill(0);
     form.zxBitmap = Bitmap(screenWidth, screenHeight);
     harness.dialogs.screen = (dir.path() / "photo.mcx").string();
     form.ImLoadClick();
