@@ -30,16 +30,22 @@ protected:
     Harness harness;
 };
 
+// The ".r48" bytes of a screen whose pixel bytes are all `pixels` and whose
+// rows all take the complement colour.
+std::vector<uint8_t> complementFile(uint8_t pixels)
+{
+    std::vector<uint8_t> bytes(6144, pixels);
+    for (int y = 0; y < screenHeight; ++y) bytes.insert(bytes.end(), 32, complementByte[y % 3]);
+    return bytes;
+}
+
 // Both colours sum to 0 everywhere, so every cell takes the complement and
 // every pixel stays black.
 TEST_F(ConvR48Test, BlackPictureTakesTheComplementOfEveryRowAndSetsNoBit)
 {
     test::fillWork(form(), 0, 0, 0);
     convR48Mode(form());
-
-    std::vector<uint8_t> expected(6144, 0);
-    for (int y = 0; y < screenHeight; ++y) expected.insert(expected.end(), 32, complementByte[y % 3]);
-    EXPECT_EQ(r48File(form().scr1, form().rmExtra), expected);
+    EXPECT_EQ(r48File(form().scr1, form().rmExtra), complementFile(0));
     EXPECT_EQ(form().zxBitmap, Bitmap(screenWidth, screenHeight));
 }
 
@@ -49,12 +55,7 @@ TEST_F(ConvR48Test, BlackPictureTakesTheComplementOfEveryRowAndSetsNoBit)
 TEST_F(ConvR48Test, RunOfAWhitePictureSetsEveryBitInTheComplementColours)
 {
     form().btConvR48ModeClick();
-
-    const std::vector<uint8_t> file = test::readFile(dir.path() / "noname.r48");
-    ASSERT_EQ(file.size(), r48FileSize);
-    std::vector<uint8_t> expected(6144, 255);
-    for (int y = 0; y < screenHeight; ++y) expected.insert(expected.end(), 32, complementByte[y % 3]);
-    EXPECT_EQ(file, expected);
+    EXPECT_EQ(test::readFile(dir.path() / "noname.r48"), complementFile(255));
     EXPECT_EQ(form().zxBitmap.pixel(0, 0), packColour({252, 252, 0}));
     EXPECT_EQ(form().imTo.picture, form().zxBitmap);
     EXPECT_EQ(form().imToTmp.picture, form().modelBitmap);
@@ -67,24 +68,16 @@ TEST_F(ConvR48Test, RunOfAWhitePictureSetsEveryBitInTheComplementColours)
 TEST_F(ConvR48Test, RowColoursNeverLeaveTheirRowsPairAndPixelsShowBlackOrTheCellColour)
 {
     std::mt19937 random(5);
-    std::uniform_int_distribution<int> level(0, 255);
-    for (int y = 0; y < screenHeight; ++y)
-        for (int x = 0; x < screenWidth; ++x) {
-            form().workB[y][x] = level(random);
-            form().workG[y][x] = level(random);
-            form().workR[y][x] = level(random);
-        }
+    for (Plane* plane : {&form().workB, &form().workG, &form().workR})
+        for (int y = 0; y < screenHeight; ++y)
+            for (int x = 0; x < screenWidth; ++x) (*plane)[y][x] = random() % 256;
     convR48Mode(form());
-    constexpr uint8_t primaryByte[3] = {66, 68, 65};
-    for (int y = 0; y < screenHeight; ++y)
-        for (int cx = 0; cx < 32; ++cx) {
-            const uint8_t b = colourByte(cx, y);
-            ASSERT_TRUE(b == primaryByte[y % 3] || b == complementByte[y % 3]) << cx << "," << y;
-        }
-    // A pixel is black or its cell's colour.
+    constexpr uint8_t primaryByte[3] = {66, 68, 65};  // blue, green, red
     for (int y = 0; y < screenHeight; ++y)
         for (int x = 0; x < screenWidth; ++x) {
-            const int k = colourByte(x / 8, y) & 7;
+            const uint8_t b = colourByte(x / 8, y);
+            ASSERT_TRUE(b == primaryByte[y % 3] || b == complementByte[y % 3]) << x << "," << y;
+            const int k = b & 7;
             const bool on = form().scr1[linePixelOffset(x, y)] & pixelMask(x);
             const Colour full = {(k & 1) ? 252 : 0, (k & 4) ? 252 : 0, (k & 2) ? 252 : 0};
             ASSERT_EQ(form().zxBitmap.pixel(x, y), on ? packColour(full) : 0u) << x << "," << y;

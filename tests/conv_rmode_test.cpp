@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <random>
@@ -17,8 +18,8 @@
 namespace dw {
 namespace {
 
-using test::Harness;
-using test::ScratchDir;
+using Bytes = std::array<uint8_t, 4>;
+using Levels = std::array<int, 4>;
 
 constexpr uint32_t grey(int v) { return static_cast<uint32_t>(v) * 65793u; }
 
@@ -26,42 +27,32 @@ class ConvRModeTest : public ::testing::Test {
 protected:
     TForm1& form() { return *harness.form; }
 
-    void setPixel(int x, int y, int blue, int green, int red)
+    void setPixel(int x, int y, int b, int g, int r)
     {
-        form().workB[y][x] = blue;
-        form().workG[y][x] = green;
-        form().workR[y][x] = red;
+        form().workB[y][x] = b, form().workG[y][x] = g, form().workR[y][x] = r;
     }
 
-    std::array<int, 4> intensities(int x, int y)
+    Levels intensities(int x, int y)
     {
         return {form().rmAux1[y][x], form().rmAux2[y][x], form().rmAux3[y][x], form().rmAux4[y][x]};
     }
 
-    std::array<uint8_t, 4> colourBytes(int cx, int cy)
+    Bytes colourBytes(int cx, int cy)
     {
-        std::array<uint8_t, 4> bytes{};
+        Bytes bytes{};
         for (int k = 0; k < 4; ++k) bytes[k] = form().rmExtra[k][32 * cy + cx];
         return bytes;
     }
 
-    ScratchDir dir;
-    Harness harness;
+    test::ScratchDir dir;
+    test::Harness harness;
 };
-
-using Bytes = std::array<uint8_t, 4>;
-using Levels = std::array<int, 4>;
 
 TEST_F(ConvRModeTest, SqrtScaleIsSixteenTimesTheRootRoundedAndCapped)
 {
-    EXPECT_EQ(sqrtScale(0.5), 0);
-    EXPECT_EQ(sqrtScale(0.51), 11);   // 16 * 0.714 = 11.43
-    EXPECT_EQ(sqrtScale(1), 16);
-    EXPECT_EQ(sqrtScale(63), 127);    // 126.997
-    EXPECT_EQ(sqrtScale(126), 180);   // 179.60
-    EXPECT_EQ(sqrtScale(251), 253);   // 253.49
-    EXPECT_EQ(sqrtScale(254), 255);   // 255.00
-    EXPECT_EQ(sqrtScale(1011), 255);  // 508.7, capped
+    const std::pair<double, int> cases[] = {
+        {0.5, 0}, {0.51, 11} /* 11.43 */, {63, 127} /* 126.997 */, {251, 253} /* 253.49 */, {1011, 255} /* capped */};
+    for (const auto& [value, scaled] : cases) EXPECT_EQ(sqrtScale(value), scaled) << value;
 }
 
 // Every set sums to 0 and set 0 wins; no layer is lit anywhere.
@@ -89,7 +80,7 @@ TEST_F(ConvRModeTest, BlackPictureGivesSetZeroEverywhereAndAnAllZeroBitmap)
 // rows then match the red slot (126) and even rows the yellow one, whose
 // green error -126 spreads as -63 right, -31 below and -15 to both lower
 // corners, while the red error of +1 spreads nothing.
-TEST_F(ConvRModeTest, RedPictureWithoutNoiseLightsTheRedLayerAndEncodesRedAndYellowRows)
+TEST_F(ConvRModeTest, RedPictureLightsTheRedLayerAndEncodesRedAndYellowRows)
 {
     form().cbRModeNoise.checked = false;
     test::fillWork(form(), 0, 0, 255);
@@ -116,10 +107,9 @@ TEST_F(ConvRModeTest, RedPictureWithoutNoiseLightsTheRedLayerAndEncodesRedAndYel
             ASSERT_EQ(form().scr2[32 * y + c], (y & 1) ? 255 : 0) << "row " << y;
         }
     }
-}
 
-TEST_F(ConvRModeTest, NoiseCutsTheFirstThreeLayersTo128)
-{
+    // With noise the first three layers are cut to 128.
+    form().cbRModeNoise.checked = true;
     test::fillWork(form(), 0, 0, 255);
     convRMode(form());
     EXPECT_EQ(intensities(0, 0), (Levels{0, 128, 0, 0}));
@@ -150,17 +140,15 @@ TEST_F(ConvRModeTest, WhitePictureFillsTheWhiteLayerAndCarriesItsGreyExcessDown)
 // noise the magenta above 0.4 goes to white, yellow and the cyan layer.
 TEST_F(ConvRModeTest, NoiseMovesMagentaAbovePointFourOfSolidOneToTheOtherLayers)
 {
-    test::fillWork(form(), 119, 51, 153);  // (0.7, 0.3, 0.9) after * 1.5 / 255
-    form().cbRModeNoise.checked = false;
-    convRMode(form());
-    EXPECT_EQ(colourBytes(0, 0), (Bytes{67, 69, 70, 71}));
-    EXPECT_EQ(intensities(3, 3), (Levels{153, 0, 51, 26}));  // magenta, cyan, yellow, white
-
-    test::fillWork(form(), 119, 51, 153);
-    form().cbRModeNoise.checked = true;
-    convRMode(form());
-    // d = 0.2: white 0.3, yellow 0.4, magenta 0.4, cyan tobyte(0.2).
-    EXPECT_EQ(intensities(3, 3), (Levels{102, 51, 102, 77}));
+    // Magenta, cyan, yellow, white; with noise d = 0.2: white 0.3, yellow 0.4,
+    // magenta 0.4, cyan tobyte(0.2).
+    for (bool noise : {false, true}) {
+        test::fillWork(form(), 119, 51, 153);  // (0.7, 0.3, 0.9) after * 1.5 / 255
+        form().cbRModeNoise.checked = noise;
+        convRMode(form());
+        EXPECT_EQ(colourBytes(0, 0), (Bytes{67, 69, 70, 71}));
+        EXPECT_EQ(intensities(3, 3), noise ? (Levels{102, 51, 102, 77}) : (Levels{153, 0, 51, 26}));
+    }
 }
 
 // In a cell of S8 pixels (inside sets 1 and 2) one S9 pixel makes set 1 dear,
@@ -168,24 +156,18 @@ TEST_F(ConvRModeTest, NoiseMovesMagentaAbovePointFourOfSolidOneToTheOtherLayers)
 // the white layer by their excess.
 TEST_F(ConvRModeTest, NoiseRaisesWhiteBySolidEightsRedAndYellowExcessInSetTwo)
 {
-    auto fillCell = [&] {
+    // Green, red, yellow, white; with noise white gains 0.2 at (5, 5), 0.1 at (1, 0).
+    for (bool noise : {false, true}) {
         for (int y = 0; y < 8; ++y)
             for (int x = 0; x < 8; ++x) setPixel(x, y, 17, 34, 153);  // white 0.1, red 0.7, yellow 0.1
         setPixel(0, 0, 17, 153, 51);   // S9: white 0.1, yellow 0.2, green 0.6
         setPixel(1, 0, 17, 119, 153);  // S8: white 0.1, red 0.2, yellow 0.6
-    };
-    form().cbRModeNoise.checked = false;
-    fillCell();
-    convRMode(form());
-    EXPECT_EQ(colourBytes(0, 0), (Bytes{68, 66, 70, 71}));
-    EXPECT_EQ(intensities(5, 5), (Levels{0, 179, 26, 26}));  // green, red, yellow, white
-    EXPECT_EQ(intensities(1, 0), (Levels{0, 51, 153, 26}));
-
-    form().cbRModeNoise.checked = true;
-    fillCell();
-    convRMode(form());
-    EXPECT_EQ(intensities(5, 5), (Levels{0, 128, 26, 77}));  // white 0.1 + 0.2
-    EXPECT_EQ(intensities(1, 0), (Levels{0, 51, 128, 51}));  // white 0.1 + 0.1
+        form().cbRModeNoise.checked = noise;
+        convRMode(form());
+        EXPECT_EQ(colourBytes(0, 0), (Bytes{68, 66, 70, 71}));
+        EXPECT_EQ(intensities(5, 5), noise ? (Levels{0, 128, 26, 77}) : (Levels{0, 179, 26, 26}));
+        EXPECT_EQ(intensities(1, 0), noise ? (Levels{0, 51, 128, 51}) : (Levels{0, 51, 153, 26}));
+    }
 }
 
 // Properties of any picture: colour bytes 65..71 with block 3 white, and
@@ -194,15 +176,14 @@ TEST_F(ConvRModeTest, NoiseRaisesWhiteBySolidEightsRedAndYellowExcessInSetTwo)
 TEST_F(ConvRModeTest, PreviewShowsTheSlotOfEachPixelsBitsForAnyPicture)
 {
     std::mt19937 random(11);
-    std::uniform_int_distribution<int> level(0, 255);
     for (int y = 0; y < screenHeight; ++y)
-        for (int x = 0; x < screenWidth; ++x) setPixel(x, y, level(random), level(random), level(random));
+        for (int x = 0; x < screenWidth; ++x) setPixel(x, y, random() % 256, random() % 256, random() % 256);
     form().kcolerr = 0.3;
     convRMode(form());
 
     for (int y = 0; y < screenHeight; ++y)
         for (int x = 0; x < screenWidth; ++x) {
-            const std::array<uint8_t, 4> bytes = colourBytes(x / 8, y / 8);
+            const Bytes bytes = colourBytes(x / 8, y / 8);
             ASSERT_EQ(bytes[3], 71);
             for (uint8_t b : bytes) ASSERT_TRUE(b >= 65 && b <= 71);
             const int first = (y & 1) ? bytes[0] & 7 : bytes[2] & 7, second = (y & 1) ? bytes[1] & 7 : 7;
@@ -236,11 +217,13 @@ TEST_F(ConvRModeTest, SlotsAbove255AreMatchedAsTheyAreAndShownHeldAt255)
     EXPECT_EQ(form().scr2[6143], 255);
 }
 
-// With no picture chosen the preparation gives white.
+// With no picture chosen the preparation gives white: layer 1 is grey 249
+// (126 + 123) everywhere, layer 2 on odd rows; the bitmaps are stored
+// bottom-up. A layer picture that cannot be written is reported, and the
+// screen and the other layer are still written.
 TEST_F(ConvRModeTest, RunWritesDotRmAndBothLayerPicturesAsBmp)
 {
     form().btConvRModeClick();
-
     const std::vector<uint8_t> file = test::readFile(dir.path() / "noname.rm");
     ASSERT_EQ(file.size(), rModeFileSize);
     for (int k = 0; k < 4; ++k)
@@ -250,6 +233,7 @@ TEST_F(ConvRModeTest, RunWritesDotRmAndBothLayerPicturesAsBmp)
     EXPECT_EQ(form().ImToTmpGrey.picture, form().layer1Bitmap);
     EXPECT_EQ(form().ImToTmpGrey2.picture, form().layer2Bitmap);
     EXPECT_EQ(form().origR[100][100], 255);
+    EXPECT_TRUE(form().Memo1.lines.back().ends_with(" sec"));
 
     const int rowBytes = 256 * 3;
     for (int layer : {1, 2}) {
@@ -258,24 +242,20 @@ TEST_F(ConvRModeTest, RunWritesDotRmAndBothLayerPicturesAsBmp)
         EXPECT_EQ(bmp[0], 'B');
         EXPECT_EQ(bmp[28], 24);
         for (int y = 0; y < screenHeight; ++y) {
-            const int expected = layer == 2 && y % 2 == 0 ? 255 : 249;
-            const size_t row = 54 + static_cast<size_t>(191 - y) * rowBytes;  // bottom-up
-            for (int i = 0; i < rowBytes; ++i) ASSERT_EQ(bmp[row + i], expected) << layer << " row " << y;
+            const size_t row = 54 + static_cast<size_t>(191 - y) * rowBytes;
+            for (int i = 0; i < rowBytes; ++i)
+                ASSERT_EQ(bmp[row + i], layer == 2 && y % 2 == 0 ? 255 : 249) << layer << " row " << y;
         }
     }
-    ASSERT_FALSE(form().Memo1.lines.empty());
-    EXPECT_TRUE(form().Memo1.lines.back().ends_with(" sec"));
-}
 
-TEST_F(ConvRModeTest, RunReportsALayerPictureItCannotWriteAndStillWritesTheScreen)
-{
+    for (const char* name : {"noname.rm", "layer1.bmp", "layer2.bmp"}) std::filesystem::remove(dir.path() / name);
     std::filesystem::create_directory(dir.path() / "layer1.bmp");
     form().btConvRModeClick();
-    bool reported = false;
-    for (const std::string& line : form().Memo1.lines) reported = reported || line.starts_with("cannot write layer1.bmp");
-    EXPECT_TRUE(reported);
+    EXPECT_TRUE(std::ranges::any_of(form().Memo1.lines, [](const std::string& line) {
+        return line.starts_with("cannot write layer1.bmp");
+    }));
     EXPECT_EQ(test::readFile(dir.path() / "noname.rm").size(), rModeFileSize);
-    EXPECT_EQ(test::readFile(dir.path() / "layer2.bmp").size(), 54u + 256 * 3 * 192);
+    EXPECT_EQ(test::readFile(dir.path() / "layer2.bmp").size(), 54u + rowBytes * 192);
 }
 
 }  // namespace
