@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 namespace dw {
 
@@ -170,27 +168,6 @@ private:
 
 }  // namespace
 
-int TPNG::bytesPerPixel() const
-{
-    switch (format_) {
-    case Format::indexed8: return 1;
-    case Format::bgr24: return 3;
-    case Format::bgra32: return 4;
-    }
-    return 3;
-}
-
-bool TPNG::loadFromFile(const std::string& name)
-{
-    std::ifstream file(name, std::ios::binary);
-    if (!file) {
-        *this = TPNG();
-        return fail("the file " + name + " cannot be opened");
-    }
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    return loadFromBytes(bytes);
-}
-
 bool TPNG::loadFromBytes(std::span<const uint8_t> bytes)
 {
     *this = TPNG();
@@ -209,11 +186,8 @@ bool TPNG::loadFromBytes(std::span<const uint8_t> bytes)
 
 bool TPNG::fail(std::string sentence)
 {
-    error_ = std::move(sentence);
-    width_ = height_ = 0;
-    pixels_.clear();
     compressed_.clear();
-    return false;
+    return ReaderPicture::fail(std::move(sentence));
 }
 
 // Reads chunks up to IEND or the end of the bytes. False only when a chunk
@@ -423,21 +397,6 @@ Bitmap TPNG::toBitmap() const
 {
     Bitmap bitmap(width_, height_);
     std::vector<uint8_t>& rgb = bitmap.rgb();
-    const int bytes = bytesPerPixel();
-    const auto convert = [&](size_t at) {
-        const uint8_t* in = &pixels_[at * bytes];
-        uint8_t* out = &rgb[at * 3];
-        if (format_ == Format::indexed8) {
-            const Colour& c = palette_[in[0]];
-            out[0] = static_cast<uint8_t>(c.r);
-            out[1] = static_cast<uint8_t>(c.g);
-            out[2] = static_cast<uint8_t>(c.b);
-        } else {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
-        }
-    };
     // Only the rows that were read, pass by pass; the rest stays black.
     const std::span<const Pass> passes = passesOf(interlaced_);
     const size_t lastPass = complete_ ? passes.size() : static_cast<size_t>(stoppedPass_) + 1;
@@ -448,7 +407,7 @@ Bitmap TPNG::toBitmap() const
         for (int r = 0; r < rows; ++r) {
             const size_t y = static_cast<size_t>(pass.y0) + static_cast<size_t>(r) * pass.dy;
             for (int x = pass.x0; x < width_; x += pass.dx)
-                convert(y * width_ + x);
+                copyPixel(y * width_ + x, rgb);
         }
     }
     return bitmap;

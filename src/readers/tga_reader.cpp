@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace dw {
 
@@ -57,27 +55,6 @@ bool depthAllowed(int imageType, int depth)
 
 }  // namespace
 
-int TTga::bytesPerPixel() const
-{
-    switch (format_) {
-    case Format::indexed8: return 1;
-    case Format::bgr24: return 3;
-    case Format::bgra32: return 4;
-    }
-    return 3;
-}
-
-bool TTga::loadFromFile(const std::string& name)
-{
-    std::ifstream file(name, std::ios::binary);
-    if (!file) {
-        *this = TTga();
-        return fail("the file " + name + " cannot be opened");
-    }
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    return loadFromBytes(bytes);
-}
-
 bool TTga::loadFromBytes(std::span<const uint8_t> bytes)
 {
     *this = TTga();
@@ -116,14 +93,6 @@ bool TTga::loadFromBytes(std::span<const uint8_t> bytes)
         info_.push_back("the file ends after " + std::to_string(pixelsRead_) + " pixels; the rest stay black");
     readExtensionArea(bytes);
     return true;
-}
-
-bool TTga::fail(std::string sentence)
-{
-    error_ = std::move(sentence);
-    width_ = height_ = 0;
-    pixels_.clear();
-    return false;
 }
 
 // Refuses what cannot be shown rightly: unknown or compressed-by-other-means
@@ -286,23 +255,8 @@ Bitmap TTga::toBitmap() const
 {
     Bitmap bitmap(width_, height_);
     std::vector<uint8_t>& rgb = bitmap.rgb();
-    const int bytes = bytesPerPixel();
     // Only the pixels that were read, in file order; the rest stays black.
-    for (size_t i = 0; i < pixelsRead_; ++i) {
-        const size_t at = pixelIndexOf(i);
-        const uint8_t* in = &pixels_[at * bytes];
-        uint8_t* out = &rgb[at * 3];
-        if (format_ == Format::indexed8) {
-            const Colour& c = palette_[in[0]];
-            out[0] = static_cast<uint8_t>(c.r);
-            out[1] = static_cast<uint8_t>(c.g);
-            out[2] = static_cast<uint8_t>(c.b);
-        } else {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
-        }
-    }
+    for (size_t i = 0; i < pixelsRead_; ++i) copyPixel(pixelIndexOf(i), rgb);
     return bitmap;
 }
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "colour/colour.h"
-#include "readers/bitmap.h"
 #include "readers/picture_loader.h"
+#include "readers/reader_picture.h"
 
 namespace dw {
 
@@ -18,32 +18,17 @@ namespace dw {
 // 8-bit pixels indexed (a grey ramp for grey pictures, the colour map
 // otherwise), 32-bit pixels blue-green-red-alpha, all others blue-green-red.
 // Row 0 is the top row, whatever order the file stores its rows in.
-class TTga {
+class TTga : public ReaderPicture {
 public:
-    enum class Format { indexed8, bgr24, bgra32 };
-
     // False, with error() set and no picture, for a header this reader
     // cannot decode. A file that ends inside the pixels keeps what was read.
-    bool loadFromBytes(std::span<const uint8_t> bytes);
-    bool loadFromFile(const std::string& name);
-
-    int width() const { return width_; }
-    int height() const { return height_; }
-    Format format() const { return format_; }
-    int bytesPerPixel() const;
-    // width * height * bytesPerPixel bytes, rows top first.
-    const std::vector<uint8_t>& pixels() const { return pixels_; }
-    // Entries beyond the colour map are black.
-    const std::array<Colour, 256>& palette() const { return palette_; }
+    // Palette entries beyond the colour map are black.
+    bool loadFromBytes(std::span<const uint8_t> bytes) override;
 
     // False when the file ended before the last pixel; the pixels never read
     // stay zero and pixelDecoded() tells which they are.
     bool complete() const { return pixelsRead_ == static_cast<size_t>(width_) * height_; }
     bool pixelDecoded(int x, int y) const;
-
-    // Header values, image ID and extension-area fields; never shown.
-    const std::vector<std::string>& info() const { return info_; }
-    const std::string& error() const { return error_; }
 
     // The picture as a 24-bit bitmap: indices through the palette, alpha
     // dropped, pixels never read black.
@@ -55,7 +40,6 @@ private:
         int width, height, depth, descriptor;
     };
 
-    bool fail(std::string sentence);
     bool checkHeader(const Header& header);
     size_t readColourMap(std::span<const uint8_t> bytes, size_t at);
     void readPixels(std::span<const uint8_t> bytes, size_t at, bool runLength);
@@ -65,16 +49,8 @@ private:
     void readExtensionArea(std::span<const uint8_t> bytes);
 
     Header header_{};
-    int width_ = 0;
-    int height_ = 0;
-    Format format_ = Format::bgr24;
-    std::vector<uint8_t> pixels_;
-    std::array<Colour, 256> palette_{};
     std::vector<Colour> colourMap_;  // every entry of the file's map
     size_t pixelsRead_ = 0;
-
-    std::vector<std::string> info_;
-    std::string error_;
 };
 
 PictureLoad decodeTga(std::span<const uint8_t> bytes);

@@ -1,0 +1,50 @@
+#include "readers/reader_picture.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace dw {
+
+int ReaderPicture::bytesPerPixel() const
+{
+    switch (format_) {
+    case Format::indexed8: return 1;
+    case Format::bgr24: return 3;
+    case Format::bgra32: return 4;
+    }
+    return 3;
+}
+
+bool ReaderPicture::loadFromFile(const std::string& name)
+{
+    std::ifstream file(name, std::ios::binary);
+    if (!file) return fail("the file " + name + " cannot be opened");
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return loadFromBytes(bytes);
+}
+
+bool ReaderPicture::fail(std::string sentence)
+{
+    error_ = std::move(sentence);
+    width_ = height_ = 0;
+    pixels_.clear();
+    return false;
+}
+
+void ReaderPicture::copyPixel(size_t at, std::vector<uint8_t>& rgb) const
+{
+    const uint8_t* in = &pixels_[at * bytesPerPixel()];
+    uint8_t* out = &rgb[at * 3];
+    if (format_ == Format::indexed8) {
+        const Colour& c = palette_[in[0]];
+        out[0] = static_cast<uint8_t>(c.r);
+        out[1] = static_cast<uint8_t>(c.g);
+        out[2] = static_cast<uint8_t>(c.b);
+    } else {
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+    }
+}
+
+}  // namespace dw

@@ -1,0 +1,56 @@
+#pragma once
+// What our own picture readers hold once a file is decoded: the picture in
+// the pixel format the file calls for, its palette, notes and error. Row 0 is
+// the top row.
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "colour/colour.h"
+#include "readers/bitmap.h"
+
+namespace dw {
+
+class ReaderPicture {
+public:
+    enum class Format { indexed8, bgr24, bgra32 };
+
+    virtual ~ReaderPicture() = default;
+
+    // False, with error() set and no picture, when the bytes cannot be
+    // decoded.
+    virtual bool loadFromBytes(std::span<const uint8_t> bytes) = 0;
+    bool loadFromFile(const std::string& name);
+
+    int width() const { return width_; }
+    int height() const { return height_; }
+    Format format() const { return format_; }
+    int bytesPerPixel() const;
+    // width * height * bytesPerPixel bytes, rows top first.
+    const std::vector<uint8_t>& pixels() const { return pixels_; }
+    const std::array<Colour, 256>& palette() const { return palette_; }
+
+    // Header values, text fields and damage notes; never shown to the user.
+    const std::vector<std::string>& info() const { return info_; }
+    const std::string& error() const { return error_; }
+
+protected:
+    // Records the sentence and drops the picture; returns false.
+    bool fail(std::string sentence);
+    // Pixel `at` (row-major index) converted into rgb, a 24-bit bitmap's bytes:
+    // indices through the palette, alpha dropped.
+    void copyPixel(size_t at, std::vector<uint8_t>& rgb) const;
+
+    int width_ = 0;
+    int height_ = 0;
+    Format format_ = Format::bgr24;
+    std::vector<uint8_t> pixels_;
+    std::array<Colour, 256> palette_{};
+    std::vector<std::string> info_;
+    std::string error_;
+};
+
+}  // namespace dw
