@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${FUZZ_SECONDS:-10}
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)"
+cmake --build --preset fuzz -j "$(nproc)" --target fuzzers
 for target in build/fuzz/fuzz/*_fuzz; do
   [ -x "$target" ] || continue
   name=$(basename "$target" _fuzz)

@@ -17,35 +17,35 @@ out=build/sample
 mkdir -p "$out"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$window" ]; then
-  cp samples/chelsea.png "$out/chelsea.png"
-  echo "Opening the window on $out/chelsea.png..."
-  exec "$window" "$out/chelsea.png"
+  cp samples/astronaut.png "$out/astronaut.png"
+  echo "Opening the window on $out/astronaut.png..."
+  exec "$window" "$out/astronaut.png"
 fi
 
-"$cli" convert samples/chelsea.png --mode 6912 -o "$out/chelsea.scr" --preview "$out/chelsea-preview.png"
-"$cli" render "$out/chelsea.scr" -o "$out/chelsea-screen.png"
+"$cli" convert samples/astronaut.png --mode 6912 -o "$out/astronaut.scr" --preview "$out/astronaut-preview.png"
+"$cli" render "$out/astronaut.scr" -o "$out/astronaut-screen.png"
 
 # The other six modes, each with its screen preview (and the model and layer
 # pictures of the two R modes). They convert a copy of the sample picture in
 # the sample folder, because the R-Mode run saves "layer1.bmp" and
 # "layer2.bmp" in the picture's folder.
-cp samples/chelsea.png "$out/chelsea.png"
+cp samples/astronaut.png "$out/astronaut.png"
 for mode in giga mc mcx 8col rmode r48; do
   extra=()
   case "$mode" in
     giga) ext=img ;;
     8col) ext=3 ;;
-    rmode) ext=rm extra=(--model "$out/chelsea-rmode-model.png" --layers "$out/chelsea-rmode-layer") ;;
-    r48) ext=r48 extra=(--model "$out/chelsea-r48-model.png") ;;
+    rmode) ext=rm extra=(--model "$out/astronaut-rmode-model.png" --layers "$out/astronaut-rmode-layer") ;;
+    r48) ext=r48 extra=(--model "$out/astronaut-r48-model.png") ;;
     *) ext=$mode ;;
   esac
-  "$cli" convert "$out/chelsea.png" --mode "$mode" -o "$out/chelsea.$ext" \
-    --preview "$out/chelsea-$mode-preview.png" ${extra[@]+"${extra[@]}"}
+  "$cli" convert "$out/astronaut.png" --mode "$mode" -o "$out/astronaut.$ext" \
+    --preview "$out/astronaut-$mode-preview.png" ${extra[@]+"${extra[@]}"}
 done
 
 echo
-echo "Sample picture:    samples/chelsea.png"
-echo "Spectrum screen:   $out/chelsea.scr"
-echo "Rendered screen:   $out/chelsea-screen.png"
-echo "Converter preview: $out/chelsea-preview.png"
-echo "Other modes:       $out/chelsea.{img,mc,mcx,3,rm,r48}, previews $out/chelsea-MODE-preview.png"
+echo "Sample picture:    samples/astronaut.png"
+echo "Spectrum screen:   $out/astronaut.scr"
+echo "Rendered screen:   $out/astronaut-screen.png"
+echo "Converter preview: $out/astronaut-preview.png"
+echo "Other modes:       $out/astronaut.{img,mc,mcx,3,rm,r48}, previews $out/astronaut-MODE-preview.png"
