@@ -66,15 +66,7 @@ PictureLoad decodeLayout(const BmpLayout& layout) { return decodeBmp(bmpBytes(la
 // Bitmap::pixel packs red + 256 green + 65536 blue.
 uint32_t packed(uint32_t rrggbb) { return ((rrggbb >> 16) & 0xFF) | (rrggbb & 0xFF00) | ((rrggbb & 0xFF) << 16); }
 
-// Every pixel, top row first.
-Pixels pixelsOf(const Bitmap& bitmap)
-{
-    Pixels pixels;
-    for (int y = 0; y < bitmap.height(); ++y)
-        for (int x = 0; x < bitmap.width(); ++x)
-            pixels.push_back(bitmap.pixel(x, y));
-    return pixels;
-}
+using test::pixelsOf;
 
 // Palette entry i is grey 16 (i + 1), so index 0 differs from black.
 std::vector<uint32_t> greySteps()

@@ -71,14 +71,7 @@ constexpr GifColorType red{255, 0, 0}, green{0, 255, 0}, blue{0, 0, 255}, other{
 
 uint32_t packed(GifColorType c) { return c.Red | (c.Green << 8) | (static_cast<uint32_t>(c.Blue) << 16); }
 
-std::vector<uint32_t> pixelsOf(const Bitmap& bitmap)
-{
-    std::vector<uint32_t> pixels;
-    for (int y = 0; y < bitmap.height(); ++y)
-        for (int x = 0; x < bitmap.width(); ++x)
-            pixels.push_back(bitmap.pixel(x, y));
-    return pixels;
-}
+using test::pixelsOf;
 
 TEST(GifAdapter, FirstFrameIsCompositedOntoItsScreenAsAViewerShowsIt)
 {

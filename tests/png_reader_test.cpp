@@ -72,15 +72,7 @@ Bytes simplePng(uint32_t width, uint32_t height, int depth, int colourType, cons
 Bytes suiteFile(const std::string& name) { return test::readFile(test::testdata("png/" + name + ".png")); }
 PictureLoad decodeSuite(const std::string& name) { return decodePng(suiteFile(name)); }
 
-// Red + 256 green + 65536 blue of every pixel, top row first.
-Pixels pixelsOf(const Bitmap& bitmap)
-{
-    Pixels pixels;
-    for (int y = 0; y < bitmap.height(); ++y)
-        for (int x = 0; x < bitmap.width(); ++x)
-            pixels.push_back(bitmap.pixel(x, y));
-    return pixels;
-}
+using test::pixelsOf;
 
 Pixels greys(std::initializer_list<uint32_t> levels)
 {
@@ -339,14 +331,7 @@ TEST(PngRobustness, EveryDamagedByteAndEveryCutOfASmallFileIsSurvived)
     for (const char* name : {"basi3p02", "basn0g01"}) {
         const Bytes sound = suiteFile(name);
         ASSERT_FALSE(sound.empty());
-        for (size_t i = 0; i < sound.size(); ++i) {
-            for (uint8_t value : {uint8_t(0), uint8_t(0xFF), uint8_t(sound[i] ^ 0x01), uint8_t(sound[i] + 0x80)}) {
-                Bytes damaged = sound;
-                damaged[i] = value;
-                expectSane(damaged);
-            }
-            expectSane(Bytes(sound.begin(), sound.begin() + i));
-        }
+        test::forEachDamagedCopy(sound, expectSane);
     }
 }
 

@@ -50,15 +50,7 @@ Bytes tgaFile(const TgaLayout& s)
     return out;
 }
 
-// Red + 256 green + 65536 blue of every pixel, top row first.
-Pixels pixelsOf(const Bitmap& bitmap)
-{
-    Pixels pixels;
-    for (int y = 0; y < bitmap.height(); ++y)
-        for (int x = 0; x < bitmap.width(); ++x)
-            pixels.push_back(bitmap.pixel(x, y));
-    return pixels;
-}
+using test::pixelsOf;
 
 constexpr uint32_t grey(uint32_t level) { return level * 0x010101u; }
 
@@ -246,14 +238,7 @@ TEST(TgaRobustness, EveryDamagedByteAndEveryCutOfASmallFileIsSurvived)
     for (const char* name : {"ftrvxmtrx/rgb32_top_left_rle_colormap.tga", "image-rs/b5-cmap.tga"}) {
         const Bytes sound = test::readFile(test::testdata(std::string("tga/") + name));
         ASSERT_FALSE(sound.empty());
-        for (size_t i = 0; i < sound.size(); ++i) {
-            for (uint8_t value : {uint8_t(0), uint8_t(0xFF), uint8_t(sound[i] ^ 0x01), uint8_t(sound[i] + 0x80)}) {
-                Bytes damaged = sound;
-                damaged[i] = value;
-                expectSane(damaged);
-            }
-            expectSane(Bytes(sound.begin(), sound.begin() + i));
-        }
+        test::forEachDamagedCopy(sound, expectSane);
     }
 }
 

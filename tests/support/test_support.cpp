@@ -50,4 +50,24 @@ void fillWork(TForm1& form, int blue, int green, int red)
 
 std::filesystem::path testdata(const std::string& relative) { return std::filesystem::path(DW_TESTDATA) / relative; }
 
+std::vector<uint32_t> pixelsOf(const Bitmap& bitmap)
+{
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < bitmap.height(); ++y)
+        for (int x = 0; x < bitmap.width(); ++x) pixels.push_back(bitmap.pixel(x, y));
+    return pixels;
+}
+
+void forEachDamagedCopy(const std::vector<uint8_t>& sound, const std::function<void(const std::vector<uint8_t>&)>& check)
+{
+    for (size_t i = 0; i < sound.size(); ++i) {
+        for (uint8_t value : {uint8_t(0), uint8_t(0xFF), uint8_t(sound[i] ^ 0x01), uint8_t(sound[i] + 0x80)}) {
+            std::vector<uint8_t> damaged = sound;
+            damaged[i] = value;
+            check(damaged);
+        }
+        check(std::vector<uint8_t>(sound.begin(), sound.begin() + i));
+    }
+}
+
 }  // namespace dw::test

@@ -2,7 +2,9 @@
 // Helpers shared by the tests: a converter made like the window makes it,
 // scripted dialogs, a fixed clock and scratch folders.
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -55,5 +57,13 @@ void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
 void fillWork(TForm1& form, int blue, int green, int red);
 
 std::filesystem::path testdata(const std::string& relative);  // ../shared/testdata/...
+
+// Red + 256 green + 65536 blue of every pixel, top row first.
+std::vector<uint32_t> pixelsOf(const Bitmap& bitmap);
+
+// For every byte position i of a sound file: four copies with byte i set to
+// 0, 0xFF, its value with bit 0 flipped and its value plus 0x80, then the
+// file cut to its first i bytes. A reader must survive each of them.
+void forEachDamagedCopy(const std::vector<uint8_t>& sound, const std::function<void(const std::vector<uint8_t>&)>& check);
 
 }  // namespace dw::test
