@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <stdexcept>
 
 namespace dw::test {
 
@@ -29,6 +30,7 @@ Harness::Harness(bool startUp) : form(std::make_unique<TForm1>(dialogs, clock))
 std::vector<uint8_t> readFile(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path.string());
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
@@ -48,7 +50,14 @@ void fillWork(TForm1& form, int blue, int green, int red)
         }
 }
 
-std::filesystem::path testdata(const std::string& relative) { return std::filesystem::path(DW_TESTDATA) / relative; }
+// A missing data file fails the test that wants it, by name, instead of
+// handing an empty file to a reader.
+std::filesystem::path testdata(const std::string& relative)
+{
+    std::filesystem::path path = std::filesystem::path(DW_TESTDATA) / relative;
+    if (!std::filesystem::exists(path)) throw std::runtime_error("missing test data file " + path.string());
+    return path;
+}
 
 std::vector<uint32_t> pixelsOf(const Bitmap& bitmap)
 {

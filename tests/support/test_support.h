@@ -56,7 +56,7 @@ void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
 // Fills the 256x192 area of the work planes with one colour.
 void fillWork(TForm1& form, int blue, int green, int red);
 
-std::filesystem::path testdata(const std::string& relative);  // ../shared/testdata/...
+std::filesystem::path testdata(const std::string& relative);  // tests/data/...; throws naming a missing file
 
 // Red + 256 green + 65536 blue of every pixel, top row first.
 std::vector<uint32_t> pixelsOf(const Bitmap& bitmap);
