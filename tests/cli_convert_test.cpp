@@ -37,11 +37,11 @@ std::string textOf(const fs::path& name)
 }
 
 // Runs the CLI in the current folder with the arguments as typed.
-CliRun runCli(const std::string& arguments)
+CliRun runCli(const std::string& arguments, const std::string& program = DW_CLI)
 {
     const fs::path out = fs::absolute("stdout.txt"), err = fs::absolute("stderr.txt");
     const std::string command =
-        quoted(DW_CLI) + " " + arguments + " >" + quoted(out.string()) + " 2>" + quoted(err.string());
+        quoted(program) + " " + arguments + " >" + quoted(out.string()) + " 2>" + quoted(err.string());
     const int raw = std::system(command.c_str());
     CliRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -125,6 +125,20 @@ TEST(CliConvert, RefusedCommandsExitWithTheirStatusAndWriteNothing)
         EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"cat.Scr", "cat.png"})) << c.arguments;
     }
     EXPECT_EQ(readFile(dir.path() / "cat.png"), photo);
+}
+
+// A copy of the program with no tables beside it, in a folder without them.
+TEST(CliConvert, RunsThatNeedAMissingTableFailAndWriteNothing)
+{
+    ScratchDir dir;
+    copyPhoto(dir.path() / "cat.png");
+    fs::copy_file(DW_CLI, dir.path() / "cli");
+    for (const char* mode : {"giga --emg", "mcx"}) {
+        const CliRun run = runCli(std::string("convert cat.png --mode ") + mode, (dir.path() / "cli").string());
+        EXPECT_EQ(run.status, 1) << mode;
+        EXPECT_NE(run.err.find("tablo.dat could not be read"), std::string::npos) << run.err;
+        EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"cat.png", "cli"}));
+    }
 }
 
 // Several pictures in other folders, named relative to where the CLI was

@@ -307,8 +307,9 @@ TEST(GigaRun, WritesImgEmgOrChrsByTheCheckBoxes)
                           Case{false, true, true, ".ch$", 13831}, Case{true, true, true, ".emg", 7680},
                           Case{false, false, false, ".img", 13824}}) {
         SCOPED_TRACE(c.extension);
-        GigaFixture run({});  // before any picture: "noname" in the current folder
-        TForm1& f = run.form();
+        ScratchDir dir;  // before any picture: "noname" in the current folder
+        Harness run;
+        TForm1& f = *run.form;
         f.setChecked(f.cbDith, c.floyd);
         f.cbEcoImg.checked = c.eco;
         f.cbCHRS.checked = c.chrs;
@@ -331,10 +332,11 @@ TEST(GigaRun, WritesImgEmgOrChrsByTheCheckBoxes)
 
 TEST(GigaRun, PaletteFromActFileIsGoneAfterTheRun)
 {
-    GigaFixture run({});
-    TForm1& f = run.form();
+    ScratchDir dir;
+    Harness run;
+    TForm1& f = *run.form;
     fs::copy_file(test::testdata("act/16pal_v20.act"), "16pal.act");
-    run.harness->dialogs.palette = fs::absolute("16pal.act").string();
+    run.dialogs.palette = fs::absolute("16pal.act").string();
     f.Button2Click();
     ASSERT_NE(f.palR, defaultPalR);
     f.btConvGigaClick();

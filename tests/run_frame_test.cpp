@@ -160,15 +160,17 @@ TEST(RunFrameFailure, UnwritableFileIsReportedAfterTheRunAndKeepsTheFileThatWasT
 
     // A full disk: the old file stays and no temporary is left.
     const std::vector<uint8_t> old = {1, 2, 3, 4, 5};
-    test::writeFile(dir.path() / "noname.scr", old);
-    h.form->outBase = "noname";
+    test::writeFile(dir.path() / "cat.scr", old);
+    fs::copy_file(test::testdata("png/basn2c08.png"), dir.path() / "cat.png");
+    h.dialogs.picture = (dir.path() / "cat.png").string();
+    h.form->btOpenClick();
     {
         FileSizeLimit limit(1000);
         h.form->btConv6912Click();
     }
-    EXPECT_TRUE(lines.back().starts_with("cannot write noname.scr: ")) << lines.back();
-    EXPECT_EQ(readFile(dir.path() / "noname.scr"), old);
-    EXPECT_EQ(filesIn(dir.path()), Names{"noname.scr"});
+    EXPECT_TRUE(lines.back().starts_with("cannot write " + h.form->outBase + ".scr: ")) << lines.back();
+    EXPECT_EQ(readFile(dir.path() / "cat.scr"), old);
+    EXPECT_EQ(filesIn(dir.path()), (Names{"cat.png", "cat.scr"}));
 }
 
 TEST(OutputFile, ReplacesTheTargetKeepingItsPermissionsAndRefusesAFolder)
@@ -187,6 +189,29 @@ TEST(OutputFile, ReplacesTheTargetKeepingItsPermissionsAndRefusesAFolder)
     EXPECT_NE(writeFileAtomically((dir.path() / "taken").string(), bytes), "");
     EXPECT_NE(writeFileAtomically("", bytes), "");
     EXPECT_EQ(filesIn(dir.path()), (Names{"out.bin", "taken"}));  // no temporary left
+}
+
+// A run never replaces a file with the blank screen of an empty picture:
+// not after a picture that could not be decoded (such as a screen file
+// opened as a picture), and not before any picture was opened.
+TEST(RunFrameRefusal, AnEmptyPictureNeverReplacesAFile)
+{
+    ScratchDir dir;
+    Harness h;
+    const std::vector<uint8_t> screen(6912, 0x55);
+    test::writeFile(dir.path() / "noname.scr", screen);
+    test::writeFile(dir.path() / "shot.scr", screen);
+    h.form->btConv6912Click();
+    EXPECT_EQ(h.form->Memo1.lines.back(), "nothing written: no picture is open and noname.scr exists");
+
+    h.dialogs.picture = (dir.path() / "shot.scr").string();
+    h.form->btOpenClick();
+    h.form->btConv6912Click();
+    EXPECT_EQ(h.form->Memo1.lines.back(), "nothing written: the picture could not be read");
+    EXPECT_FALSE(h.form->retouchOn);
+    EXPECT_EQ(readFile(dir.path() / "noname.scr"), screen);
+    EXPECT_EQ(readFile(dir.path() / "shot.scr"), screen);
+    EXPECT_TRUE(h.form->writtenFiles.empty());
 }
 
 }  // namespace

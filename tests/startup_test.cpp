@@ -25,20 +25,39 @@ struct Started {
     }
 };
 
-TEST(StartUp, WithoutTableFilesEveryRecordIsBlackOnBlack)
+// A missing or short table is named at start-up, and every run that needs
+// it writes nothing instead of a blank screen; the others still run.
+TEST(StartUp, UnreadTablesAreReportedAndTheRunsThatNeedThemWriteNothing)
 {
     Started s;
-    s.form.FormCreate();
-    for (uint8_t b : s.form.codeTab) ASSERT_EQ(b, 0);
-    for (const auto& half : s.form.decoTab)
-        for (uint8_t b : half) ASSERT_EQ(b, 0);
-    for (const auto& entry : s.form.gigaTab)
-        ASSERT_EQ(entry, (std::array<uint8_t, 8>{0, 0, 0, 0, 78, 78, 78, 78}));
+    TForm1& f = s.form;
+    test::writeFile("tablo.dat", {1, 2, 12, 15});
+    f.FormCreate();
+    const auto& lines = f.Memo1.lines;
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 3, lines.end()),
+              (std::vector<std::string>{"cannot read code256.dat: not found", "cannot read deco256.dat: not found",
+                                        "cannot read tablo.dat: only 4 of 6832 bytes"}));
+    f.btConvGigaClick();
+    EXPECT_EQ(lines.back(), "nothing written: tablo.dat could not be read");
+    f.btConvMCXClick();
+    EXPECT_EQ(lines.back(), "nothing written: tablo.dat could not be read");
+    f.btConv6912Click();
+    EXPECT_TRUE(std::filesystem::exists("noname.scr"));
+
+    test::writeFile("tablo.dat", std::vector<uint8_t>(6832, 1));
+    f.FormCreate();
+    f.setChecked(f.cbEcoImg, true);
+    f.btConvGigaClick();
+    EXPECT_EQ(lines.back(), "nothing written: code256.dat could not be read");
+    f.setChecked(f.cbEcoImg, false);
+    f.btConvGigaClick();
+    EXPECT_TRUE(std::filesystem::exists("noname.img"));
+    EXPECT_FALSE(std::filesystem::exists("noname.mcx") || std::filesystem::exists("noname.emg"));
 }
 
 TEST(StartUp, InitialStateIsAsTheWindowShowsIt)
 {
-    Started s;
+    Started s({DW_DATA});
     TForm1& f = s.form;
     f.FormCreate();
     EXPECT_EQ(f.outBase, "noname");

@@ -157,6 +157,7 @@ bool convertPicture(const ConvertOptions& options, const std::string& picture, H
     Stopwatch watch;
     (form.*run)();
     const long long milliseconds = watch.milliseconds();
+    if (!form.refusal.empty()) return reportFailure("cannot convert " + picture + ": " + form.refusal);
 
     bool ok = true;
     for (const WrittenFile& file : form.writtenFiles) {

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -62,6 +64,13 @@ public:
 
     // ---- Screen files and retouching --------------------------------------
     void ImLoadClick();
+    // What a click on "Select File" or "load" does once the dialog has
+    // answered with `name`.
+    void openPictureFile(const std::string& name);
+    void loadScreenFile(const std::string& name);
+    // A file dropped on the window: a screen file the loader reads is loaded,
+    // a picture opened; anything else is refused with a memo line.
+    void dropFile(const std::string& name);
     void imToMouseDown(MouseButton button, int x, int y);
     void imToMouseMove(HeldButtons held, int x, int y);
     void drawchr(MouseButton mode, int x, int y);
@@ -85,6 +94,11 @@ public:
     // memo line "cannot write NAME: REASON". Returns whether it was written.
     bool writeOutput(const std::string& name, const std::vector<uint8_t>& bytes);
     void addMemoLine(const std::string& line);
+    // True, with a memo line "nothing written: REASON" and `refusal` set, when
+    // the run's file could only hold a wrong or blank picture: a table it
+    // needs was not read, the last picture could not be decoded, or no
+    // picture is open and `outputName` would replace an existing file.
+    bool refuseRun(std::initializer_list<const char*> tablesNeeded, const std::string& outputName);
 
     // ---- Controls ---------------------------------------------------------
     Edit edBrightness, edColor, edContrast, edDithLevel, edPrior, edkcolerr;
@@ -135,15 +149,19 @@ public:
     // Where start-up looks for a table file missing from the current working
     // directory, in order: beside the executable, then the installed data.
     std::vector<std::string> tableFolders;
+    std::vector<std::string> unreadTables;  // missing or short at start-up
 
     // ---- Names ------------------------------------------------------------
     std::string picName, loadedName, outBase, palName, timeText;
 
     // ---- Reporting for non-window callers ---------------------------------
     std::string pictureError;               // last decode failure, empty if none
+    std::string refusal;                    // why the last run wrote nothing, empty if it ran
     std::vector<WrittenFile> writtenFiles;  // every file the runs tried to write
 
 private:
+    void readStartupTable(const std::string& fileName, std::span<uint8_t> table);
+
     FileDialogs& dialogs_;
     Clock& clock_;
     double runStart_ = 0;

@@ -10,16 +10,15 @@ namespace dw {
 void TForm1::btConv6912Click()
 {
     beginRun(true, false);
+    const std::string name = outBase + (cbCHRS.checked ? ".ch$" : ".scr");
+    if (refuseRun({}, name)) return;
     startTimer();
     copyWorkToOrig();
     conv6912(*this);
     addTimeLine();
     showScreenPreview();
 
-    if (cbCHRS.checked)
-        writeOutput(outBase + ".ch$", chrsFile(scr1));
-    else
-        writeOutput(outBase + ".scr", scrFile(scr1));
+    writeOutput(name, cbCHRS.checked ? chrsFile(scr1) : scrFile(scr1));
 
     chunkLevel2.copyFrom(chunkLevel1);
     scr2 = scr1;

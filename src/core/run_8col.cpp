@@ -11,10 +11,12 @@ namespace dw {
 void TForm1::btConv8colClick()
 {
     beginRun(false, false);
+    const std::string name = outBase + ".3";
+    if (refuseRun({}, name)) return;
     startTimer();
     conv8col(*this);
     showScreenPreview();
-    writeOutput(outBase + ".3", eightColourFile(scr1, scr2));
+    writeOutput(name, eightColourFile(scr1, scr2));
     addTimeLine();
 }
 

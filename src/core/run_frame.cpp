@@ -2,6 +2,9 @@
 // the reference copy of the planes, the memo time line, the screen preview
 // and the output file.
 
+#include <algorithm>
+#include <filesystem>
+
 #include "core/form.h"
 #include "core/number_text.h"
 #include "core/output_file.h"
@@ -15,6 +18,24 @@ void TForm1::beginRun(bool retouch, bool giga)
     btSaveDraw.enabled = false;
     retouchOn = retouch;
     gigaShown = giga;
+}
+
+bool TForm1::refuseRun(std::initializer_list<const char*> tablesNeeded, const std::string& outputName)
+{
+    refusal.clear();
+    for (const char* table : tablesNeeded)
+        if (refusal.empty() && std::find(unreadTables.begin(), unreadTables.end(), table) != unreadTables.end())
+            refusal = std::string(table) + " could not be read";
+    std::error_code ignored;
+    // A picture of unknown kind decodes to nothing without an error.
+    if (refusal.empty() && !picName.empty() && srcBitmap.empty())
+        refusal = "the picture could not be read";
+    else if (refusal.empty() && picName.empty() && std::filesystem::exists(outputName, ignored))
+        refusal = "no picture is open and " + outputName + " exists";
+    if (refusal.empty()) return false;
+    retouchOn = false;
+    addMemoLine("nothing written: " + refusal);
+    return true;
 }
 
 void TForm1::startTimer() { runStart_ = clock_.seconds(); }

@@ -11,17 +11,17 @@ namespace dw {
 void TForm1::btConvGigaClick()
 {
     beginRun(true, true);
+    const std::string name = outBase + (cbEcoImg.checked ? ".emg" : cbCHRS.checked ? ".ch$" : ".img");
+    if (cbEcoImg.checked ? refuseRun({"tablo.dat", "code256.dat"}, name) : refuseRun({"tablo.dat"}, name)) return;
     startTimer();
     copyWorkToOrig();
     convGiga(*this);
     addTimeLine();
     if (cbEcoImg.checked) {
         packEmg(scr1, scr2, codeTab, emgBuf);
-        writeOutput(outBase + ".emg", emgFile(emgBuf));
-    } else if (cbCHRS.checked) {
-        writeOutput(outBase + ".ch$", gigaChrsFile(scr1, scr2));
+        writeOutput(name, emgFile(emgBuf));
     } else {
-        writeOutput(outBase + ".img", imgFile(scr1, scr2));
+        writeOutput(name, cbCHRS.checked ? gigaChrsFile(scr1, scr2) : imgFile(scr1, scr2));
     }
     scr1Conv = scr1;
     scr2Conv = scr2;

@@ -13,12 +13,14 @@ namespace dw {
 void TForm1::btConvMCClick()
 {
     beginRun(false, gigaShown);
+    const std::string name = outBase + ".mc";
+    if (refuseRun({}, name)) return;
     startTimer();
     copyWorkToOrig();
     convMC(*this);
     addTimeLine();
     showScreenPreview();
-    writeOutput(outBase + ".mc", mcFile(scr1, scr2));
+    writeOutput(name, mcFile(scr1, scr2));
 }
 
 }  // namespace dw

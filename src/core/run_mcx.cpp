@@ -11,12 +11,14 @@ namespace dw {
 void TForm1::btConvMCXClick()
 {
     beginRun(false, gigaShown);
+    const std::string name = outBase + ".mcx";
+    if (refuseRun({"tablo.dat"}, name)) return;
     startTimer();
     copyWorkToOrig();
     convMCX(*this);
     addTimeLine();
     showScreenPreview();
-    writeOutput(outBase + ".mcx", mcxFile(scr1, scr2));
+    writeOutput(name, mcxFile(scr1, scr2));
 }
 
 }  // namespace dw

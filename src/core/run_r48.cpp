@@ -12,13 +12,15 @@ namespace dw {
 void TForm1::btConvR48ModeClick()
 {
     beginRun(false, gigaShown);
+    const std::string name = outBase + ".r48";
+    if (refuseRun({}, name)) return;
     startTimer();
     copyWorkToOrig();
     convR48Mode(*this);
     addTimeLine();
     showScreenPreview();
     imToTmp.picture = modelBitmap;
-    writeOutput(outBase + ".r48", r48File(scr1, rmExtra));
+    writeOutput(name, r48File(scr1, rmExtra));
 }
 
 }  // namespace dw

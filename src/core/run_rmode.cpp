@@ -15,6 +15,8 @@ namespace dw {
 void TForm1::btConvRModeClick()
 {
     beginRun(false, gigaShown);
+    const std::string name = outBase + ".rm";
+    if (refuseRun({}, name)) return;
     startTimer();
     copyWorkToOrig();
     convRMode(*this);
@@ -25,7 +27,7 @@ void TForm1::btConvRModeClick()
     ImToTmpGrey2.picture = layer2Bitmap;
     writeOutput("layer1.bmp", encodeBmp24(ImToTmpGrey.picture));
     writeOutput("layer2.bmp", encodeBmp24(ImToTmpGrey2.picture));
-    writeOutput(outBase + ".rm", rModeFile(scr1, scr2, rmExtra));
+    writeOutput(name, rModeFile(scr1, scr2, rmExtra));
 }
 
 }  // namespace dw

@@ -58,18 +58,29 @@ void TForm1::FormCreate()
     edBrightnessChange();
     edDithLevelChange();
 
-    readTable("code256.dat", tableFolders, codeTab);
+    unreadTables.clear();
+    readStartupTable("code256.dat", codeTab);
     std::array<uint8_t, 512> deco{};
-    readTable("deco256.dat", tableFolders, deco);
+    readStartupTable("deco256.dat", deco);
     std::copy(deco.begin(), deco.begin() + 256, decoTab[0].begin());
     std::copy(deco.begin() + 256, deco.end(), decoTab[1].begin());
 
     std::array<uint8_t, gigaTabSize * 4> records{};
-    readTable("tablo.dat", tableFolders, records);
+    readStartupTable("tablo.dat", records);
     for (int i = 0; i < gigaTabSize; ++i) {
         std::copy_n(records.begin() + 4 * i, 4, gigaTab[i].begin());
         deriveMixIndices(*this, gigaTab[i]);
     }
+}
+
+// A table that is missing or short is named in the memo; the runs that need
+// it refuse to write (see refuseRun).
+void TForm1::readStartupTable(const std::string& fileName, std::span<uint8_t> table)
+{
+    const std::string reason = readTable(fileName, tableFolders, table);
+    if (reason.empty()) return;
+    unreadTables.push_back(fileName);
+    addMemoLine("cannot read " + fileName + ": " + reason);
 }
 
 void TForm1::edDithLevelChange()

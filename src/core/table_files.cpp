@@ -35,12 +35,16 @@ fs::path locate(const std::string& fileName, const std::vector<std::string>& fal
 
 }  // namespace
 
-void readTable(const std::string& fileName, const std::vector<std::string>& fallbackFolders, std::span<uint8_t> out)
+std::string readTable(const std::string& fileName, const std::vector<std::string>& fallbackFolders, std::span<uint8_t> out)
 {
     const fs::path path = locate(fileName, fallbackFolders);
-    if (path.empty()) return;
+    if (path.empty()) return "not found";
     std::ifstream in(path, std::ios::binary);
+    if (!in) return "cannot be opened";
     in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    const auto got = static_cast<size_t>(in.gcount());
+    if (got < out.size()) return "only " + std::to_string(got) + " of " + std::to_string(out.size()) + " bytes";
+    return {};
 }
 
 }  // namespace dw

@@ -15,7 +15,8 @@ namespace dw {
 std::vector<std::string> defaultTableFolders();
 
 // Reads up to out.size() bytes of the named table into out; bytes the file
-// does not hold keep their value. A missing file reads nothing.
-void readTable(const std::string& fileName, const std::vector<std::string>& fallbackFolders, std::span<uint8_t> out);
+// does not hold keep their value. Returns why the table is not whole ("not
+// found", "only N of M bytes"), or nothing when every byte was read.
+std::string readTable(const std::string& fileName, const std::vector<std::string>& fallbackFolders, std::span<uint8_t> out);
 
 }  // namespace dw

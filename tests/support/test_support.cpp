@@ -24,6 +24,7 @@ ScratchDir::~ScratchDir()
 
 Harness::Harness(bool startUp) : form(std::make_unique<TForm1>(dialogs, clock))
 {
+    form->tableFolders = {DW_DATA};
     if (startUp) form->FormCreate();
 }
 

@@ -42,7 +42,8 @@ private:
 };
 
 // A converter with scripted dialogs and a fixed clock, started up like the
-// window's (start-up runs in the current working directory).
+// window's (start-up runs in the current working directory, and takes the
+// shipped tables from data/ when the folder holds none).
 struct Harness {
     ScriptedDialogs dialogs;
     FixedClock clock;
