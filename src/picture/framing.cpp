@@ -17,10 +17,19 @@ void TForm1::btOpenClick()
     btSaveDraw.enabled = false;
     retouchOn = false;
     if (std::optional<std::string> chosen = dialogs_.choosePicture(workingFolder())) {
-        picName = cutName(*chosen);
-        enterFolderOf(*chosen);
-        outBase = outputBase(picName);
+        openPictureFile(*chosen);
+        return;
     }
+    edBrightnessChange();
+}
+
+void TForm1::openPictureFile(const std::string& name)
+{
+    btSaveDraw.enabled = false;
+    retouchOn = false;
+    picName = cutName(name);
+    enterFolderOf(name);
+    outBase = outputBase(picName);
     edBrightnessChange();
 }
 

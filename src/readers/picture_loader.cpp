@@ -88,6 +88,8 @@ bool readWholeFile(const std::string& name, std::vector<uint8_t>& bytes, std::st
 
 }  // namespace
 
+bool namesAPicture(const std::string& name) { return decoderFor(name) != nullptr; }
+
 PictureLoad loadPicture(const std::string& name)
 {
     const Decoder decode = decoderFor(name);

@@ -22,4 +22,7 @@ struct PictureLoad {
 
 PictureLoad loadPicture(const std::string& name);
 
+// Whether the name picks a reader.
+bool namesAPicture(const std::string& name);
+
 }  // namespace dw

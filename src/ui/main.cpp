@@ -20,6 +20,6 @@ int main(int argc, char* argv[])
     window.show();
 
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) window.openPicture(arguments[1]);
+    if (arguments.size() > 1) window.openFile(arguments[1]);
     return QApplication::exec();
 }

@@ -37,7 +37,7 @@ struct Place {
 
 QString text(const std::string& s) { return QString::fromStdString(s); }
 
-// A dropped or named picture as the full local name the dialogs would give.
+// A dropped or named file as the full local name the dialogs would give.
 std::string fullLocalName(const QString& fileName)
 {
     return QFile::encodeName(QFileInfo(fileName).absoluteFilePath()).toStdString();
@@ -45,24 +45,8 @@ std::string fullLocalName(const QString& fileName)
 
 }  // namespace
 
-std::optional<std::string> DialogRouter::choosePicture(const std::string& initialDir)
-{
-    if (nextPicture_) return std::exchange(nextPicture_, std::nullopt);
-    return dialogs_.choosePicture(initialDir);
-}
-
-std::optional<std::string> DialogRouter::chooseScreen(const std::string& initialDir)
-{
-    return dialogs_.chooseScreen(initialDir);
-}
-
-std::optional<std::string> DialogRouter::choosePalette(const std::string& initialDir)
-{
-    return dialogs_.choosePalette(initialDir);
-}
-
 MainWindow::MainWindow(FileDialogs& dialogs, Clock& clock, QWidget* parent)
-    : QWidget(parent), router_(dialogs), form_(router_, clock)
+    : QWidget(parent), form_(dialogs, clock)
 {
     setObjectName("Form1");
     setWindowTitle("Dapplewright");
@@ -295,10 +279,10 @@ void MainWindow::run(void (TForm1::*handler)())
     refreshFromCore();
 }
 
-void MainWindow::openPicture(const QString& fileName)
+void MainWindow::openFile(const QString& fileName)
 {
-    router_.answerNextPicture(fullLocalName(fileName));
-    run(&TForm1::btOpenClick);
+    form_.dropFile(fullLocalName(fileName));
+    refreshFromCore();
 }
 
 void MainWindow::refreshFromCore()
@@ -347,15 +331,19 @@ void MainWindow::mirrorMemo()
 void MainWindow::dragEnterEvent(QDragEnterEvent* event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (!urls.isEmpty() && urls.first().isLocalFile()) event->acceptProposedAction();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+    // Only ever a copy: a move would have the source delete the user's file.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 void MainWindow::dropEvent(QDropEvent* event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty() || !urls.first().isLocalFile()) return;
-    event->acceptProposedAction();
-    openPicture(urls.first().toLocalFile());
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    openFile(urls.first().toLocalFile());
 }
 
 }  // namespace dw::ui

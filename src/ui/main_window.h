@@ -22,22 +22,6 @@ namespace dw::ui {
 
 class PictureView;
 
-// Passes the core's dialog requests on, except that a picture named in
-// advance (dropped on the window or given at start) answers the next
-// picture request.
-class DialogRouter : public FileDialogs {
-public:
-    explicit DialogRouter(FileDialogs& dialogs) : dialogs_(dialogs) {}
-    void answerNextPicture(std::string name) { nextPicture_ = std::move(name); }
-    std::optional<std::string> choosePicture(const std::string& initialDir) override;
-    std::optional<std::string> chooseScreen(const std::string& initialDir) override;
-    std::optional<std::string> choosePalette(const std::string& initialDir) override;
-
-private:
-    FileDialogs& dialogs_;
-    std::optional<std::string> nextPicture_;
-};
-
 class MainWindow : public QWidget {
 public:
     // Builds the widgets and starts the converter up (tables are read from
@@ -46,8 +30,9 @@ public:
     ~MainWindow() override;
 
     TForm1& form() { return form_; }
-    // Opens `fileName` as if it had been chosen in the picture dialog.
-    void openPicture(const QString& fileName);
+    // Opens `fileName` as a file dropped on the window (a picture, or a
+    // screen file as "load" reads it).
+    void openFile(const QString& fileName);
     void refreshFromCore();
 
 protected:
@@ -82,7 +67,6 @@ private:
     void run(void (TForm1::*handler)());
     void mirrorMemo();
 
-    DialogRouter router_;
     TForm1 form_;
     std::vector<EditBinding> edits_;
     std::vector<CheckBinding> checkBoxes_;

@@ -1,6 +1,7 @@
 // The "load" button: reads a Spectrum screen file back into the screen
 // buffers and shows it with the current palette. The brush stays off.
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -35,8 +36,14 @@ void TForm1::ImLoadClick()
     retouchOn = false;
 
     const std::optional<std::string> chosen = dialogs_.chooseScreen(workingFolder());
-    if (!chosen) return;
-    const std::string name = cutName(*chosen);
+    if (chosen) loadScreenFile(*chosen);
+}
+
+void TForm1::loadScreenFile(const std::string& chosen)
+{
+    btSaveDraw.enabled = false;
+    retouchOn = false;
+    const std::string name = cutName(chosen);
     // Made absolute first: a relative name must still find the file once its folder is entered.
     std::error_code ignored;
     const std::filesystem::path path = std::filesystem::absolute(name, ignored);
@@ -61,6 +68,11 @@ void TForm1::ImLoadClick()
         drawStandardPair(scr1, scr2, pal, zxBitmap);
         break;
     case ScreenKind::emg:
+        // Without the decoding table every strip would unpack as empty.
+        if (std::find(unreadTables.begin(), unreadTables.end(), "deco256.dat") != unreadTables.end()) {
+            addMemoLine("cannot load " + name + ": deco256.dat could not be read");
+            return;
+        }
         readEmg(readUpTo(path, emgFileSize), emgBuf);
         unpackEmg(emgBuf, decoTab, scr1, scr2);
         drawStandardPair(scr1, scr2, pal, zxBitmap);

@@ -450,18 +450,28 @@ private slots:
         QCOMPARE(snapshot(), before);
     }
 
-    void droppedPictureOpensAsIfChosen()
+    // Drops a file offered for moving as well as copying; the window must
+    // take it as a copy.
+    void drop(const fs::path& file)
+    {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file.string()))});
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(QPoint(100, 100), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QCOMPARE(enter.dropAction(), Qt::CopyAction);
+        QDropEvent drop(QPointF(100, 100), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &drop);
+        QCOMPARE(drop.dropAction(), Qt::CopyAction);
+    }
+
+    void droppedFilesOpenAsPicturesOrLoadAsScreensOrAreRefused()
     {
         fs::create_directory(dir->path() / "dropped");
         const fs::path other = dir->path() / "dropped" / "small.bmp";
         writePicture(other, 40, 30);
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(other.string()))});
-        QDragEnterEvent enter(QPoint(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.get(), &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(100, 100), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(window.get(), &drop);
+        drop(other);
 
         QCOMPARE(form().picName, other.string());
         QCOMPARE(fs::current_path(), other.parent_path());
@@ -471,6 +481,17 @@ private slots:
 
         openPicture();
         QCOMPARE(form().picName, picture.string());
+
+        const fs::path screen = dir->path() / "shot.scr";
+        dw::test::writeFile(screen, std::vector<uint8_t>(6912, 0xFF));
+        drop(screen);
+        QCOMPARE(form().picName, picture.string());
+        QCOMPARE(form().scr1[0], uint8_t(0xFF));
+        QCOMPARE(dw::test::readFile(screen).size(), size_t(6912));
+
+        drop(dir->path() / "notes.txt");
+        QCOMPARE(memoLines().last(), QString::fromStdString("cannot open " + (dir->path() / "notes.txt").string() +
+                                                             ": not a picture or a Spectrum screen file"));
     }
 
     // A drop lands on the innermost widget that accepts drops; an edit that
