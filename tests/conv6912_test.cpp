@@ -27,7 +27,7 @@ void convert(TForm1& form, const Painter& colourAt)
             form.workB[y][x] = c.b, form.workG[y][x] = c.g, form.workR[y][x] = c.r;
         }
     form.copyWorkToOrig();
-    conv6912(form);
+    conv6912(form.conversion(form.modeSettings()));
 }
 
 int pixelBit(const TForm1& form, int x, int y) { return (form.scr1[32 * zxline(y) + x / 8] >> (7 - x % 8)) & 1; }
@@ -125,7 +125,6 @@ TEST(Conv6912Pixels, DitheringLevelZeroIsAPureThreshold)
         expectAllAttributes(*h.form, 7);
         for (int y = 0; y < screenHeight; ++y)
             for (int x = 0; x < screenWidth; ++x) ASSERT_EQ(pixelBit(*h.form, x, y), (x + y) % 5 >= 2) << x << "," << y;
-        EXPECT_EQ(h.form->retouchOn, floyd);
     }
 }
 
@@ -208,7 +207,7 @@ TEST(Conv6912Diffusion, ErrorIsMeasuredBeforeTheBandOverride)
     test::fillWork(*h.form, 0, 0, 0);
     h.form->copyWorkToOrig();
     h.form->origB[0][0] = h.form->origG[0][0] = h.form->origR[0][0] = 126;
-    conv6912(*h.form);
+    conv6912(h.form->conversion(h.form->modeSettings()));
     EXPECT_EQ(pixelBit(*h.form, 0, 0), 1);
     EXPECT_EQ(pixelBit(*h.form, 1, 0), 0);
     EXPECT_EQ(h.form->workB[0][1], 0);

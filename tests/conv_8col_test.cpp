@@ -40,7 +40,7 @@ TEST_F(Conv8colTest, MidGreysSplitAtTheMiddleAndPushTheirErrorByHalfQuarterAndEi
 {
     setGrey(10, 10, 128);
     setGrey(100, 50, 127);
-    conv8col(form());
+    conv8col(form().conversion(form().modeSettings()));
 
     EXPECT_EQ(form().zxBitmap.pixel(10, 10), 0xFFFFFFu);
     EXPECT_EQ(form().zxBitmap.pixel(100, 50), 0u);
@@ -67,7 +67,7 @@ TEST_F(Conv8colTest, ChannelsAreDecidedAndDiffusedIndependently)
 {
     form().workB[0][0] = 200;
     form().workR[0][0] = 100;
-    conv8col(form());
+    conv8col(form().conversion(form().modeSettings()));
     EXPECT_EQ(planeBit(0, 0, 0) * 4 + planeBit(1, 0, 0) * 2 + planeBit(2, 0, 0), 4);
     EXPECT_EQ(form().zxBitmap.pixel(0, 0), packColour({255, 0, 0}));
     EXPECT_EQ(form().workB[0][1], -27);  // (200 - 255) / 2
@@ -87,7 +87,7 @@ TEST_F(Conv8colTest, PlanesHoldTheirChannelInSpectrumLineOrder)
             form().workR[y][x] = (y & 2) ? 255 : 0;
             form().workG[y][x] = (y & 4) ? 255 : 0;
         }
-    conv8col(form());
+    conv8col(form().conversion(form().modeSettings()));
     for (int y = 0; y < screenHeight; ++y)
         for (int c = 0, line = 32 * zxline(y); c < 32; ++c) {
             ASSERT_EQ(form().scr1[line + c], (y & 1) ? 255 : 0) << "row " << y;
@@ -107,7 +107,7 @@ TEST_F(Conv8colTest, DitheringLevelZeroIsAPlainThresholdAt128)
             for (int x = 0; x < screenWidth; ++x) (*plane)[y][x] = random() % 256;
     Plane b, g, r;
     b.copyFrom(form().workB), g.copyFrom(form().workG), r.copyFrom(form().workR);
-    conv8col(form());
+    conv8col(form().conversion(form().modeSettings()));
 
     EXPECT_TRUE(form().workB == b && form().workG == g && form().workR == r);
     for (int y = 0; y < screenHeight; ++y)

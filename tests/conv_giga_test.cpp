@@ -60,7 +60,7 @@ struct GigaFixture {
                 form().workB[y][x] = c.b, form().workG[y][x] = c.g, form().workR[y][x] = c.r;
             }
         form().copyWorkToOrig();
-        convGiga(form());
+        convGiga(form().conversion(form().modeSettings()));
     }
 };
 
@@ -205,7 +205,6 @@ TEST(GigaDitheringBand, LevelZeroDecidesByTheSharesAloneButTheKernelUsesTheNeare
         f.setChecked(f.cbDith, c.floyd);
         f.setText(f.edDithLevel, c.level);
         g.convert([](int, int) { return grey(100); });
-        EXPECT_EQ(f.retouchOn, c.floyd);
         if (c.floyd) {
             EXPECT_EQ(f.workG[0][1], 86);
             EXPECT_EQ(f.workG[0][2], 110);
@@ -322,7 +321,6 @@ TEST(GigaRun, WritesImgEmgOrChrsByTheCheckBoxes)
             EXPECT_EQ(file, std::vector<uint8_t>(f.emgBuf.begin(), f.emgBuf.end()));
         }
         EXPECT_TRUE(f.gigaShown);
-        EXPECT_EQ(f.retouchOn, c.floyd);
         EXPECT_EQ(f.scr1Conv, f.scr1);
         EXPECT_EQ(f.scr2Conv, f.scr2);
         EXPECT_EQ(f.imTo.picture, f.zxBitmap);

@@ -47,7 +47,7 @@ protected:
 TEST_F(ConvMcTest, BlackPictureWithLimitGivesNewPairsToTheHighestSixteenColumns)
 {
     form().cbLimitMC.checked = true;
-    convMC(form());
+    convMC(form().conversion(form().modeSettings()));
     for (int y = 0; y < screenHeight; ++y)
         for (int c = 0; c < 32; ++c) {
             const int expected = y % 8 != 0 ? 71 : c >= 16 ? 1 : y == 0 ? 7 : 71;
@@ -62,7 +62,7 @@ TEST_F(ConvMcTest, EvenMcPutsTheGreyPairOnEveryOddLineEvenWithLimit)
     for (bool brightGrey : {true, false}) {
         fillRandom(1);
         form().cbBrightGrey.checked = brightGrey;
-        convMC(form());
+        convMC(form().conversion(form().modeSettings()));
         for (int y = 1; y < screenHeight; y += 2)
             for (int c = 0; c < 32; ++c) ASSERT_EQ(attribute(c, y), brightGrey ? 71 : 7) << c << "," << y;
     }
@@ -73,7 +73,7 @@ TEST_F(ConvMcTest, LevelZeroRepeatsTheLineAboveExceptOnEveryEighthLine)
     fillRandom(3);
     form().cbEvenMC.checked = false;
     form().mcLevel = 0;
-    convMC(form());
+    convMC(form().conversion(form().modeSettings()));
     int eighthLinesChanged = 0;
     for (int y = 1; y < screenHeight; ++y)
         for (int c = 0; c < 32; ++c) {
@@ -91,7 +91,7 @@ TEST_F(ConvMcTest, HighestRatioTakesTheQuotaFirstThenTheHigherPairs)
 {
     for (int x = 0; x < 16; ++x) setPixel(x, 0, 0, 0, 126);
     form().cbLimitMC.checked = true;
-    convMC(form());
+    convMC(form().conversion(form().modeSettings()));
     for (int c = 0; c < 32; ++c) EXPECT_EQ(attribute(c, 0), c < 2 ? 2 : c >= 18 ? 1 : 7) << "column " << c;
     EXPECT_EQ(bitmapByte(0, 0), 0xFF);
     EXPECT_EQ(bitmapByte(1, 0), 0xFF);
@@ -104,7 +104,7 @@ TEST_F(ConvMcTest, HighestRatioTakesTheQuotaFirstThenTheHigherPairs)
 TEST_F(ConvMcTest, EqualRatiosRenderTheHigherPairFirst)
 {
     for (int c = 0; c < 32; ++c) setPixel(8 * c, 0, 60, 60, 60), setPixel(8 * c + 7, 0, 50, 50, 50);
-    convMC(form());
+    convMC(form().conversion(form().modeSettings()));
     for (int c = 0; c < 32; ++c) {
         EXPECT_EQ(attribute(c, 0), 7) << "column " << c;
         EXPECT_EQ(bitmapByte(c, 0), c % 2 ? 0x80 : 0x00) << "column " << c;
@@ -120,7 +120,7 @@ TEST_F(ConvMcTest, LevelThresholdTruncatesTheExtendedProduct)
         test::fillWork(form(), 0, 0, 0);
         for (int c = 0; c < 32; ++c) setPixel(8 * c, 1, 53, 19, 23);
         form().mcLevel = level;
-        convMC(form());
+        convMC(form().conversion(form().modeSettings()));
         for (int c = 0; c < 32; ++c) EXPECT_EQ(attribute(c, 1), level == 0.7 ? 1 : 7) << level << " column " << c;
     }
     EXPECT_EQ(lineThreshold(1, 10, 0.7), 6);
@@ -134,7 +134,7 @@ TEST_F(ConvMcTest, ErrorGoesHalfRightAQuarterBelowAndAThirtySecondUnderTheCell)
 {
     form().cbEvenMC.checked = false;
     setPixel(0, 191, 40, 40, 40);
-    convMC(form());
+    convMC(form().conversion(form().modeSettings()));
     EXPECT_EQ(attribute(0, 191), 7);
     EXPECT_EQ(bitmapByte(0, 191), 0);
     const int right[8] = {40, 20, 10, 5, 2, 1, 0, 0};
@@ -152,8 +152,7 @@ TEST_F(ConvMcTest, ProjectingMovesTheCellOntoItsPaperInkSegmentFirst)
     form().cbEvenMC.checked = false;
     form().cbProjecting.checked = true;
     setPixel(0, 191, 60, 40, 20);
-    convMC(form());
-    EXPECT_TRUE(form().projectOn);
+    convMC(form().conversion(form().modeSettings()));
     EXPECT_EQ(attribute(0, 191), 5);
     EXPECT_EQ((Colour{form().workB[191][0], form().workG[191][0], form().workR[191][0]}), (Colour{50, 50, 0}));
     const int below[8] = {13, 7, 4, 2, 1, 1, 1, 1};
@@ -171,7 +170,7 @@ TEST_F(ConvMcTest, DitheringLevelZeroForcesChannelsToTheExtremesBeforeTheChoice)
         form().setText(form().edDithLevel, level);
         test::fillWork(form(), 0, 0, 0);
         for (int x = 0; x < screenWidth; ++x) setPixel(x, 0, 127, 127, 127);
-        convMC(form());
+        convMC(form().conversion(form().modeSettings()));
         for (int c = 0; c < 32; ++c) {
             ASSERT_EQ(attribute(c, 0), 7) << level << " column " << c;
             ASSERT_EQ(bitmapByte(c, 0), level[0] == '0' ? 0x00 : 0xFF) << level << " column " << c;

@@ -86,7 +86,7 @@ TEST_F(ConvMcxTest, PixelHalfwayBetweenTwoMixesTakesSlotOneAndSpreadsItsError)
 {
     startWith({{0, 5, 0, 0}});
     form().workB[0][0] = 31, form().workG[0][0] = 32;
-    convMCX(form());
+    convMCX(form().conversion(form().modeSettings()));
 
     for (int y = 0; y < screenHeight; ++y)
         for (int c = 0; c < 32; ++c) {
@@ -117,7 +117,7 @@ TEST_F(ConvMcxTest, BlackPictureWithLimitGivesRecordsToTheHighestSixteenColumns)
     for (bool limit : {true, false}) {
         test::fillWork(form(), 0, 0, 0);
         form().cbLimitMC.checked = limit;
-        convMCX(form());
+        convMCX(form().conversion(form().modeSettings()));
         for (int y = 0; y < screenHeight; ++y)
             for (int c = 0; c < 32; ++c) {
                 const bool record = c >= 16 || !limit;
@@ -135,7 +135,7 @@ TEST_F(ConvMcxTest, LevelZeroRepeatsTheQuadrupleAboveExceptOnEveryEighthLine)
         for (int x = 0; x < screenWidth; ++x)
             for (Plane* plane : {&form().workB, &form().workG, &form().workR}) (*plane)[y][x] = random() % 256;
     form().mcLevel = 0;
-    convMCX(form());
+    convMCX(form().conversion(form().modeSettings()));
     int eighthLinesChanged = 0;
     for (int y = 1; y < screenHeight; ++y)
         for (int c = 0; c < 32; ++c) {
@@ -157,7 +157,7 @@ TEST_F(ConvMcxTest, RecordsAreMeasuredAgainstTheFixedMixesButRenderedInThePalett
     startWith({{0, 0, 0, 0}, {0, 7, 0, 7}});
     form().palB.fill(0), form().palG.fill(0), form().palR.fill(0);
     test::fillWork(form(), 126, 126, 126);
-    convMCX(form());
+    convMCX(form().conversion(form().modeSettings()));
     for (int y = 0; y < screenHeight; ++y)
         for (int c = 0; c < 32; ++c) {
             ASSERT_EQ(attribute1(c, y), 7) << c << "," << y;
@@ -174,7 +174,7 @@ TEST_F(ConvMcxTest, RecordMixingBrightnessIsPreviewedAsItsAttributesShowIt)
 {
     startWith({{1, 10, 0, 0}});
     test::fillWork(form(), 63, 0, 63);
-    convMCX(form());
+    convMCX(form().conversion(form().modeSettings()));
     EXPECT_EQ(attribute1(0, 0), makeAttribute(1, 10));
     expectPreviewShowsTheScreens(form());
 }

@@ -44,7 +44,7 @@ std::vector<uint8_t> complementFile(uint8_t pixels)
 TEST_F(ConvR48Test, BlackPictureTakesTheComplementOfEveryRowAndSetsNoBit)
 {
     test::fillWork(form(), 0, 0, 0);
-    convR48Mode(form());
+    convR48Mode(form().conversion(form().modeSettings()));
     EXPECT_EQ(r48File(form().scr1, form().rmExtra), complementFile(0));
     EXPECT_EQ(form().zxBitmap, Bitmap(screenWidth, screenHeight));
 }
@@ -71,7 +71,7 @@ TEST_F(ConvR48Test, RowColoursNeverLeaveTheirRowsPairAndPixelsShowBlackOrTheCell
     for (Plane* plane : {&form().workB, &form().workG, &form().workR})
         for (int y = 0; y < screenHeight; ++y)
             for (int x = 0; x < screenWidth; ++x) (*plane)[y][x] = random() % 256;
-    convR48Mode(form());
+    convR48Mode(form().conversion(form().modeSettings()));
     constexpr uint8_t primaryByte[3] = {66, 68, 65};  // blue, green, red
     for (int y = 0; y < screenHeight; ++y)
         for (int x = 0; x < screenWidth; ++x) {
@@ -93,7 +93,7 @@ TEST_F(ConvR48Test, ErrorGoesHalfRightInsideTheCellAndInThirtySecondsToTwoRows)
     test::fillWork(form(), 0, 0, 0);
     form().workR[0][0] = 120;
     form().workR[0][10] = 120;
-    convR48Mode(form());
+    convR48Mode(form().conversion(form().modeSettings()));
 
     EXPECT_EQ(colourByte(0, 0), 66);
     EXPECT_EQ(colourByte(1, 0), 66);
@@ -117,7 +117,7 @@ TEST_F(ConvR48Test, ChosenCellsAreClampedInPlaceAndShownClamped)
     test::fillWork(form(), 0, 0, 0);
     form().workR[0][20] = 300;
     form().workB[0][20] = -40;
-    convR48Mode(form());
+    convR48Mode(form().conversion(form().modeSettings()));
     EXPECT_EQ(form().modelBitmap.pixel(20, 0), packColour({0, 0, 255}));
     EXPECT_EQ(form().workB[0][20], 0);
     EXPECT_EQ(form().workR[0][20], 255);
@@ -134,7 +134,7 @@ TEST_F(ConvR48Test, FullLevelsAbove255AreHeldAt255)
 
     test::fillWork(form(), 0, 0, 255);
     form().palR[2] = 100;
-    convR48Mode(form());
+    convR48Mode(form().conversion(form().modeSettings()));
     for (int x = 0; x < screenWidth; ++x) {
         ASSERT_EQ(colourByte(x / 8, 0), 66);
         ASSERT_EQ(form().zxBitmap.pixel(x, 0), packColour({0, 0, 255})) << x;

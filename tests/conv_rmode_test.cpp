@@ -59,7 +59,7 @@ TEST_F(ConvRModeTest, SqrtScaleIsSixteenTimesTheRootRoundedAndCapped)
 TEST_F(ConvRModeTest, BlackPictureGivesSetZeroEverywhereAndAnAllZeroBitmap)
 {
     test::fillWork(form(), 0, 0, 0);
-    convRMode(form());
+    convRMode(form().conversion(form().modeSettings()));
 
     std::vector<uint8_t> expected(12288, 0);
     for (uint8_t colour : {67, 69, 70, 71}) expected.insert(expected.end(), 768, colour);
@@ -84,7 +84,7 @@ TEST_F(ConvRModeTest, RedPictureLightsTheRedLayerAndEncodesRedAndYellowRows)
 {
     form().cbRModeNoise.checked = false;
     test::fillWork(form(), 0, 0, 255);
-    convRMode(form());
+    convRMode(form().conversion(form().modeSettings()));
 
     for (int cy = 0; cy < 24; ++cy)
         for (int cx = 0; cx < 32; ++cx) ASSERT_EQ(colourBytes(cx, cy), (Bytes{67, 66, 70, 71}));
@@ -111,7 +111,7 @@ TEST_F(ConvRModeTest, RedPictureLightsTheRedLayerAndEncodesRedAndYellowRows)
     // With noise the first three layers are cut to 128.
     form().cbRModeNoise.checked = true;
     test::fillWork(form(), 0, 0, 255);
-    convRMode(form());
+    convRMode(form().conversion(form().modeSettings()));
     EXPECT_EQ(intensities(0, 0), (Levels{0, 128, 0, 0}));
     EXPECT_EQ(intensities(255, 191), (Levels{0, 128, 0, 0}));
 }
@@ -123,7 +123,7 @@ TEST_F(ConvRModeTest, RedPictureLightsTheRedLayerAndEncodesRedAndYellowRows)
 TEST_F(ConvRModeTest, WhitePictureFillsTheWhiteLayerAndCarriesItsGreyExcessDown)
 {
     test::fillWork(form(), 255, 255, 255);
-    convRMode(form());
+    convRMode(form().conversion(form().modeSettings()));
     for (int y = 0; y < screenHeight; ++y)
         for (int x = 0; x < screenWidth; ++x) {
             const bool odd = y & 1;
@@ -145,7 +145,7 @@ TEST_F(ConvRModeTest, NoiseMovesMagentaAbovePointFourOfSolidOneToTheOtherLayers)
     for (bool noise : {false, true}) {
         test::fillWork(form(), 119, 51, 153);  // (0.7, 0.3, 0.9) after * 1.5 / 255
         form().cbRModeNoise.checked = noise;
-        convRMode(form());
+        convRMode(form().conversion(form().modeSettings()));
         EXPECT_EQ(colourBytes(0, 0), (Bytes{67, 69, 70, 71}));
         EXPECT_EQ(intensities(3, 3), noise ? (Levels{102, 51, 102, 77}) : (Levels{153, 0, 51, 26}));
     }
@@ -163,7 +163,7 @@ TEST_F(ConvRModeTest, NoiseRaisesWhiteBySolidEightsRedAndYellowExcessInSetTwo)
         setPixel(0, 0, 17, 153, 51);   // S9: white 0.1, yellow 0.2, green 0.6
         setPixel(1, 0, 17, 119, 153);  // S8: white 0.1, red 0.2, yellow 0.6
         form().cbRModeNoise.checked = noise;
-        convRMode(form());
+        convRMode(form().conversion(form().modeSettings()));
         EXPECT_EQ(colourBytes(0, 0), (Bytes{68, 66, 70, 71}));
         EXPECT_EQ(intensities(5, 5), noise ? (Levels{0, 128, 26, 77}) : (Levels{0, 179, 26, 26}));
         EXPECT_EQ(intensities(1, 0), noise ? (Levels{0, 51, 128, 51}) : (Levels{0, 51, 153, 26}));
@@ -179,7 +179,7 @@ TEST_F(ConvRModeTest, PreviewShowsTheSlotOfEachPixelsBitsForAnyPicture)
     for (int y = 0; y < screenHeight; ++y)
         for (int x = 0; x < screenWidth; ++x) setPixel(x, y, random() % 256, random() % 256, random() % 256);
     form().kcolerr = 0.3;
-    convRMode(form());
+    convRMode(form().conversion(form().modeSettings()));
 
     for (int y = 0; y < screenHeight; ++y)
         for (int x = 0; x < screenWidth; ++x) {
@@ -208,7 +208,7 @@ TEST_F(ConvRModeTest, SlotsAbove255AreMatchedAsTheyAreAndShownHeldAt255)
     for (int colour : {3, 6}) form().palB[colour] = 127, form().palG[colour] = 0, form().palR[colour] = 64;
     for (int colour : {5, 7}) form().palB[colour] = 0, form().palG[colour] = 127, form().palR[colour] = 64;
     test::fillWork(form(), 255, 255, 255);
-    convRMode(form());
+    convRMode(form().conversion(form().modeSettings()));
     // Slots: first (254, 0, 128), second (0, 254, 128), both (254, 254, 256).
     for (int y = 0; y < screenHeight; ++y)
         for (int x = 0; x < screenWidth; ++x) ASSERT_EQ(form().zxBitmap.pixel(x, y), packColour({254, 254, 255}));

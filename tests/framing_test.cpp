@@ -129,7 +129,7 @@ TEST(Framing, ChosenPictureSetsNamesAndFolderAndCancellingKeepsThem)
     std::filesystem::create_directory(folder);
     const std::string name = (folder / "photo").string() + ".png";
     openBlankPicture(h, name, 8, 6);
-    EXPECT_EQ(std::filesystem::current_path(), folder);
+    EXPECT_EQ(f.workFolder, folder.string());
     EXPECT_EQ(f.outBase, (folder / "photo").string());
     EXPECT_EQ(f.Memo1.lines.back(), "8x6");
 

@@ -51,7 +51,7 @@ TEST(Run6912Output, BeforeAnyPictureWritesNonameInTheLayoutChrsChooses)
         const std::vector<uint8_t> file = readFile(dir.path() / name);
         EXPECT_TRUE(file == (chrs ? chrsFile(h.form->scr1) : scrFile(h.form->scr1))) << name;
         ASSERT_EQ(h.form->writtenFiles.size(), 1u);
-        EXPECT_EQ(h.form->writtenFiles[0].name, name);
+        EXPECT_EQ(h.form->writtenFiles[0].name, (dir.path() / name).string());
         EXPECT_EQ(h.form->writtenFiles[0].bytes, chrs ? 6919u : 6912u);
         EXPECT_TRUE(h.form->writtenFiles[0].error.empty());
     }

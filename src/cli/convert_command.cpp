@@ -2,20 +2,22 @@
 // Converts each picture as the window would: the picture options first, then
 // the conversion settings typed into their edits and ticked in their check
 // boxes, then a click on the mode's "to ..." button. Files land where the
-// window puts them (beside the picture) unless -o names the one output.
-
-#include <unistd.h>
+// window puts them (beside the picture) unless -o names the screen file; then
+// the files made beside it take its name, "OUT-layer1.bmp" for "OUT.rm".
 
 #include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/picture_options.h"
+#include "core/mode_table.h"
 #include "core/number_text.h"
 #include "core/output_file.h"
 #include "readers/png_writer.h"
@@ -25,24 +27,6 @@ namespace dw::cli {
 namespace {
 
 namespace fs = std::filesystem;
-
-const char* const allModes = "6912, giga, mc, mcx, 8col, rmode, r48";
-
-struct ModeRun {
-    const char* name;
-    Handler run;
-};
-
-// The modes whose runs exist.
-const ModeRun modeRuns[] = {
-    {"6912", &TForm1::btConv6912Click},
-    {"giga", &TForm1::btConvGigaClick},
-    {"mc", &TForm1::btConvMCClick},
-    {"mcx", &TForm1::btConvMCXClick},
-    {"8col", &TForm1::btConv8colClick},
-    {"rmode", &TForm1::btConvRModeClick},
-    {"r48", &TForm1::btConvR48ModeClick},
-};
 
 struct ConvertOptions {
     PictureOptions shared;
@@ -56,7 +40,7 @@ struct ConvertOptions {
     bool emg = false, chrs = false;
 };
 
-// Names as they were meant when typed: the dialogs move the working folder.
+// Names as they were meant when typed, whatever folder the form works in.
 std::string absoluteName(const std::string& name) { return name.empty() ? name : fs::absolute(name).string(); }
 
 void settleNames(ConvertOptions& options)
@@ -120,55 +104,54 @@ bool writePng(const std::string& name, const Bitmap& picture)
     return true;
 }
 
-// The run wrote its main file under a scratch base beside -o; it is renamed
-// onto -o, so its bytes are the run's and a failure leaves -o as it was.
-bool moveToOutput(const WrittenFile& file, const std::string& output, long long milliseconds)
-{
-    std::error_code error;
-    fs::rename(file.name, output, error);
-    if (error) {
-        fs::remove(file.name);
-        return reportFailure("cannot write " + output + ": " + error.message());
-    }
-    reportWritten(output, file.bytes, milliseconds);
-    return true;
-}
+// The run's files where the user said: the screen file at -o, the files
+// made beside it under -o's name; without -o where the window puts them.
+class CliOutput : public Output {
+public:
+    explicit CliOutput(std::string output) : output_(std::move(output)) {}
 
-std::string scratchBaseBeside(const std::string& output)
-{
-    return (fs::path(output).parent_path() / (".dw-convert-" + std::to_string(::getpid()))).string();
-}
+    std::string write(const std::string& name, FileRole role, std::span<const uint8_t> bytes) override
+    {
+        const std::string target = targetOf(name, role);
+        const std::string reason = writeFileAtomically(target, bytes);
+        if (reason.empty())
+            reportWritten(target, bytes.size(), watch_.milliseconds());
+        else
+            ok_ = reportFailure("cannot write " + target + ": " + reason);
+        return reason;
+    }
+    bool ok() const { return ok_; }
+
+private:
+    std::string targetOf(const std::string& name, FileRole role) const
+    {
+        if (output_.empty()) return name;
+        if (role == FileRole::main) return output_;
+        const fs::path out(output_);
+        return (out.parent_path() / (out.stem().string() + "-" + fs::path(name).filename().string())).string();
+    }
+
+    std::string output_;
+    Stopwatch watch_;
+    bool ok_ = true;
+};
 
 // Converts one picture; reports every file and every failure. Returns
 // whether everything was written.
 bool convertPicture(const ConvertOptions& options, const std::string& picture, Handler run)
 {
-    auto session = std::make_unique<CliSession>();
+    CliOutput output(options.output);
+    auto session = std::make_unique<CliSession>(output);
     TForm1& form = session->form;
     PictureOptions shared = options.shared;
     shared.picture = picture;
     if (std::optional<std::string> error = openPicture(*session, shared))
         return reportFailure("cannot read picture " + picture + ": " + *error);
     applyConversionSettings(form, options);
-
-    const std::string scratchBase = options.output.empty() ? std::string() : scratchBaseBeside(options.output);
-    if (!scratchBase.empty()) form.outBase = scratchBase;
-
-    Stopwatch watch;
     (form.*run)();
-    const long long milliseconds = watch.milliseconds();
     if (!form.refusal.empty()) return reportFailure("cannot convert " + picture + ": " + form.refusal);
 
-    bool ok = true;
-    for (const WrittenFile& file : form.writtenFiles) {
-        const bool mainOutput = !scratchBase.empty() && file.name.starts_with(scratchBase);
-        if (!file.error.empty())
-            ok = reportFailure("cannot write " + (mainOutput ? options.output : file.name) + ": " + file.error);
-        else if (mainOutput)
-            ok = moveToOutput(file, options.output, milliseconds) && ok;
-        else
-            reportWritten(file.name, file.bytes, milliseconds);
-    }
+    bool ok = output.ok();
     if (!options.preview.empty()) ok = writePng(options.preview, form.imTo.picture) && ok;
     if (!options.prepared.empty()) ok = writePng(options.prepared, form.normBitmap) && ok;
     if (!options.model.empty()) ok = writePng(options.model, form.modelBitmap) && ok;
@@ -179,41 +162,42 @@ bool convertPicture(const ConvertOptions& options, const std::string& picture, H
     return ok;
 }
 
-std::optional<Handler> runOf(const std::string& mode)
+// The names of the modes whose run draws the view, as "a and b".
+std::string modesDrawing(const char* view)
 {
-    for (const ModeRun& m : modeRuns)
-        if (mode == m.name) return m.run;
-    return std::nullopt;
+    std::vector<std::string> names;
+    for (const Mode& mode : modeTable())
+        for (const ModePreview& preview : mode.previews)
+            if (std::string(preview.view) == view) names.push_back(mode.name);
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : i + 1 == names.size() ? " and " : ", ") + names[i];
+    return text + (names.size() == 1 ? " mode" : " modes");
 }
 
-bool isKnownMode(const std::string& mode)
+bool draws(const Mode& mode, const char* view)
 {
-    for (const char* name : {"6912", "giga", "mc", "mcx", "8col", "rmode", "r48"})
-        if (mode == name) return true;
+    for (const ModePreview& preview : mode.previews)
+        if (std::string(preview.view) == view) return true;
     return false;
 }
 
 int convert(ConvertOptions options)
 {
     if (options.mode.empty()) {
-        std::cerr << "dapplewright-cli convert: --mode is required (one of " << allModes << ")\n";
+        std::cerr << "dapplewright-cli convert: --mode is required (one of " << modeNames() << ")\n";
         return 2;
     }
-    if (!isKnownMode(options.mode)) {
-        std::cerr << "dapplewright-cli convert: unknown mode '" << options.mode << "' (one of " << allModes << ")\n";
+    const Mode* mode = modeNamed(options.mode);
+    if (!mode) {
+        std::cerr << "dapplewright-cli convert: unknown mode '" << options.mode << "' (one of " << modeNames() << ")\n";
         return 2;
     }
-    const std::optional<Handler> run = runOf(options.mode);
-    if (!run) {
-        std::cerr << "dapplewright-cli convert: mode '" << options.mode << "' is not available in this build yet\n";
+    if (!options.model.empty() && !draws(*mode, "imToTmp")) {
+        std::cerr << "dapplewright-cli convert: --model is drawn by the " << modesDrawing("imToTmp") << " only\n";
         return 2;
     }
-    if (!options.model.empty() && options.mode != "rmode" && options.mode != "r48") {
-        std::cerr << "dapplewright-cli convert: --model is drawn by the rmode and r48 modes only\n";
-        return 2;
-    }
-    if (!options.layers.empty() && options.mode != "rmode") {
-        std::cerr << "dapplewright-cli convert: --layers is drawn by the rmode mode only\n";
+    if (!options.layers.empty() && !draws(*mode, "ImToTmpGrey")) {
+        std::cerr << "dapplewright-cli convert: --layers is drawn by the " << modesDrawing("ImToTmpGrey") << " only\n";
         return 2;
     }
     if (options.pictures.size() > 1 && !(options.output.empty() && options.preview.empty() &&
@@ -223,12 +207,8 @@ int convert(ConvertOptions options)
     }
 
     settleNames(options);
-    const fs::path startFolder = fs::current_path();
     bool ok = true;
-    for (const std::string& picture : options.pictures) {
-        fs::current_path(startFolder);
-        ok = convertPicture(options, picture, *run) && ok;
-    }
+    for (const std::string& picture : options.pictures) ok = convertPicture(options, picture, mode->run) && ok;
     return ok ? 0 : 1;
 }
 
@@ -248,8 +228,10 @@ void addConvertCommand(CLI::App& app, int& exitStatus)
     command->remove_option(command->get_option("PICTURE"));
     command->add_option("PICTURE", options->pictures, "Pictures to convert (.bmp, .png, .tga, .jpg, .gif)")
         ->required();
-    command->add_option("--mode", options->mode, std::string("Screen mode: ") + allModes);
-    command->add_option("-o,--output", options->output, "Name of the converted file (one picture only)");
+    command->add_option("--mode", options->mode, "Screen mode: " + modeNames());
+    command->add_option("-o,--output", options->output,
+                        "Name of the converted file (one picture only); files made beside it are named "
+                        "after it, OUT-layer1.bmp for OUT.rm");
     command->add_option("--mc-level", options->mcLevel, "Multicolor level, as typed into its edit (default 1.0)")->check(checkDecimal);
     command->add_option("--dith-level", options->dithLevel, "Dithering level (default 1.0)")->check(checkDecimal);
     command->add_option("--kcolerr", options->kcolerr, "Colour-error weight of the colour projection (default 0.0)")

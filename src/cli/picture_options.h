@@ -42,6 +42,8 @@ void addPictureOptions(CLI::App& command, PictureOptions& options);
 
 // A started-up converter whose dialogs answer with the command line's names.
 struct CliSession {
+    CliSession() = default;
+    explicit CliSession(Output& output) : form(dialogs, clock, output) {}
     CliDialogs dialogs;
     SteadyClock clock;
     TForm1 form{dialogs, clock};
@@ -49,8 +51,8 @@ struct CliSession {
 
 // Starts `session` up and opens the picture as the window's user would:
 // the 3:4 lock (unless --no-lock), the picture dialog, the tone edits, the
-// framing clicks and the palette dialog. Names are made absolute first, as
-// the dialogs change the working folder. Returns the reason the picture
+// framing clicks and the palette dialog. Names are made absolute first, so
+// they mean what they meant when typed. Returns the reason the picture
 // cannot be used, or nothing when it was prepared.
 std::optional<std::string> openPicture(CliSession& session, const PictureOptions& options);
 

@@ -35,6 +35,24 @@ struct DitherBand {
 PixelBit decidePixel(const Colour& p, const Colour& P, const Colour& I, int t, int x, int y, bool errorDiffusion,
                      uint8_t chunkMask, DitherBand band);
 
+// A channel after the dithering band: above hi it is full, then below lo off.
+constexpr int32_t bandedChannel(int32_t v, uint8_t lo, uint8_t hi)
+{
+    if (v > hi) v = 255;
+    if (v < lo) v = 0;
+    return v;
+}
+
+// Spreads the error e of pixel (x, y): 1/2 right, 1/4 below, 1/8 below-left
+// and 1/8 below-right, each share truncated toward zero.
+inline void diffuseHalfQuarterEighths(Plane& plane, int x, int y, int32_t e)
+{
+    plane[y][x + 1] += e / 2;
+    plane[y + 1][x] += e / 4;
+    plane[y + 1][x - 1] += e / 8;
+    plane[y + 1][x + 1] += e / 8;
+}
+
 // (k * e) / 2^shift, truncated toward zero.
 constexpr int errorShare(int e, int k, int shift) { return (k * e) / (1 << shift); }
 

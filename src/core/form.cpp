@@ -1,13 +1,19 @@
 #include "core/form.h"
 
+#include <filesystem>
+
 #include "core/table_files.h"
+#include "picture/working_folder.h"
 
 namespace dw {
 
 std::string cutName(const std::string& name) { return name.size() > 255 ? name.substr(0, 255) : name; }
 
-TForm1::TForm1(FileDialogs& dialogs, Clock& clock)
-    : tableFolders(defaultTableFolders()), dialogs_(dialogs), clock_(clock)
+TForm1::TForm1(FileDialogs& dialogs, Clock& clock) : TForm1(dialogs, clock, fileOutput_) {}
+
+TForm1::TForm1(FileDialogs& dialogs, Clock& clock, Output& output)
+    : tableFolders(defaultTableFolders()), workFolder(workingFolder()), dialogs_(dialogs), clock_(clock),
+      output_(output)
 {
     edBrightness = {"0", &TForm1::edBrightnessChange};
     edColor = {"1", &TForm1::edBrightnessChange};
@@ -56,6 +62,21 @@ void TForm1::click(CheckBox& box)
 void TForm1::setChecked(CheckBox& box, bool checked)
 {
     if (box.checked != checked) click(box);
+}
+
+std::string TForm1::inWorkFolder(const std::string& name) const
+{
+    const std::filesystem::path path(name);
+    if (workFolder.empty() || path.has_parent_path() || path.is_absolute()) return name;
+    return (std::filesystem::path(workFolder) / path).string();
+}
+
+void TForm1::enterFolderOf(const std::string& fileName)
+{
+    const std::string folder = enterableFolderOf(fileName);
+    if (folder.empty()) return;
+    workFolder = folder;
+    dialogs_.enterFolder(folder);
 }
 
 void TForm1::addMemoLine(const std::string& line) { Memo1.lines.push_back(line); }

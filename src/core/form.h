@@ -1,7 +1,9 @@
 #pragma once
 // TForm1: the whole state of the converter and every handler of its window.
-// All working storage is allocated once, when the object is made; handlers
-// run synchronously and leave their results in these members.
+// It is made of the parts the converters work on (picture, screens, palette,
+// tables, scratch) plus the controls and the window's own state. All working
+// storage is allocated once, when the object is made; handlers run
+// synchronously and leave their results in these members.
 
 #include <array>
 #include <cstdint>
@@ -13,17 +15,10 @@
 #include "core/controls.h"
 #include "core/plane.h"
 #include "core/platform.h"
+#include "modes/conversion.h"
 #include "readers/bitmap.h"
 
 namespace dw {
-
-inline constexpr int screenWidth = 256;
-inline constexpr int screenHeight = 192;
-inline constexpr int screenBufferSize = 12288;
-inline constexpr int gigaTabSize = 1708;
-inline constexpr int mixCount = 83;
-
-using ScreenBuffer = std::array<uint8_t, screenBufferSize>;
 
 // One file a run tried to write, for callers that report them (the CLI).
 struct WrittenFile {
@@ -32,8 +27,10 @@ struct WrittenFile {
     std::string error;  // empty when written
 };
 
-class TForm1 {
+class TForm1 : public PictureState, public ScreenState, public Palette, public Tables, public Scratch {
 public:
+    // Files go to `output`; without one they are written under their names.
+    TForm1(FileDialogs& dialogs, Clock& clock, Output& output);
     TForm1(FileDialogs& dialogs, Clock& clock);
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
@@ -90,9 +87,12 @@ public:
     void copyWorkToOrig();
     void addTimeLine();                        // elapsed seconds + " sec" to the memo
     void showScreenPreview();                  // imTo gets a copy of zxBitmap
-    // Writes through a temporary file renamed into place; a failure adds a
-    // memo line "cannot write NAME: REASON". Returns whether it was written.
-    bool writeOutput(const std::string& name, const std::vector<uint8_t>& bytes);
+    // Hands a file to the output, a relative name taken in the working
+    // folder; a failure adds a memo line "cannot write NAME: REASON".
+    // Returns whether it was stored.
+    bool writeOutput(const std::string& name, const std::vector<uint8_t>& bytes, FileRole role = FileRole::main);
+    // `name` in the working folder, unless it names its own folder.
+    std::string inWorkFolder(const std::string& name) const;
     void addMemoLine(const std::string& line);
     // True, with a memo line "nothing written: REASON" and `refusal` set, when
     // the run's file could only hold a wrong or blank picture: a table it
@@ -112,14 +112,19 @@ public:
     Memo Memo1;
     ImageView imFrom, imTo, imToTmp, ImToTmpGrey, ImToTmpGrey2, Image1;
 
-    // ---- Picture planes ---------------------------------------------------
-    Plane workB, workG, workR;
-    Plane origB, origG, origR;
-    Plane chunkLevel1, chunkLevel2;
-    Plane rmAux1, rmAux2, rmAux3, rmAux4;
+    // ---- The parts a conversion works on ---------------------------------
+    PictureState& picture() { return *this; }
+    ScreenState& screen() { return *this; }
+    Palette& palette() { return *this; }
+    Tables& tables() { return *this; }
+    Scratch& scratch() { return *this; }
+    // The controls a converter reads, as they stand.
+    ModeSettings modeSettings() const;
+    // The converter's view of this form's parts under the given settings.
+    Conversion conversion(const ModeSettings& settings) { return {*this, settings, *this, *this, *this, *this}; }
 
-    // ---- Preview bitmaps --------------------------------------------------
-    Bitmap srcBitmap, normBitmap, zxBitmap, modelBitmap, layer1Bitmap, layer2Bitmap;
+    // ---- Source and prepared pictures -----------------------------------
+    Bitmap srcBitmap, normBitmap;
 
     // ---- Settings ---------------------------------------------------------
     double brightness = 0, contrast = 0, saturation = 0, mcLevel = 0, dithLevel = 0, kcolerr = 0;
@@ -130,29 +135,19 @@ public:
     bool brightOnly = false, cropLock = false;
     uint8_t dithLo = 0, dithHi = 0, chunkMask = 7;
 
-    // ---- Screen buffers and work rows -------------------------------------
-    ScreenBuffer scr1{}, scr2{}, scr1Conv{}, scr2Conv{};
-    std::array<std::array<uint8_t, 6400>, 4> rmExtra{};
-    std::array<uint8_t, 32> rowAttr1{}, rowAttr2{}, rowPix1{}, rowPix2{};
-    std::array<int32_t, 4> cellColB{}, cellColG{}, cellColR{};
-    std::array<int32_t, 128> candColB{}, candColG{}, candColR{};
-    std::array<std::array<std::array<int32_t, 8>, 8>, mixCount> mixDist{};
+    // ---- The packed .emg strips -------------------------------------------
     std::array<uint8_t, 7680> emgBuf{};
 
-    // ---- Palettes (indexed by colour number) --------------------------------
-    std::array<int32_t, 16> palB{}, palG{}, palR{};
-
-    // ---- Tables read at start-up ------------------------------------------
-    std::array<uint8_t, 625> codeTab{};
-    std::array<std::array<uint8_t, 256>, 2> decoTab{};
-    std::array<std::array<uint8_t, 8>, gigaTabSize> gigaTab{};
-    // Where start-up looks for a table file missing from the current working
+    // ---- Where start-up looks for a table file missing from the current working
     // directory, in order: beside the executable, then the installed data.
     std::vector<std::string> tableFolders;
     std::vector<std::string> unreadTables;  // missing or short at start-up
 
     // ---- Names ------------------------------------------------------------
     std::string picName, loadedName, outBase, palName, timeText;
+    // The folder of the last chosen file (at first the process's): relative
+    // names ("noname", "layer1.bmp", the tables) are taken in it.
+    std::string workFolder;
 
     // ---- Reporting for non-window callers ---------------------------------
     std::string pictureError;               // last decode failure, empty if none
@@ -162,8 +157,13 @@ public:
 private:
     void readStartupTable(const std::string& fileName, std::span<uint8_t> table);
 
+    // Takes `fileName`'s folder as the working folder when it has one.
+    void enterFolderOf(const std::string& fileName);
+
+    FileOutput fileOutput_;
     FileDialogs& dialogs_;
     Clock& clock_;
+    Output& output_;
     double runStart_ = 0;
 };
 

@@ -1,9 +1,11 @@
 #pragma once
-// What the core needs from its surroundings: file dialogs and a clock. The
-// window answers them with real dialogs, tests and the command line with
-// scripted answers.
+// What the core needs from its surroundings: file dialogs, a clock and a
+// place for the files the runs make. The window answers them with real
+// dialogs and files, tests and the command line with their own.
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace dw {
@@ -16,6 +18,10 @@ public:
     virtual std::optional<std::string> choosePicture(const std::string& initialDir) = 0;
     virtual std::optional<std::string> chooseScreen(const std::string& initialDir) = 0;
     virtual std::optional<std::string> choosePalette(const std::string& initialDir) = 0;
+    // Called with the folder of every chosen file, which becomes the form's
+    // working folder. The window makes it the process's working folder too;
+    // everyone else leaves the process alone.
+    virtual void enterFolder(const std::string&) {}
 };
 
 // Dialogs that are always cancelled.
@@ -36,6 +42,25 @@ public:
 class SteadyClock : public Clock {
 public:
     double seconds() override;
+};
+
+// The role of a file a run makes: the screen file itself, or a file made
+// beside it (the R-Mode layer pictures).
+enum class FileRole { main, side };
+
+// Where the runs hand the files they make.
+class Output {
+public:
+    virtual ~Output() = default;
+    // `name` is where the window puts the file. Returns an empty text when the
+    // file was stored, otherwise the reason as a short sentence.
+    virtual std::string write(const std::string& name, FileRole role, std::span<const uint8_t> bytes) = 0;
+};
+
+// Files written under their names, each through a temporary file renamed into place.
+class FileOutput : public Output {
+public:
+    std::string write(const std::string& name, FileRole role, std::span<const uint8_t> bytes) override;
 };
 
 }  // namespace dw

@@ -12,9 +12,12 @@ void TForm1::btConv6912Click()
     beginRun(true, false);
     const std::string name = outBase + (cbCHRS.checked ? ".ch$" : ".scr");
     if (refuseRun({}, name)) return;
+    const ModeSettings settings = modeSettings();
+    dithOn = retouchOn = settings.floyd;
+    projectOn = settings.projecting;
     startTimer();
     copyWorkToOrig();
-    conv6912(*this);
+    conv6912(conversion(settings));
     addTimeLine();
     showScreenPreview();
 

@@ -13,8 +13,9 @@ void TForm1::btConv8colClick()
     beginRun(false, false);
     const std::string name = outBase + ".3";
     if (refuseRun({}, name)) return;
+    const ModeSettings settings = modeSettings();
     startTimer();
-    conv8col(*this);
+    conv8col(conversion(settings));
     showScreenPreview();
     writeOutput(name, eightColourFile(scr1, scr2));
     addTimeLine();

@@ -7,7 +7,6 @@
 
 #include "core/form.h"
 #include "core/number_text.h"
-#include "core/output_file.h"
 
 namespace dw {
 
@@ -30,12 +29,31 @@ bool TForm1::refuseRun(std::initializer_list<const char*> tablesNeeded, const st
     // A picture of unknown kind decodes to nothing without an error.
     if (refusal.empty() && !picName.empty() && srcBitmap.empty())
         refusal = "the picture could not be read";
-    else if (refusal.empty() && picName.empty() && std::filesystem::exists(outputName, ignored))
+    else if (refusal.empty() && picName.empty() && std::filesystem::exists(inWorkFolder(outputName), ignored))
         refusal = "no picture is open and " + outputName + " exists";
     if (refusal.empty()) return false;
     retouchOn = false;
     addMemoLine("nothing written: " + refusal);
     return true;
+}
+
+ModeSettings TForm1::modeSettings() const
+{
+    ModeSettings s;
+    s.floyd = cbDith.checked;
+    s.projecting = cbProjecting.checked;
+    s.centering = cbMCFilter.checked;
+    s.brightOnly = brightOnly;
+    s.limitMC = cbLimitMC.checked;
+    s.evenMC = cbEvenMC.checked;
+    s.brightGrey = cbBrightGrey.checked;
+    s.rModeNoise = cbRModeNoise.checked;
+    s.chunkMask = chunkMask;
+    s.dithLo = dithLo;
+    s.dithHi = dithHi;
+    s.mcLevel = mcLevel;
+    s.kcolerr = kcolerr;
+    return s;
 }
 
 void TForm1::startTimer() { runStart_ = clock_.seconds(); }
@@ -57,10 +75,10 @@ void TForm1::addTimeLine()
 
 void TForm1::showScreenPreview() { imTo.picture = zxBitmap; }
 
-bool TForm1::writeOutput(const std::string& name, const std::vector<uint8_t>& bytes)
+bool TForm1::writeOutput(const std::string& name, const std::vector<uint8_t>& bytes, FileRole role)
 {
-    const std::string reason = writeFileAtomically(name, bytes);
-    writtenFiles.push_back({name, bytes.size(), reason});
+    const std::string reason = output_.write(inWorkFolder(name), role, bytes);
+    writtenFiles.push_back({inWorkFolder(name), bytes.size(), reason});
     if (!reason.empty()) addMemoLine("cannot write " + name + ": " + reason);
     return reason.empty();
 }

@@ -15,9 +15,11 @@ void TForm1::btConvMCClick()
     beginRun(false, gigaShown);
     const std::string name = outBase + ".mc";
     if (refuseRun({}, name)) return;
+    const ModeSettings settings = modeSettings();
+    projectOn = settings.projecting;
     startTimer();
     copyWorkToOrig();
-    convMC(*this);
+    convMC(conversion(settings));
     addTimeLine();
     showScreenPreview();
     writeOutput(name, mcFile(scr1, scr2));

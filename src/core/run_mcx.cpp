@@ -13,9 +13,10 @@ void TForm1::btConvMCXClick()
     beginRun(false, gigaShown);
     const std::string name = outBase + ".mcx";
     if (refuseRun({"tablo.dat"}, name)) return;
+    const ModeSettings settings = modeSettings();
     startTimer();
     copyWorkToOrig();
-    convMCX(*this);
+    convMCX(conversion(settings));
     addTimeLine();
     showScreenPreview();
     writeOutput(name, mcxFile(scr1, scr2));

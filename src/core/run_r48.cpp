@@ -14,9 +14,10 @@ void TForm1::btConvR48ModeClick()
     beginRun(false, gigaShown);
     const std::string name = outBase + ".r48";
     if (refuseRun({}, name)) return;
+    const ModeSettings settings = modeSettings();
     startTimer();
     copyWorkToOrig();
-    convR48Mode(*this);
+    convR48Mode(conversion(settings));
     addTimeLine();
     showScreenPreview();
     imToTmp.picture = modelBitmap;

@@ -1,6 +1,5 @@
 // The "to R-Mode" run: the R-Mode screen written as ".rm", and the two grey
-// layer previews saved as "layer1.bmp" and "layer2.bmp" in the current
-// working directory.
+// layer previews saved as "layer1.bmp" and "layer2.bmp" in the working folder.
 
 #include "core/form.h"
 #include "modes/conv_rmode.h"
@@ -17,16 +16,17 @@ void TForm1::btConvRModeClick()
     beginRun(false, gigaShown);
     const std::string name = outBase + ".rm";
     if (refuseRun({}, name)) return;
+    const ModeSettings settings = modeSettings();
     startTimer();
     copyWorkToOrig();
-    convRMode(*this);
+    convRMode(conversion(settings));
     addTimeLine();
     showScreenPreview();
     imToTmp.picture = modelBitmap;
     ImToTmpGrey.picture = layer1Bitmap;
     ImToTmpGrey2.picture = layer2Bitmap;
-    writeOutput("layer1.bmp", encodeBmp24(ImToTmpGrey.picture));
-    writeOutput("layer2.bmp", encodeBmp24(ImToTmpGrey2.picture));
+    writeOutput("layer1.bmp", encodeBmp24(ImToTmpGrey.picture), FileRole::side);
+    writeOutput("layer2.bmp", encodeBmp24(ImToTmpGrey2.picture), FileRole::side);
     writeOutput(name, rModeFile(scr1, scr2, rmExtra));
 }
 

@@ -77,7 +77,9 @@ void TForm1::FormCreate()
 // it refuse to write (see refuseRun).
 void TForm1::readStartupTable(const std::string& fileName, std::span<uint8_t> table)
 {
-    const std::string reason = readTable(fileName, tableFolders, table);
+    std::vector<std::string> folders = {workFolder.empty() ? std::string(".") : workFolder};
+    folders.insert(folders.end(), tableFolders.begin(), tableFolders.end());
+    const std::string reason = readTable(fileName, folders, table);
     if (reason.empty()) return;
     unreadTables.push_back(fileName);
     addMemoLine("cannot read " + fileName + ": " + reason);

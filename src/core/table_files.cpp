@@ -22,11 +22,10 @@ std::vector<std::string> defaultTableFolders()
 
 namespace {
 
-fs::path locate(const std::string& fileName, const std::vector<std::string>& fallbackFolders)
+fs::path locate(const std::string& fileName, const std::vector<std::string>& folders)
 {
     std::error_code error;
-    if (fs::is_regular_file(fileName, error)) return fileName;
-    for (const std::string& folder : fallbackFolders) {
+    for (const std::string& folder : folders) {
         fs::path candidate = fs::path(folder) / fileName;
         if (fs::is_regular_file(candidate, error)) return candidate;
     }
@@ -35,9 +34,9 @@ fs::path locate(const std::string& fileName, const std::vector<std::string>& fal
 
 }  // namespace
 
-std::string readTable(const std::string& fileName, const std::vector<std::string>& fallbackFolders, std::span<uint8_t> out)
+std::string readTable(const std::string& fileName, const std::vector<std::string>& folders, std::span<uint8_t> out)
 {
-    const fs::path path = locate(fileName, fallbackFolders);
+    const fs::path path = locate(fileName, folders);
     if (path.empty()) return "not found";
     std::ifstream in(path, std::ios::binary);
     if (!in) return "cannot be opened";

@@ -1,8 +1,8 @@
 #pragma once
 // The three table files read at start-up: "code256.dat", "deco256.dat" and
-// "tablo.dat". A file is taken from the current working directory when it is
-// there, otherwise from the first of the fallback folders that holds it, so a
-// program started from elsewhere still finds its installed tables.
+// "tablo.dat". A file is taken from the first of the folders that holds it:
+// the form's working folder, then the fallback folders, so a program started
+// from elsewhere still finds its installed tables.
 
 #include <cstdint>
 #include <span>
@@ -17,6 +17,6 @@ std::vector<std::string> defaultTableFolders();
 // Reads up to out.size() bytes of the named table into out; bytes the file
 // does not hold keep their value. Returns why the table is not whole ("not
 // found", "only N of M bytes"), or nothing when every byte was read.
-std::string readTable(const std::string& fileName, const std::vector<std::string>& fallbackFolders, std::span<uint8_t> out);
+std::string readTable(const std::string& fileName, const std::vector<std::string>& folders, std::span<uint8_t> out);
 
 }  // namespace dw

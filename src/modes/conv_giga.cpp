@@ -7,6 +7,7 @@
 #include "colour/helpers.h"
 #include "colour/mix_table.h"
 #include "colour/palette.h"
+#include "modes/quadruple.h"
 
 namespace dw {
 namespace {
@@ -37,15 +38,6 @@ int truncQuotient(int64_t numerator, int64_t denominator)
     return static_cast<int>(static_cast<long double>(numerator) / static_cast<long double>(denominator));
 }
 
-struct Quadruple {
-    int p1, i1, p2, i2;  // colour numbers: paper and ink of screen 1, then of screen 2
-};
-
-Quadruple fromAttributes(uint8_t attr1, uint8_t attr2)
-{
-    return {paperIndex(attr1), inkIndex(attr1), paperIndex(attr2), inkIndex(attr2)};
-}
-
 // Start-up keeps the colour numbers of every record within 0..15.
 Quadruple fromRecord(const std::array<uint8_t, 8>& e) { return {e[0], e[1], e[2], e[3]}; }
 
@@ -59,10 +51,10 @@ struct Mixes {
     bool lineCase() const { return m[2].b == 2 * m[1].b && m[2].g == 2 * m[1].g && m[2].r == 2 * m[1].r; }
 };
 
-Mixes mixesOf(const TForm1& f, const Quadruple& q)
+Mixes mixesOf(const Conversion& job, const Quadruple& q)
 {
-    auto pal = [&](int k) { return paletteColour(f.palB, f.palG, f.palR, k); };
-    return {{pal(q.p1) + pal(q.p2), pal(q.i1) + pal(q.p2), pal(q.p1) + pal(q.i2), pal(q.i1) + pal(q.i2)}};
+    const std::array<Colour, 4> m = mixesOf(job.palette, q);
+    return {{m[0], m[1], m[2], m[3]}};
 }
 
 // The 64 pixels of the cell at (x0, y0), row by row.
@@ -88,11 +80,11 @@ int fiveMixError(const CellPixels& px, const Mixes& m)
     return sum;
 }
 
-void fillMixDist(TForm1& f, const CellPixels& px)
+void fillMixDist(const Conversion& job, const CellPixels& px)
 {
     for (int k = 0; k < mixCount; ++k) {
         const Colour mix = {mixTable[k].b, mixTable[k].g, mixTable[k].r};
-        for (int p = 0; p < 64; ++p) f.mixDist[k][p / 8][p % 8] = squaredDistance(mix, px[p]);
+        for (int p = 0; p < 64; ++p) job.scratch.mixDist[k][p / 8][p % 8] = squaredDistance(mix, px[p]);
     }
 }
 
@@ -104,10 +96,10 @@ Colour meanOf(const CellPixels& px)
 }
 
 // Cell error of one record from mixDist; stops once the sum exceeds `limit`.
-int recordError(const TForm1& f, const std::array<uint8_t, 8>& e, const Colour& centre, const CellPixels& px,
+int recordError(const Conversion& job, const std::array<uint8_t, 8>& e, const Colour& centre, const CellPixels& px,
                 int limit)
 {
-    const auto& d = f.mixDist;
+    const auto& d = job.scratch.mixDist;
     int sum = 0;
     for (int p = 0; p < 64 && sum <= limit; ++p) {
         const int y = p / 8, x = p % 8;
@@ -124,14 +116,14 @@ struct Candidates {
     int count = 0;
 };
 
-Candidates searchableRecords(const TForm1& f)
+Candidates searchableRecords(const Conversion& job)
 {
     Candidates c;
     for (int i = 0; i < gigaTabSize; ++i) {
-        const auto& e = f.gigaTab[i];
+        const auto& e = job.tables.gigaTab[i];
         if (e[1] - e[0] == e[3] - e[2]) continue;
         c.record[c.count] = i;
-        c.centre[c.count] = mixesOf(f, fromRecord(e)).centre();
+        c.centre[c.count] = mixesOf(job, fromRecord(e)).centre();
         ++c.count;
     }
     return c;
@@ -139,20 +131,20 @@ Candidates searchableRecords(const TForm1& f)
 
 // The best quadruple for a cell: the keep candidate unless a record has a
 // strictly smaller error.
-Quadruple chooseQuadruple(TForm1& f, const Candidates& candidates, const CellPixels& px, const Quadruple& keep,
+Quadruple chooseQuadruple(const Conversion& job, const Candidates& candidates, const CellPixels& px, const Quadruple& keep,
                           int weight)
 {
-    int bestError = fiveMixError(px, mixesOf(f, keep));
+    int bestError = fiveMixError(px, mixesOf(job, keep));
     int best = -1;
-    fillMixDist(f, px);
+    fillMixDist(job, px);
     const Colour mean = meanOf(px);
     for (int k = 0; k < candidates.count; ++k) {
         const Colour& centre = candidates.centre[k];
         if (!(weight * squaredDistance(centre, mean) < bestError)) continue;
-        const int error = recordError(f, f.gigaTab[candidates.record[k]], centre, px, bestError);
+        const int error = recordError(job, job.tables.gigaTab[candidates.record[k]], centre, px, bestError);
         if (error < bestError) bestError = error, best = candidates.record[k];
     }
-    return best < 0 ? keep : fromRecord(f.gigaTab[best]);
+    return best < 0 ? keep : fromRecord(job.tables.gigaTab[best]);
 }
 
 // Mixes on a line: p moved along M0..M3 by its distances to the ends.
@@ -189,36 +181,36 @@ Colour projectOnPlane(const Mixes& m, const Colour& p)
 
 // Replaces every pixel of the cell in origB/G/R and the working planes by its
 // projection onto the cell's mixes.
-void projectCell(TForm1& f, const Mixes& m, int x0, int y0)
+void projectCell(const Conversion& job, const Mixes& m, int x0, int y0)
 {
     const bool line = m.lineCase();
     for (int y = y0; y < y0 + 8; ++y)
         for (int x = x0; x < x0 + 8; ++x) {
-            const Colour p = {f.origB[y][x], f.origG[y][x], f.origR[y][x]};
+            const Colour p = {job.picture.origB[y][x], job.picture.origG[y][x], job.picture.origR[y][x]};
             const Colour c = clampColour(line ? projectOnLine(m, p) : projectOnPlane(m, p));
-            f.origB[y][x] = f.workB[y][x] = c.b;
-            f.origG[y][x] = f.workG[y][x] = c.g;
-            f.origR[y][x] = f.workR[y][x] = c.r;
+            job.picture.origB[y][x] = job.picture.workB[y][x] = c.b;
+            job.picture.origG[y][x] = job.picture.workG[y][x] = c.g;
+            job.picture.origR[y][x] = job.picture.workR[y][x] = c.r;
         }
 }
 
-void chooseAttributes(TForm1& f, int weight)
+void chooseAttributes(const Conversion& job, int weight)
 {
-    const Candidates candidates = searchableRecords(f);
-    f.rowAttr1.fill(startAttr1);
-    f.rowAttr2.fill(startAttr2);
+    const Candidates candidates = searchableRecords(job);
+    job.scratch.rowAttr1.fill(startAttr1);
+    job.scratch.rowAttr2.fill(startAttr2);
     for (int row = 0; row < 24; ++row) {
         for (int j = 0; j < 32; ++j) {
             const int x0 = 8 * j, y0 = 8 * row;
-            const CellPixels px = readCell(f.workB, f.workG, f.workR, x0, y0);
-            const Quadruple keep = fromAttributes(f.rowAttr1[j], f.rowAttr2[j]);
-            const Quadruple best = chooseQuadruple(f, candidates, px, keep, weight);
-            f.rowAttr1[j] = makeAttribute(best.p1, best.i1);
-            f.rowAttr2[j] = makeAttribute(best.p2, best.i2);
-            projectCell(f, mixesOf(f, best), x0, y0);
+            const CellPixels px = readCell(job.picture.workB, job.picture.workG, job.picture.workR, x0, y0);
+            const Quadruple keep = quadrupleOf(job.scratch.rowAttr1[j], job.scratch.rowAttr2[j]);
+            const Quadruple best = chooseQuadruple(job, candidates, px, keep, weight);
+            job.scratch.rowAttr1[j] = makeAttribute(best.p1, best.i1);
+            job.scratch.rowAttr2[j] = makeAttribute(best.p2, best.i2);
+            projectCell(job, mixesOf(job, best), x0, y0);
         }
-        std::copy(f.rowAttr1.begin(), f.rowAttr1.end(), f.scr1.begin() + 6144 + 32 * row);
-        std::copy(f.rowAttr2.begin(), f.rowAttr2.end(), f.scr2.begin() + 6144 + 32 * row);
+        std::copy(job.scratch.rowAttr1.begin(), job.scratch.rowAttr1.end(), job.screen.scr1.begin() + 6144 + 32 * row);
+        std::copy(job.scratch.rowAttr2.begin(), job.scratch.rowAttr2.end(), job.screen.scr2.begin() + 6144 + 32 * row);
     }
 }
 
@@ -280,85 +272,80 @@ private:
 
 // Slot before the overrides: the nearest mix, or the two ordered thresholds,
 // screen 2's shifted by (2, 3).
-int chooseSlot(const TForm1& f, const Colour& p, const Shares& s, int x, int y)
+int chooseSlot(const Conversion& job, const Colour& p, const Shares& s, int x, int y)
 {
-    if (f.dithOn) {
-        auto d = [&](int i) { return squaredDistance(Colour{f.cellColB[i], f.cellColG[i], f.cellColR[i]}, p); };
+    if (job.settings.floyd) {
+        auto d = [&](int i) { return squaredDistance(Colour{job.scratch.cellColB[i], job.scratch.cellColG[i], job.scratch.cellColR[i]}, p); };
         return argmin4(d(0), d(1), d(2), d(3));
     }
-    const uint8_t mask = f.chunkMask;
+    const uint8_t mask = job.settings.chunkMask;
     const int bit1 = ditherMatrix[(x + 2) & mask][(y + 3) & mask] < s.ink2 ? 2 : 0;
     const int bit0 = s.ink1 > ditherMatrix[x & mask][y & mask] ? 1 : 0;
     return bit1 | bit0;
 }
 
 // The dithering band: shares outside dithLo..dithHi force their bit.
-int applyBand(const TForm1& f, int slot, const Shares& s)
+int applyBand(const Conversion& job, int slot, const Shares& s)
 {
-    if (f.dithLo > s.ink2) slot &= ~2;
-    if (f.dithHi < s.ink2) slot |= 2;
-    if (s.ink1 < f.dithLo) slot &= ~1;
-    if (s.ink1 > f.dithHi) slot |= 1;
+    if (job.settings.dithLo > s.ink2) slot &= ~2;
+    if (job.settings.dithHi < s.ink2) slot |= 2;
+    if (s.ink1 < job.settings.dithLo) slot &= ~1;
+    if (s.ink1 > job.settings.dithHi) slot |= 1;
     return slot;
 }
 
-void diffuseError(TForm1& f, const Colour& e, int x, int y)
+void diffuseError(const Conversion& job, const Colour& e, int x, int y)
 {
-    for (auto [plane, v] : {std::pair{&f.workB, e.b}, std::pair{&f.workG, e.g}, std::pair{&f.workR, e.r}}) {
-        Plane& w = *plane;
-        w[y][x + 1] += v / 2;
-        w[y + 1][x] += v / 4;
-        w[y + 1][x - 1] += v / 8;
-        w[y + 1][x + 1] += v / 8;
-    }
+    diffuseHalfQuarterEighths(job.picture.workB, x, y, e.b);
+    diffuseHalfQuarterEighths(job.picture.workG, x, y, e.g);
+    diffuseHalfQuarterEighths(job.picture.workR, x, y, e.r);
 }
 
-void renderCellLine(TForm1& f, int j, int y)
+void renderCellLine(const Conversion& job, int j, int y)
 {
-    const Mixes m = mixesOf(f, fromAttributes(f.rowAttr1[j], f.rowAttr2[j]));
-    for (int i = 0; i < 4; ++i) f.cellColB[i] = m[i].b, f.cellColG[i] = m[i].g, f.cellColR[i] = m[i].r;
+    const Mixes m = mixesOf(job, quadrupleOf(job.scratch.rowAttr1[j], job.scratch.rowAttr2[j]));
+    for (int i = 0; i < 4; ++i) job.scratch.cellColB[i] = m[i].b, job.scratch.cellColG[i] = m[i].g, job.scratch.cellColR[i] = m[i].r;
     const ShareSolver solve(m);
     for (int x = 8 * j; x < 8 * j + 8; ++x) {
-        const Shares s = solve({f.origB[y][x], f.origG[y][x], f.origR[y][x]});
-        f.chunkLevel1[y][x] = s.ink1;
-        f.chunkLevel2[y][x] = s.ink2;
-        const Colour p = clampColour({f.workB[y][x], f.workG[y][x], f.workR[y][x]});
-        const int slot = chooseSlot(f, p, s, x, y);
-        const int shown = applyBand(f, slot, s);
-        f.rowPix1[j] = static_cast<uint8_t>(f.rowPix1[j] * 2 + (shown & 1));
-        f.rowPix2[j] = static_cast<uint8_t>(f.rowPix2[j] * 2 + (shown >> 1));
-        f.zxBitmap.setPixel(x, y, packColour(m[shown]));
-        if (f.dithOn) {
+        const Shares s = solve({job.picture.origB[y][x], job.picture.origG[y][x], job.picture.origR[y][x]});
+        job.screen.chunkLevel1[y][x] = s.ink1;
+        job.screen.chunkLevel2[y][x] = s.ink2;
+        const Colour p = clampColour({job.picture.workB[y][x], job.picture.workG[y][x], job.picture.workR[y][x]});
+        const int slot = chooseSlot(job, p, s, x, y);
+        const int shown = applyBand(job, slot, s);
+        job.scratch.rowPix1[j] = static_cast<uint8_t>(job.scratch.rowPix1[j] * 2 + (shown & 1));
+        job.scratch.rowPix2[j] = static_cast<uint8_t>(job.scratch.rowPix2[j] * 2 + (shown >> 1));
+        job.screen.zxBitmap.setPixel(x, y, packColour(m[shown]));
+        if (job.settings.floyd) {
             const Colour& c = m[slot];
-            diffuseError(f, {p.b - c.b, p.g - c.g, p.r - c.r}, x, y);
+            diffuseError(job, {p.b - c.b, p.g - c.g, p.r - c.r}, x, y);
         }
     }
 }
 
-void renderPixels(TForm1& f)
+void renderPixels(const Conversion& job)
 {
     for (int row = 0; row < 24; ++row) {
-        std::copy_n(f.scr1.begin() + 6144 + 32 * row, 32, f.rowAttr1.begin());
-        std::copy_n(f.scr2.begin() + 6144 + 32 * row, 32, f.rowAttr2.begin());
+        std::copy_n(job.screen.scr1.begin() + 6144 + 32 * row, 32, job.scratch.rowAttr1.begin());
+        std::copy_n(job.screen.scr2.begin() + 6144 + 32 * row, 32, job.scratch.rowAttr2.begin());
         for (int y = 8 * row; y < 8 * row + 8; ++y) {
-            for (int j = 0; j < 32; ++j) renderCellLine(f, j, y);
-            std::copy(f.rowPix1.begin(), f.rowPix1.end(), f.scr1.begin() + 32 * zxline(y));
-            std::copy(f.rowPix2.begin(), f.rowPix2.end(), f.scr2.begin() + 32 * zxline(y));
+            for (int j = 0; j < 32; ++j) renderCellLine(job, j, y);
+            std::copy(job.scratch.rowPix1.begin(), job.scratch.rowPix1.end(), job.screen.scr1.begin() + 32 * zxline(y));
+            std::copy(job.scratch.rowPix2.begin(), job.scratch.rowPix2.end(), job.screen.scr2.begin() + 32 * zxline(y));
         }
     }
 }
 
 }  // namespace
 
-void convGiga(TForm1& f)
+void convGiga(const Conversion& conversion)
 {
-    f.palB = defaultPalB;
-    f.palG = defaultPalG;
-    f.palR = defaultPalR;
-    const int weight = f.cbMCFilter.checked ? centeringWeight : 0;
-    f.dithOn = f.retouchOn = f.cbDith.checked;
-    chooseAttributes(f, weight);
-    renderPixels(f);
+    const Palette standard;
+    const Conversion job{conversion.picture, conversion.settings, standard, conversion.tables, conversion.screen,
+                         conversion.scratch};
+    const int weight = job.settings.centering ? centeringWeight : 0;
+    chooseAttributes(job, weight);
+    renderPixels(job);
 }
 
 }  // namespace dw

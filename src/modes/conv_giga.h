@@ -3,7 +3,7 @@
 // pixel shows one of the four mixes of its cell, (paper or ink of screen 1) +
 // (paper or ink of screen 2).
 
-#include "core/form.h"
+#include "modes/conversion.h"
 
 namespace dw {
 
@@ -11,8 +11,8 @@ namespace dw {
 // projects every pixel of origB/G/R (and the working planes) onto the plane of
 // its cell's mixes, then sets the pixels of scr1 and scr2 by error diffusion
 // ("Floyd") or by the shifted ordered thresholds. Leaves the ink shares in
-// chunkLevel1/2 for the brush and the shown mixes in zxBitmap. Puts the default
-// palette back first; dithOn and retouchOn take the state of "Floyd".
-void convGiga(TForm1& form);
+// chunkLevel1/2 for the brush and the shown mixes in zxBitmap. Always works
+// in the default palette, whatever the conversion holds.
+void convGiga(const Conversion& job);
 
 }  // namespace dw

@@ -6,7 +6,6 @@
 #include "colour/dithering.h"
 #include "colour/helpers.h"
 #include "colour/palette.h"
-#include "core/form.h"
 #include "modes/work_pixels.h"
 
 namespace dw {
@@ -36,9 +35,9 @@ struct LineChoices {
 // Paper, ink, half and half, three quarters paper, three quarters ink.
 using FiveLevels = std::array<Colour, 5>;
 
-FiveLevels levelsOf(const TForm1& form, Pair pair)
+FiveLevels levelsOf(const Conversion& job, Pair pair)
 {
-    const Colour paper = paletteColourOf(form, pair.paper), ink = paletteColourOf(form, pair.ink);
+    const Colour paper = paletteColourOf(job, pair.paper), ink = paletteColourOf(job, pair.ink);
     const Colour l0 = doubled(paper), l1 = doubled(ink), l2 = paper + ink;
     const Colour l3 = {(l0.b + l2.b) >> 1, (l0.g + l2.g) >> 1, (l0.r + l2.r) >> 1};
     const Colour l4 = {(l1.b + l2.b) >> 1, (l1.g + l2.g) >> 1, (l1.r + l2.r) >> 1};
@@ -61,18 +60,18 @@ int64_t cellError(const FiveLevels& levels, const LineCell& pixels, int64_t stop
 // Per channel, truncated toward zero.
 // Best pair whose error is strictly below `threshold`, in search order; the
 // previous pair, with the threshold as its error, when none is.
-std::pair<int64_t, Pair> searchPair(const TForm1& form, const LineCell& pixels, Pair previous, int64_t threshold,
+std::pair<int64_t, Pair> searchPair(const Conversion& job, const LineCell& pixels, Pair previous, int64_t threshold,
                                     int centeringWeight)
 {
     int64_t best = threshold;
     Pair bestPair = previous;
     const Colour mean = lineCellMean(pixels);
-    for (int bright = form.brightOnly ? 1 : 0; bright <= 1; ++bright)
+    for (int bright = job.settings.brightOnly ? 1 : 0; bright <= 1; ++bright)
         for (int paper = 8 * bright; paper <= 8 * bright + 6; ++paper)
             for (int ink = paper + 1; ink <= 8 * bright + 7; ++ink) {
-                const Colour middle = paletteColourOf(form, paper) + paletteColourOf(form, ink);
+                const Colour middle = paletteColourOf(job, paper) + paletteColourOf(job, ink);
                 if (!(centeringWeight * squaredDistance64(middle, mean) < best)) continue;
-                const int64_t err = cellError(levelsOf(form, {paper, ink}), pixels, best);
+                const int64_t err = cellError(levelsOf(job, {paper, ink}), pixels, best);
                 if (err < best) {
                     best = err;
                     bestPair = {paper, ink};
@@ -81,32 +80,32 @@ std::pair<int64_t, Pair> searchPair(const TForm1& form, const LineCell& pixels, 
     return {best, bestPair};
 }
 
-void searchLine(const TForm1& form, int y, const Settings& settings, LineChoices& line)
+void searchLine(const Conversion& job, int y, const Settings& settings, LineChoices& line)
 {
     const Pair grey = {8 * settings.greyBright, 8 * settings.greyBright + 7};
     const bool greyLine = settings.evenMC && y % 2 == 1;
     for (int j = 0; j < columns; ++j) {
-        const LineCell pixels = readLineCell(form, j, y);
-        const Pair previous = {paperIndex(form.rowAttr1[j]), inkIndex(form.rowAttr1[j])};
+        const LineCell pixels = readLineCell(job, j, y);
+        const Pair previous = {paperIndex(job.scratch.rowAttr1[j]), inkIndex(job.scratch.rowAttr1[j])};
         line.keep[j] = previous;
-        line.keepError[j] = cellError(levelsOf(form, previous), pixels, std::numeric_limits<int64_t>::max());
+        line.keepError[j] = cellError(levelsOf(job, previous), pixels, std::numeric_limits<int64_t>::max());
         if (greyLine) {
             line.fresh[j] = grey;
-            line.newError[j] = cellError(levelsOf(form, grey), pixels, std::numeric_limits<int64_t>::max());
+            line.newError[j] = cellError(levelsOf(job, grey), pixels, std::numeric_limits<int64_t>::max());
         } else {
-            const int64_t threshold = lineThreshold(y, line.keepError[j], form.mcLevel);
-            const auto [error, pair] = searchPair(form, pixels, previous, threshold, settings.centeringWeight);
+            const int64_t threshold = lineThreshold(y, line.keepError[j], job.settings.mcLevel);
+            const auto [error, pair] = searchPair(job, pixels, previous, threshold, settings.centeringWeight);
             line.newError[j] = error;
             line.fresh[j] = pair;
         }
     }
 }
 
-void setSlot(TForm1& form, int slot, const Colour& c)
+void setSlot(const Conversion& job, int slot, const Colour& c)
 {
-    form.cellColB[slot] = c.b;
-    form.cellColG[slot] = c.g;
-    form.cellColR[slot] = c.r;
+    job.scratch.cellColB[slot] = c.b;
+    job.scratch.cellColG[slot] = c.g;
+    job.scratch.cellColR[slot] = c.r;
 }
 
 Colour share(const Colour& e, int shift)
@@ -116,54 +115,54 @@ Colour share(const Colour& e, int shift)
 
 // Half to the right, a quarter below, and a thirty-second to each of the
 // eight pixels under the cell (so the pixel below gets 1/4 + 1/32).
-void diffuseError(TForm1& form, int j, int x, int y, const Colour& e)
+void diffuseError(const Conversion& job, int j, int x, int y, const Colour& e)
 {
-    addToWork(form, x + 1, y, share(e, 1));
-    addToWork(form, x, y + 1, share(e, 2));
+    addToWork(job, x + 1, y, share(e, 1));
+    addToWork(job, x, y + 1, share(e, 2));
     const Colour spread = share(e, 5);
-    for (int below = cellWidth * j; below < cellWidth * j + cellWidth; ++below) addToWork(form, below, y + 1, spread);
+    for (int below = cellWidth * j; below < cellWidth * j + cellWidth; ++below) addToWork(job, below, y + 1, spread);
 }
 
-void renderCell(TForm1& form, int j, int y, Pair pair)
+void renderCell(const Conversion& job, int j, int y, Pair pair)
 {
-    form.rowAttr1[j] = makeAttribute(pair.paper, pair.ink);
-    const Colour paper = doubled(paletteColourOf(form, pair.paper)), ink = doubled(paletteColourOf(form, pair.ink));
-    setSlot(form, 0, paper);
-    setSlot(form, 1, ink);
-    setSlot(form, 2, paletteColourOf(form, pair.paper) + paletteColourOf(form, pair.ink));
+    job.scratch.rowAttr1[j] = makeAttribute(pair.paper, pair.ink);
+    const Colour paper = doubled(paletteColourOf(job, pair.paper)), ink = doubled(paletteColourOf(job, pair.ink));
+    setSlot(job, 0, paper);
+    setSlot(job, 1, ink);
+    setSlot(job, 2, paletteColourOf(job, pair.paper) + paletteColourOf(job, pair.ink));
 
-    if (form.projectOn)
+    if (job.settings.projecting)
         for (int x = cellWidth * j; x < cellWidth * j + cellWidth; ++x) {
-            const Colour moved = projectOntoSegment({form.workB[y][x], form.workG[y][x], form.workR[y][x]}, paper, ink);
-            form.workB[y][x] = moved.b;
-            form.workG[y][x] = moved.g;
-            form.workR[y][x] = moved.r;
+            const Colour moved = projectOntoSegment({job.picture.workB[y][x], job.picture.workG[y][x], job.picture.workR[y][x]}, paper, ink);
+            job.picture.workB[y][x] = moved.b;
+            job.picture.workG[y][x] = moved.g;
+            job.picture.workR[y][x] = moved.r;
         }
 
     for (int x = cellWidth * j; x < cellWidth * j + cellWidth; ++x) {
-        const Colour p = bandLimitedPixel(form, x, y);
+        const Colour p = bandLimitedPixel(job, x, y);
         const int bit = argmin2(squaredDistance(paper, p), squaredDistance(ink, p));
         const Colour& chosen = bit ? ink : paper;
-        form.rowPix1[j] = static_cast<uint8_t>(form.rowPix1[j] * 2 + bit);
-        form.zxBitmap.setPixel(x, y, packColour(chosen));
-        diffuseError(form, j, x, y, {p.b - chosen.b, p.g - chosen.g, p.r - chosen.r});
+        job.scratch.rowPix1[j] = static_cast<uint8_t>(job.scratch.rowPix1[j] * 2 + bit);
+        job.screen.zxBitmap.setPixel(x, y, packColour(chosen));
+        diffuseError(job, j, x, y, {p.b - chosen.b, p.g - chosen.g, p.r - chosen.r});
     }
 }
 
-void renderLine(TForm1& form, int y, int quota, const LineChoices& line)
+void renderLine(const Conversion& job, int y, int quota, const LineChoices& line)
 {
     const std::array<int, columnPairs> order = rankColumnPairs(line.keepError, line.newError);
     for (int rank = 0; rank < columnPairs; ++rank)
         for (int j : {2 * order[rank], 2 * order[rank] + 1})
-            renderCell(form, j, y, rank < quota ? line.fresh[j] : line.keep[j]);
+            renderCell(job, j, y, rank < quota ? line.fresh[j] : line.keep[j]);
 }
 
 }  // namespace
 
-LineCell readLineCell(const TForm1& form, int j, int y)
+LineCell readLineCell(const Conversion& job, int j, int y)
 {
     LineCell pixels;
-    for (int i = 0; i < cellWidth; ++i) pixels[i] = workPixel(form, cellWidth * j + i, y);
+    for (int i = 0; i < cellWidth; ++i) pixels[i] = workPixel(job, cellWidth * j + i, y);
     return pixels;
 }
 
@@ -184,14 +183,11 @@ int64_t lineThreshold(int y, int64_t keepError, double mcLevel)
     return static_cast<int64_t>(product);
 }
 
-Colour bandLimitedPixel(const TForm1& form, int x, int y)
+Colour bandLimitedPixel(const Conversion& job, int x, int y)
 {
-    auto limited = [&form](int v) {
-        if (v > form.dithHi) v = 255;
-        if (v < form.dithLo) v = 0;
-        return v;
-    };
-    return {limited(form.workB[y][x]), limited(form.workG[y][x]), limited(form.workR[y][x])};
+    const uint8_t lo = job.settings.dithLo, hi = job.settings.dithHi;
+    return {bandedChannel(job.picture.workB[y][x], lo, hi), bandedChannel(job.picture.workG[y][x], lo, hi),
+            bandedChannel(job.picture.workR[y][x], lo, hi)};
 }
 
 std::array<int, columnPairs> rankColumnPairs(const std::array<int64_t, 32>& keepError,
@@ -215,24 +211,23 @@ std::array<int, columnPairs> rankColumnPairs(const std::array<int64_t, 32>& keep
     return order;
 }
 
-void convMC(TForm1& form)
+void convMC(const Conversion& job)
 {
     Settings settings;
-    settings.centeringWeight = form.cbMCFilter.checked ? 8 : 0;
-    settings.limit = form.cbLimitMC.checked;
-    settings.evenMC = form.cbEvenMC.checked;
-    settings.greyBright = form.cbBrightGrey.checked ? 1 : 0;
-    form.projectOn = form.cbProjecting.checked;
+    settings.centeringWeight = job.settings.centering ? 8 : 0;
+    settings.limit = job.settings.limitMC;
+    settings.evenMC = job.settings.evenMC;
+    settings.greyBright = job.settings.brightGrey ? 1 : 0;
 
-    form.rowAttr1.fill(static_cast<uint8_t>((form.brightOnly ? 64 : 0) + 7));
+    job.scratch.rowAttr1.fill(static_cast<uint8_t>((job.settings.brightOnly ? 64 : 0) + 7));
     LineChoices line;
     for (int y = 0; y < screenHeight; ++y) {
-        searchLine(form, y, settings, line);
+        searchLine(job, y, settings, line);
         const int quota = settings.limit && (!settings.evenMC || y % 2 == 0) ? 8 : columnPairs;
-        renderLine(form, y, quota, line);
+        renderLine(job, y, quota, line);
         for (int j = 0; j < columns; ++j) {
-            form.scr2[32 * y + j] = form.rowAttr1[j];
-            form.scr1[32 * y + j] = form.rowPix1[j];
+            job.screen.scr2[32 * y + j] = job.scratch.rowAttr1[j];
+            job.screen.scr1[32 * y + j] = job.scratch.rowPix1[j];
         }
     }
 }

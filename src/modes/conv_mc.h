@@ -7,16 +7,14 @@
 #include <cstdint>
 
 #include "colour/colour.h"
+#include "modes/conversion.h"
 
 namespace dw {
 
-class TForm1;
-
 // Reads the work planes (and diffuses error into them), the palette and the
 // settings; fills scr1 bytes 0..6143 with the bitmap and scr2 bytes 0..6143
-// with the attributes, both in plain line order, and zxBitmap. Sets projectOn
-// from its check box.
-void convMC(TForm1& form);
+// with the attributes, both in plain line order, and zxBitmap.
+void convMC(const Conversion& job);
 
 // ---- Shared with the MCX converter -----------------------------------------
 
@@ -38,12 +36,12 @@ std::array<int, columnPairs> rankColumnPairs(const std::array<int64_t, 32>& keep
 
 // The eight working pixels of the 8x1 cell in column j of line y.
 using LineCell = std::array<Colour, 8>;
-LineCell readLineCell(const TForm1& form, int j, int y);
+LineCell readLineCell(const Conversion& job, int j, int y);
 // Per component, truncated toward zero.
 Colour lineCellMean(const LineCell& pixels);
 
 // The working pixel (x, y) as rendering sees it: a channel above dithHi
 // becomes 255, then one below dithLo becomes 0.
-Colour bandLimitedPixel(const TForm1& form, int x, int y);
+Colour bandLimitedPixel(const Conversion& job, int x, int y);
 
 }  // namespace dw

@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <utility>
 
-
 #include "colour/dithering.h"
 #include "colour/helpers.h"
 #include "colour/mix_table.h"
 #include "colour/palette.h"
-#include "core/form.h"
 #include "modes/work_pixels.h"
 #include "modes/conv_mc.h"
+#include "modes/quadruple.h"
 
 namespace dw {
 
@@ -18,11 +17,6 @@ namespace {
 
 constexpr int columns = 32;
 constexpr int cellWidth = 8;
-
-// Paper and ink of screen 1, paper and ink of screen 2.
-struct Quad {
-    int p1 = 0, i1 = 0, p2 = 0, i2 = 0;
-};
 
 // Slot i shows screen 1's ink when bit 0 of i is set, screen 2's when bit 1
 // is; the centre is the middle of slots 0 and 3.
@@ -33,7 +27,7 @@ struct Mixes {
 
 // A gigaTab record as the search uses it.
 struct Record {
-    Quad quad;
+    Quadruple quad;
     std::array<int, 4> mix;  // mixTable indices of its four mixes
     Colour centre;           // from the current palette
 };
@@ -47,35 +41,28 @@ struct CellPlanes {
 // Per column of one line: keeping the cell above's quadruple, or the best new one.
 struct LineChoices {
     std::array<int64_t, columns> keepError{}, newError{};
-    std::array<Quad, columns> keep{}, fresh{};
+    std::array<Quadruple, columns> keep{}, fresh{};
 };
 
 Colour halved(const Colour& c) { return {c.b >> 1, c.g >> 1, c.r >> 1}; }
 
-Mixes mixesOf(const TForm1& form, const Quad& q)
+Mixes mixesOf(const Conversion& job, const Quadruple& q)
 {
-    const Colour p1 = paletteColourOf(form, q.p1), i1 = paletteColourOf(form, q.i1);
-    const Colour p2 = paletteColourOf(form, q.p2), i2 = paletteColourOf(form, q.i2);
     Mixes m;
-    m.slot = {p1 + p2, i1 + p2, p1 + i2, i1 + i2};
+    m.slot = mixesOf(job.palette, q);
     m.centre = halved(m.slot[0] + m.slot[3]);
     return m;
 }
 
-Quad quadOf(uint8_t attribute1, uint8_t attribute2)
-{
-    return {paperIndex(attribute1), inkIndex(attribute1), paperIndex(attribute2), inkIndex(attribute2)};
-}
-
-Records readRecords(const TForm1& form)
+Records readRecords(const Conversion& job)
 {
     Records records;
     for (int r = 0; r < gigaTabSize; ++r) {
-        const auto& entry = form.gigaTab[r];
+        const auto& entry = job.tables.gigaTab[r];
         Record& record = records[r];
         record.quad = {entry[0], entry[1], entry[2], entry[3]};
         record.mix = {entry[4], entry[5], entry[6], entry[7]};
-        record.centre = mixesOf(form, record.quad).centre;
+        record.centre = mixesOf(job, record.quad).centre;
     }
     return records;
 }
@@ -90,22 +77,22 @@ int64_t keepError(const Mixes& m, const LineCell& pixels)
 }
 
 // mixDist[k][0][i]: squared distance from mix k to pixel i of the cell.
-void fillMixDistances(TForm1& form, const LineCell& pixels)
+void fillMixDistances(const Conversion& job, const LineCell& pixels)
 {
     for (int k = 0; k < mixCount; ++k) {
         const Colour mix = {mixTable[k].b, mixTable[k].g, mixTable[k].r};
-        for (int i = 0; i < cellWidth; ++i) form.mixDist[k][0][i] = squaredDistance(mix, pixels[i]);
+        for (int i = 0; i < cellWidth; ++i) job.scratch.mixDist[k][0][i] = squaredDistance(mix, pixels[i]);
     }
 }
 
 // The record's error over the cell. Summed whole: eight lanes at once cost
 // less than stopping early.
-int64_t recordError(const TForm1& form, const Record& record, const CellPlanes& cell)
+int64_t recordError(const Conversion& job, const Record& record, const CellPlanes& cell)
 {
-    const auto& d0 = form.mixDist[record.mix[0]][0];
-    const auto& d1 = form.mixDist[record.mix[1]][0];
-    const auto& d2 = form.mixDist[record.mix[2]][0];
-    const auto& d3 = form.mixDist[record.mix[3]][0];
+    const auto& d0 = job.scratch.mixDist[record.mix[0]][0];
+    const auto& d1 = job.scratch.mixDist[record.mix[1]][0];
+    const auto& d2 = job.scratch.mixDist[record.mix[2]][0];
+    const auto& d3 = job.scratch.mixDist[record.mix[3]][0];
     int64_t sum = 0;
     for (int i = 0; i < cellWidth; ++i) {
         const int32_t db = record.centre.b - cell.b[i], dg = record.centre.g - cell.g[i], dr = record.centre.r - cell.r[i];
@@ -121,11 +108,11 @@ int64_t recordError(const TForm1& form, const Record& record, const CellPlanes& 
 
 // Best record strictly below `threshold`, in table order; the keep quadruple
 // with the threshold as its error when none is.
-std::pair<int64_t, Quad> searchRecord(const TForm1& form, const Records& records, const LineCell& pixels,
-                                      const Quad& keep, int64_t threshold, int centeringWeight)
+std::pair<int64_t, Quadruple> searchRecord(const Conversion& job, const Records& records, const LineCell& pixels,
+                                      const Quadruple& keep, int64_t threshold, int centeringWeight)
 {
     int64_t best = threshold;
-    Quad bestQuad = keep;
+    Quadruple bestQuad = keep;
     const Colour mean = lineCellMean(pixels);
     CellPlanes cell;
     for (int i = 0; i < cellWidth; ++i) {
@@ -135,7 +122,7 @@ std::pair<int64_t, Quad> searchRecord(const TForm1& form, const Records& records
     }
     for (const Record& record : records) {
         if (!(centeringWeight * squaredDistance64(record.centre, mean) < best)) continue;
-        const int64_t err = recordError(form, record, cell);
+        const int64_t err = recordError(job, record, cell);
         if (err < best) {
             best = err;
             bestQuad = record.quad;
@@ -144,86 +131,79 @@ std::pair<int64_t, Quad> searchRecord(const TForm1& form, const Records& records
     return {best, bestQuad};
 }
 
-void searchLine(TForm1& form, const Records& records, int y, int centeringWeight, LineChoices& line)
+void searchLine(const Conversion& job, const Records& records, int y, int centeringWeight, LineChoices& line)
 {
     for (int j = 0; j < columns; ++j) {
-        const LineCell pixels = readLineCell(form, j, y);
-        const Quad keep = quadOf(form.rowAttr1[j], form.rowAttr2[j]);
+        const LineCell pixels = readLineCell(job, j, y);
+        const Quadruple keep = quadrupleOf(job.scratch.rowAttr1[j], job.scratch.rowAttr2[j]);
         line.keep[j] = keep;
-        line.keepError[j] = keepError(mixesOf(form, keep), pixels);
-        fillMixDistances(form, pixels);
-        const int64_t threshold = lineThreshold(y, line.keepError[j], form.mcLevel);
-        const auto [error, quad] = searchRecord(form, records, pixels, keep, threshold, centeringWeight);
+        line.keepError[j] = keepError(mixesOf(job, keep), pixels);
+        fillMixDistances(job, pixels);
+        const int64_t threshold = lineThreshold(y, line.keepError[j], job.settings.mcLevel);
+        const auto [error, quad] = searchRecord(job, records, pixels, keep, threshold, centeringWeight);
         line.newError[j] = error;
         line.fresh[j] = quad;
     }
 }
 
-Colour share(const Colour& e, int shift)
+void diffuseError(const Conversion& job, int x, int y, const Colour& e)
 {
-    return {errorShare(e.b, 1, shift), errorShare(e.g, 1, shift), errorShare(e.r, 1, shift)};
-}
-
-// Half right, a quarter below, an eighth below-left and below-right.
-void diffuseError(TForm1& form, int x, int y, const Colour& e)
-{
-    addToWork(form, x + 1, y, share(e, 1));
-    addToWork(form, x, y + 1, share(e, 2));
-    addToWork(form, x - 1, y + 1, share(e, 3));
-    addToWork(form, x + 1, y + 1, share(e, 3));
+    diffuseHalfQuarterEighths(job.picture.workB, x, y, e.b);
+    diffuseHalfQuarterEighths(job.picture.workG, x, y, e.g);
+    diffuseHalfQuarterEighths(job.picture.workR, x, y, e.r);
 }
 
 // The slots come from the attributes as written, so the preview shows what
 // the screens show even for a record whose paper and ink differ in brightness.
-void renderCell(TForm1& form, int j, int y, const Quad& quad)
+void renderCell(const Conversion& job, int j, int y, const Quadruple& quad)
 {
-    form.rowAttr1[j] = makeAttribute(quad.p1, quad.i1);
-    form.rowAttr2[j] = makeAttribute(quad.p2, quad.i2);
-    const Mixes m = mixesOf(form, quadOf(form.rowAttr1[j], form.rowAttr2[j]));
+    job.scratch.rowAttr1[j] = makeAttribute(quad.p1, quad.i1);
+    job.scratch.rowAttr2[j] = makeAttribute(quad.p2, quad.i2);
+    const Mixes m = mixesOf(job, quadrupleOf(job.scratch.rowAttr1[j], job.scratch.rowAttr2[j]));
     for (int s = 0; s < 4; ++s) {
-        form.cellColB[s] = m.slot[s].b;
-        form.cellColG[s] = m.slot[s].g;
-        form.cellColR[s] = m.slot[s].r;
+        job.scratch.cellColB[s] = m.slot[s].b;
+        job.scratch.cellColG[s] = m.slot[s].g;
+        job.scratch.cellColR[s] = m.slot[s].r;
     }
     for (int x = cellWidth * j; x < cellWidth * j + cellWidth; ++x) {
-        const Colour p = bandLimitedPixel(form, x, y);
+        const Colour p = bandLimitedPixel(job, x, y);
         const int s = argmin4(squaredDistance(m.slot[0], p), squaredDistance(m.slot[1], p),
                               squaredDistance(m.slot[2], p), squaredDistance(m.slot[3], p));
-        form.rowPix1[j] = static_cast<uint8_t>(form.rowPix1[j] * 2 + (s & 1));
-        form.rowPix2[j] = static_cast<uint8_t>(form.rowPix2[j] * 2 + (s >> 1));
+        job.scratch.rowPix1[j] = static_cast<uint8_t>(job.scratch.rowPix1[j] * 2 + (s & 1));
+        job.scratch.rowPix2[j] = static_cast<uint8_t>(job.scratch.rowPix2[j] * 2 + (s >> 1));
         const Colour& shown = m.slot[s];
-        diffuseError(form, x, y, {p.b - shown.b, p.g - shown.g, p.r - shown.r});
-        form.zxBitmap.setPixel(x, y, packColour(shown));
+        diffuseError(job, x, y, {p.b - shown.b, p.g - shown.g, p.r - shown.r});
+        job.screen.zxBitmap.setPixel(x, y, packColour(shown));
     }
 }
 
-void renderLine(TForm1& form, int y, int quota, const LineChoices& line)
+void renderLine(const Conversion& job, int y, int quota, const LineChoices& line)
 {
     const std::array<int, columnPairs> order = rankColumnPairs(line.keepError, line.newError);
     for (int rank = 0; rank < columnPairs; ++rank)
         for (int j : {2 * order[rank], 2 * order[rank] + 1})
-            renderCell(form, j, y, rank < quota ? line.fresh[j] : line.keep[j]);
+            renderCell(job, j, y, rank < quota ? line.fresh[j] : line.keep[j]);
 }
 
 }  // namespace
 
-void convMCX(TForm1& form)
+void convMCX(const Conversion& job)
 {
-    const int centeringWeight = form.cbMCFilter.checked ? 4 : 0;
-    const int quota = form.cbLimitMC.checked ? 8 : columnPairs;
-    const Records records = readRecords(form);
+    const int centeringWeight = job.settings.centering ? 4 : 0;
+    const int quota = job.settings.limitMC ? 8 : columnPairs;
+    const Records records = readRecords(job);
 
-    form.rowAttr1.fill(7);
-    form.rowAttr2.fill(71);
+    job.scratch.rowAttr1.fill(7);
+    job.scratch.rowAttr2.fill(71);
     LineChoices line;
     for (int y = 0; y < screenHeight; ++y) {
-        searchLine(form, records, y, centeringWeight, line);
-        renderLine(form, y, quota, line);
+        searchLine(job, records, y, centeringWeight, line);
+        renderLine(job, y, quota, line);
         for (int j = 0; j < columns; ++j) {
-            form.scr1[32 * y + j] = form.rowPix1[j];
-            form.scr1[6144 + 32 * y + j] = form.rowAttr1[j];
-            form.scr2[32 * y + j] = form.rowPix2[j];
-            form.scr2[6144 + 32 * y + j] = form.rowAttr2[j];
+            job.screen.scr1[32 * y + j] = job.scratch.rowPix1[j];
+            job.screen.scr1[6144 + 32 * y + j] = job.scratch.rowAttr1[j];
+            job.screen.scr2[32 * y + j] = job.scratch.rowPix2[j];
+            job.screen.scr2[6144 + 32 * y + j] = job.scratch.rowAttr2[j];
         }
     }
 }

@@ -3,8 +3,9 @@
 #include <array>
 
 #include "colour/colour.h"
+#include "colour/dithering.h"
 #include "colour/helpers.h"
-#include "core/form.h"
+#include "modes/work_pixels.h"
 
 namespace dw {
 
@@ -48,64 +49,43 @@ int primaryOf(int y)
     return primaries[y % 3];
 }
 
-Colour fullLevel(const TForm1& form, int colour)
+Colour fullLevel(const Conversion& job, int colour)
 {
-    return {r48FullLevel(form.palB[colour]), r48FullLevel(form.palG[colour]), r48FullLevel(form.palR[colour])};
+    return {r48FullLevel(job.palette.palB[colour]), r48FullLevel(job.palette.palG[colour]), r48FullLevel(job.palette.palR[colour])};
 }
 
 Colour halfLevel(const Colour& full) { return {full.b / 2, full.g / 2, full.r / 2}; }
-
-int32_t squaredDistance(const Colour& a, const Colour& b)
-{
-    return (a.b - b.b) * (a.b - b.b) + (a.g - b.g) * (a.g - b.g) + (a.r - b.r) * (a.r - b.r);
-}
-
-Colour workPixel(const TForm1& form, int x, int y) { return {form.workB[y][x], form.workG[y][x], form.workR[y][x]}; }
-
-int32_t clampByte(int32_t v)
-{
-    if (v > 255) v = 255;
-    if (v < 0) v = 0;
-    return v;
-}
-
-int32_t banded(int32_t v, uint8_t lo, uint8_t hi)
-{
-    if (v > hi) v = 255;
-    if (v < lo) v = 0;
-    return v;
-}
 
 int32_t limited(int32_t e) { return e < -256 ? -256 : (e > 256 ? 256 : e); }
 
 // Sum over the cell of each pixel's least squared distance to black and to
 // the half and full levels of the colour.
-double cellError(const TForm1& form, int cx, int y, int colour)
+double cellError(const Conversion& job, int cx, int y, int colour)
 {
-    const Colour black{}, full = fullLevel(form, colour), half = halfLevel(full);
+    const Colour black{}, full = fullLevel(job, colour), half = halfLevel(full);
     double sum = 0;
     for (int x = cellWidth * cx; x < cellWidth * cx + cellWidth; ++x) {
-        const Colour P = workPixel(form, x, y);
+        const Colour P = workPixel(job, x, y);
         sum += min3(squaredDistance(black, P), squaredDistance(half, P), squaredDistance(full, P));
     }
     return sum;
 }
 
-void chooseCellColour(TForm1& form, const CarriedError& carried, int cx, int y)
+void chooseCellColour(const Conversion& job, const CarriedError& carried, int cx, int y)
 {
     for (int x = cellWidth * cx; x < cellWidth * cx + cellWidth; ++x) {
-        form.workR[y][x] += carried.nextR[x];
-        form.workG[y][x] += carried.nextG[x];
-        form.workB[y][x] += carried.nextB[x];
+        job.picture.workR[y][x] += carried.nextR[x];
+        job.picture.workG[y][x] += carried.nextG[x];
+        job.picture.workB[y][x] += carried.nextB[x];
     }
     const int p = primaryOf(y), q = 7 - p;
-    const int colour = cellError(form, cx, y, p) < cellError(form, cx, y, q) ? p : q;
-    form.rmExtra[0][32 * y + cx] = static_cast<uint8_t>(64 + colour);
+    const int colour = cellError(job, cx, y, p) < cellError(job, cx, y, q) ? p : q;
+    job.screen.rmExtra[0][32 * y + cx] = static_cast<uint8_t>(64 + colour);
     for (int x = cellWidth * cx; x < cellWidth * cx + cellWidth; ++x) {
-        form.workB[y][x] = clampByte(form.workB[y][x]);
-        form.workG[y][x] = clampByte(form.workG[y][x]);
-        form.workR[y][x] = clampByte(form.workR[y][x]);
-        form.modelBitmap.setPixel(x, y, packColour(workPixel(form, x, y)));
+        job.picture.workB[y][x] = clampByte(job.picture.workB[y][x]);
+        job.picture.workG[y][x] = clampByte(job.picture.workG[y][x]);
+        job.picture.workR[y][x] = clampByte(job.picture.workR[y][x]);
+        job.screen.modelBitmap.setPixel(x, y, packColour(workPixel(job, x, y)));
     }
 }
 
@@ -118,22 +98,22 @@ void spreadBelow(ErrorRow& next, ErrorRow& later, int x, int32_t e)
     }
 }
 
-void renderCell(TForm1& form, CarriedError& carried, int cx, int y)
+void renderCell(const Conversion& job, CarriedError& carried, int cx, int y)
 {
-    const int colour = form.rmExtra[0][32 * y + cx] & 7;
-    const Colour full = fullLevel(form, colour);
-    form.cellColB[0] = form.cellColG[0] = form.cellColR[0] = 0;
-    form.cellColB[1] = full.b;
-    form.cellColG[1] = full.g;
-    form.cellColR[1] = full.r;
+    const int colour = job.screen.rmExtra[0][32 * y + cx] & 7;
+    const Colour full = fullLevel(job, colour);
+    job.scratch.cellColB[0] = job.scratch.cellColG[0] = job.scratch.cellColR[0] = 0;
+    job.scratch.cellColB[1] = full.b;
+    job.scratch.cellColG[1] = full.g;
+    job.scratch.cellColR[1] = full.r;
     const Colour slots[2] = {{}, full};
 
-    uint8_t& bits = form.scr1[32 * y + cx];
+    uint8_t& bits = job.screen.scr1[32 * y + cx];
     const int last = cellWidth * cx + cellWidth - 1;
     for (int x = cellWidth * cx; x <= last; ++x) {
-        const Colour P = {banded(form.workB[y][x], form.dithLo, form.dithHi),
-                          banded(form.workG[y][x], form.dithLo, form.dithHi),
-                          banded(form.workR[y][x], form.dithLo, form.dithHi)};
+        const Colour P = {bandedChannel(job.picture.workB[y][x], job.settings.dithLo, job.settings.dithHi),
+                          bandedChannel(job.picture.workG[y][x], job.settings.dithLo, job.settings.dithHi),
+                          bandedChannel(job.picture.workR[y][x], job.settings.dithLo, job.settings.dithHi)};
         const int i = argmin2(squaredDistance(slots[0], P), squaredDistance(slots[1], P));
         bits = static_cast<uint8_t>(bits * 2 + i);
         const Colour e = {limited(P.b - slots[i].b), limited(P.g - slots[i].g), limited(P.r - slots[i].r)};
@@ -141,23 +121,23 @@ void renderCell(TForm1& form, CarriedError& carried, int cx, int y)
         spreadBelow(carried.nextG, carried.laterG, x, e.g);
         spreadBelow(carried.nextR, carried.laterR, x, e.r);
         if (x != last) {
-            form.workB[y][x + 1] += e.b / 2;
-            form.workG[y][x + 1] += e.g / 2;
-            form.workR[y][x + 1] += e.r / 2;
+            job.picture.workB[y][x + 1] += e.b / 2;
+            job.picture.workG[y][x + 1] += e.g / 2;
+            job.picture.workR[y][x + 1] += e.r / 2;
         }
-        form.zxBitmap.setPixel(x, y, packColour(slots[i]));
+        job.screen.zxBitmap.setPixel(x, y, packColour(slots[i]));
     }
 }
 
 }  // namespace
 
-void convR48Mode(TForm1& form)
+void convR48Mode(const Conversion& job)
 {
     CarriedError carried;
     for (int y = 0; y < screenHeight; ++y) {
-        for (int cx = 0; cx < columns; ++cx) chooseCellColour(form, carried, cx, y);
+        for (int cx = 0; cx < columns; ++cx) chooseCellColour(job, carried, cx, y);
         carried.advance();
-        for (int cx = 0; cx < columns; ++cx) renderCell(form, carried, cx, y);
+        for (int cx = 0; cx < columns; ++cx) renderCell(job, carried, cx, y);
     }
 }
 

@@ -5,16 +5,16 @@
 
 #include <cstdint>
 
-namespace dw {
+#include "modes/conversion.h"
 
-class TForm1;
+namespace dw {
 
 // Row by row: chooses each cell's colour from the carried error and the
 // picture, clamps the row to 0..255 (drawn into modelBitmap), then renders
 // it with error diffusion. Fills scr1 bytes 0..6143 (plain line order),
 // rmExtra block 0 bytes 0..6143 (64 + colour per cell), cellColB/G/R slots
 // 0 and 1 and zxBitmap, and rewrites the work planes.
-void convR48Mode(TForm1& form);
+void convR48Mode(const Conversion& job);
 
 // Full level of a palette entry: four times the half-intensity entry, at
 // most 255 (a palette file can hold entries up to 127).

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "colour/colour.h"
+#include "colour/dithering.h"
 #include "colour/helpers.h"
-#include "core/form.h"
 
 namespace dw {
 
@@ -77,12 +77,12 @@ int32_t fullRgb(int colour, int component)
     return (colour & bits[component]) ? 255 : 0;
 }
 
-Triple targetOf(const TForm1& form, int x, int y)
+Triple targetOf(const Conversion& job, int x, int y)
 {
     Triple X;
-    X[0] = static_cast<double>(static_cast<long double>(form.workB[y][x]) * 1.5L / 255.0L);
-    X[1] = static_cast<double>(static_cast<long double>(form.workG[y][x]) * 1.5L / 255.0L);
-    X[2] = static_cast<double>(static_cast<long double>(form.workR[y][x]) * 1.5L / 255.0L);
+    X[0] = static_cast<double>(static_cast<long double>(job.picture.workB[y][x]) * 1.5L / 255.0L);
+    X[1] = static_cast<double>(static_cast<long double>(job.picture.workG[y][x]) * 1.5L / 255.0L);
+    X[2] = static_cast<double>(static_cast<long double>(job.picture.workR[y][x]) * 1.5L / 255.0L);
     return X;
 }
 
@@ -218,18 +218,18 @@ int32_t mixComponent(const CellLayers& cell, const std::array<int, layerCount + 
 // The two layers (first, second) a pixel row shows.
 std::array<int, 2> rowLayers(int y) { return (y & 1) ? std::array<int, 2>{1, 2} : std::array<int, 2>{3, 4}; }
 
-void drawModel(TForm1& form, const CellLayers& cell, const std::array<int, layerCount + 1>& L, int x, int y)
+void drawModel(const Conversion& job, const CellLayers& cell, const std::array<int, layerCount + 1>& L, int x, int y)
 {
     const std::array<int, 2> layers = rowLayers(y);
     const int cp = cell.colour[layers[0]], cq = cell.colour[layers[1]];
     const int lp = L[layers[0]], lq = L[layers[1]];
     auto shown = [&](const std::array<int32_t, 16>& pal) { return sqrtScale((pal[cp] * lp + pal[cq] * lq) / 64); };
-    form.modelBitmap.setPixel(x, y, packColour({shown(form.palB), shown(form.palG), shown(form.palR)}));
+    job.screen.modelBitmap.setPixel(x, y, packColour({shown(job.palette.palB), shown(job.palette.palG), shown(job.palette.palR)}));
 }
 
 // Grey previews of the row's two layers. An even row's second layer above
 // full brightness carries the excess to the odd row below.
-void drawGreyLayers(TForm1& form, std::array<int32_t, screenWidth>& greyCarry,
+void drawGreyLayers(const Conversion& job, std::array<int32_t, screenWidth>& greyCarry,
                     const std::array<int, layerCount + 1>& L, int x, int y)
 {
     const auto [p, q] = rowLayers(y);
@@ -245,30 +245,30 @@ void drawGreyLayers(TForm1& form, std::array<int32_t, screenWidth>& greyCarry,
     }
     if (g1 >= 256) g1 = 255;
     if (g2 >= 256) g2 = 255;
-    form.layer1Bitmap.setPixel(x, y, static_cast<uint32_t>(g1) * 65793u);
-    form.layer2Bitmap.setPixel(x, y, static_cast<uint32_t>(g2) * 65793u);
+    job.screen.layer1Bitmap.setPixel(x, y, static_cast<uint32_t>(g1) * 65793u);
+    job.screen.layer2Bitmap.setPixel(x, y, static_cast<uint32_t>(g2) * 65793u);
 }
 
-void analyseCell(TForm1& form, int cx, int cy, bool noise, std::array<int32_t, screenWidth>& greyCarry)
+void analyseCell(const Conversion& job, int cx, int cy, bool noise, std::array<int32_t, screenWidth>& greyCarry)
 {
     std::array<PixelProjections, cellPixels> projections;
     for (int i = 0; i < cellPixels; ++i)
-        projections[i] = projectOnSolids(targetOf(form, 8 * cx + i % 8, 8 * cy + i / 8), form.kcolerr);
+        projections[i] = projectOnSolids(targetOf(job, 8 * cx + i % 8, 8 * cy + i / 8), job.settings.kcolerr);
 
     const CellLayers cell = layersOfSet(chooseSet(projections));
     for (int layer = 1; layer <= layerCount; ++layer)
-        form.rmExtra[layer - 1][32 * cy + cx] = static_cast<uint8_t>(64 + cell.colour[layer]);
+        job.screen.rmExtra[layer - 1][32 * cy + cx] = static_cast<uint8_t>(64 + cell.colour[layer]);
 
-    Plane* aux[layerCount + 1] = {nullptr, &form.rmAux1, &form.rmAux2, &form.rmAux3, &form.rmAux4};
+    Plane* aux[layerCount + 1] = {nullptr, &job.scratch.rmAux1, &job.scratch.rmAux2, &job.scratch.rmAux3, &job.scratch.rmAux4};
     for (int i = 0; i < cellPixels; ++i) {
         const int x = 8 * cx + i % 8, y = 8 * cy + i / 8;
         const std::array<int, layerCount + 1> L = intensitiesOf(cell, projections[i], noise);
         for (int layer = 1; layer <= layerCount; ++layer) (*aux[layer])[y][x] = L[layer];
-        form.workB[y][x] = mixComponent(cell, L, 0);
-        form.workG[y][x] = mixComponent(cell, L, 1);
-        form.workR[y][x] = mixComponent(cell, L, 2);
-        drawModel(form, cell, L, x, y);
-        drawGreyLayers(form, greyCarry, L, x, y);
+        job.picture.workB[y][x] = mixComponent(cell, L, 0);
+        job.picture.workG[y][x] = mixComponent(cell, L, 1);
+        job.picture.workR[y][x] = mixComponent(cell, L, 2);
+        drawModel(job, cell, L, x, y);
+        drawGreyLayers(job, greyCarry, L, x, y);
     }
 }
 
@@ -278,45 +278,30 @@ struct RowSlots {
     std::array<Colour, 4> slot;
 };
 
-RowSlots rowSlots(TForm1& form, int first, int second)
+RowSlots rowSlots(const Conversion& job, int first, int second)
 {
     RowSlots row;
     auto sums = [](const std::array<int32_t, 16>& pal, int p, int q, std::array<int32_t, 4>& out) {
         const int32_t s[4] = {pal[0] + pal[0], pal[p] + pal[0], pal[0] + pal[q], pal[p] + pal[q]};
         for (int i = 0; i < 4; ++i) out[i] = 2 * (s[i] & 0xFF);
     };
-    sums(form.palB, first, second, form.cellColB);
-    sums(form.palG, first, second, form.cellColG);
-    sums(form.palR, first, second, form.cellColR);
-    for (int i = 0; i < 4; ++i) row.slot[i] = {form.cellColB[i], form.cellColG[i], form.cellColR[i]};
+    sums(job.palette.palB, first, second, job.scratch.cellColB);
+    sums(job.palette.palG, first, second, job.scratch.cellColG);
+    sums(job.palette.palR, first, second, job.scratch.cellColR);
+    for (int i = 0; i < 4; ++i) row.slot[i] = {job.scratch.cellColB[i], job.scratch.cellColG[i], job.scratch.cellColR[i]};
     return row;
-}
-
-int32_t banded(int32_t v, uint8_t lo, uint8_t hi)
-{
-    if (v > hi) v = 255;
-    if (v < lo) v = 0;
-    return v;
 }
 
 int32_t capped(int32_t v) { return v > 255 ? 255 : v; }
 
-void spreadError(Plane& plane, int x, int y, int32_t e)
+void encodeRow(const Conversion& job, const RowSlots& row, int cx, int y)
 {
-    plane[y][x + 1] += e / 2;
-    plane[y + 1][x] += e / 4;
-    plane[y + 1][x - 1] += e / 8;
-    plane[y + 1][x + 1] += e / 8;
-}
-
-void encodeRow(TForm1& form, const RowSlots& row, int cx, int y)
-{
-    uint8_t& bits1 = form.scr1[32 * y + cx];
-    uint8_t& bits2 = form.scr2[32 * y + cx];
+    uint8_t& bits1 = job.screen.scr1[32 * y + cx];
+    uint8_t& bits2 = job.screen.scr2[32 * y + cx];
     for (int x = 8 * cx; x < 8 * cx + 8; ++x) {
-        const Colour P = {banded(form.workB[y][x], form.dithLo, form.dithHi),
-                          banded(form.workG[y][x], form.dithLo, form.dithHi),
-                          banded(form.workR[y][x], form.dithLo, form.dithHi)};
+        const Colour P = {bandedChannel(job.picture.workB[y][x], job.settings.dithLo, job.settings.dithHi),
+                          bandedChannel(job.picture.workG[y][x], job.settings.dithLo, job.settings.dithHi),
+                          bandedChannel(job.picture.workR[y][x], job.settings.dithLo, job.settings.dithHi)};
         int32_t d[4];
         for (int i = 0; i < 4; ++i) {
             const Colour& s = row.slot[i];
@@ -326,20 +311,20 @@ void encodeRow(TForm1& form, const RowSlots& row, int cx, int y)
         bits1 = static_cast<uint8_t>(bits1 * 2 + (i & 1));
         bits2 = static_cast<uint8_t>(bits2 * 2 + (i >> 1));
         const Colour& s = row.slot[i];
-        spreadError(form.workB, x, y, P.b - s.b);
-        spreadError(form.workG, x, y, P.g - s.g);
-        spreadError(form.workR, x, y, P.r - s.r);
-        form.zxBitmap.setPixel(x, y, packColour({capped(s.b), capped(s.g), capped(s.r)}));
+        diffuseHalfQuarterEighths(job.picture.workB, x, y, P.b - s.b);
+        diffuseHalfQuarterEighths(job.picture.workG, x, y, P.g - s.g);
+        diffuseHalfQuarterEighths(job.picture.workR, x, y, P.r - s.r);
+        job.screen.zxBitmap.setPixel(x, y, packColour({capped(s.b), capped(s.g), capped(s.r)}));
     }
 }
 
-void encodeCell(TForm1& form, int cx, int cy)
+void encodeCell(const Conversion& job, int cx, int cy)
 {
     int c[layerCount + 1];
-    for (int layer = 1; layer <= layerCount; ++layer) c[layer] = form.rmExtra[layer - 1][32 * cy + cx] & 7;
+    for (int layer = 1; layer <= layerCount; ++layer) c[layer] = job.screen.rmExtra[layer - 1][32 * cy + cx] & 7;
     for (int y = 8 * cy; y < 8 * cy + 8; ++y) {
         const auto [p, q] = rowLayers(y);
-        encodeRow(form, rowSlots(form, c[p], c[q]), cx, y);
+        encodeRow(job, rowSlots(job, c[p], c[q]), cx, y);
     }
 }
 
@@ -352,14 +337,14 @@ int sqrtScale(double v)
     return r > 255 ? 255 : static_cast<int>(r);
 }
 
-void convRMode(TForm1& form)
+void convRMode(const Conversion& job)
 {
-    const bool noise = form.cbRModeNoise.checked;
+    const bool noise = job.settings.rModeNoise;
     std::array<int32_t, screenWidth> greyCarry{};
     for (int cy = 0; cy < screenHeight / cellSize; ++cy)
-        for (int cx = 0; cx < screenWidth / cellSize; ++cx) analyseCell(form, cx, cy, noise, greyCarry);
+        for (int cx = 0; cx < screenWidth / cellSize; ++cx) analyseCell(job, cx, cy, noise, greyCarry);
     for (int cy = 0; cy < screenHeight / cellSize; ++cy)
-        for (int cx = 0; cx < screenWidth / cellSize; ++cx) encodeCell(form, cx, cy);
+        for (int cx = 0; cx < screenWidth / cellSize; ++cx) encodeCell(job, cx, cy);
 }
 
 }  // namespace dw

@@ -4,9 +4,9 @@
 // pixel rows show layers 1 and 2, even rows layers 3 and 4, each through its
 // own bitmap bit.
 
-namespace dw {
+#include "modes/conversion.h"
 
-class TForm1;
+namespace dw {
 
 // Pass 1 picks each cell's colour set and every pixel's four layer
 // intensities (rmAux1..rmAux4), replaces the work planes with the layer mix
@@ -14,7 +14,7 @@ class TForm1;
 // mix to the four colours each row can show, with error diffusion, filling
 // scr1 and scr2 bytes 0..6143 (plain line order), bytes 0..767 of the four
 // rmExtra blocks and zxBitmap. Reads "R-Mode noise" once.
-void convRMode(TForm1& form);
+void convRMode(const Conversion& job);
 
 // Preview brightness of a layer sum: 0 for v <= 0.5, otherwise
 // 16 * sqrt(v) rounded to nearest, at most 255.

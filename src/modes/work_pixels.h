@@ -6,22 +6,25 @@
 
 #include "colour/colour.h"
 #include "colour/palette.h"
-#include "core/form.h"
+#include "modes/conversion.h"
 
 namespace dw {
 
-inline Colour paletteColourOf(const TForm1& form, int index)
+inline Colour paletteColourOf(const Conversion& job, int index)
 {
-    return paletteColour(form.palB, form.palG, form.palR, index);
+    return paletteColour(job.palette.palB, job.palette.palG, job.palette.palR, index);
 }
 
-inline Colour workPixel(const TForm1& form, int x, int y) { return {form.workB[y][x], form.workG[y][x], form.workR[y][x]}; }
-
-inline void addToWork(TForm1& form, int x, int y, const Colour& c)
+inline Colour workPixel(const Conversion& job, int x, int y)
 {
-    form.workB[y][x] += c.b;
-    form.workG[y][x] += c.g;
-    form.workR[y][x] += c.r;
+    return {job.picture.workB[y][x], job.picture.workG[y][x], job.picture.workR[y][x]};
+}
+
+inline void addToWork(const Conversion& job, int x, int y, const Colour& c)
+{
+    job.picture.workB[y][x] += c.b;
+    job.picture.workG[y][x] += c.g;
+    job.picture.workR[y][x] += c.r;
 }
 
 inline int64_t squaredDistance64(const Colour& a, const Colour& b)

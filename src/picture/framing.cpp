@@ -8,7 +8,6 @@
 #include "core/form.h"
 #include "core/number_text.h"
 #include "picture/output_base.h"
-#include "picture/working_folder.h"
 
 namespace dw {
 
@@ -16,7 +15,7 @@ void TForm1::btOpenClick()
 {
     btSaveDraw.enabled = false;
     retouchOn = false;
-    if (std::optional<std::string> chosen = dialogs_.choosePicture(workingFolder())) {
+    if (std::optional<std::string> chosen = dialogs_.choosePicture(workFolder)) {
         openPictureFile(*chosen);
         return;
     }

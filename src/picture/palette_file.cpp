@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/form.h"
-#include "picture/working_folder.h"
 
 namespace dw {
 
@@ -42,7 +41,7 @@ void TForm1::Button2Click()
 {
     btSaveDraw.enabled = false;
     retouchOn = false;
-    if (std::optional<std::string> chosen = dialogs_.choosePalette(workingFolder())) {
+    if (std::optional<std::string> chosen = dialogs_.choosePalette(workFolder)) {
         palName = cutName(*chosen);
         enterFolderOf(*chosen);
     }

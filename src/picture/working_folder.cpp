@@ -12,12 +12,12 @@ std::string workingFolder()
     return error ? std::string() : folder.string();
 }
 
-void enterFolderOf(const std::string& fileName)
+std::string enterableFolderOf(const std::string& fileName)
 {
-    std::filesystem::path folder = std::filesystem::path(fileName).parent_path();
-    if (folder.empty()) return;
-    std::error_code ignored;
-    std::filesystem::current_path(folder, ignored);
+    const std::filesystem::path folder = std::filesystem::path(fileName).parent_path();
+    std::error_code error;
+    if (folder.empty() || !std::filesystem::is_directory(folder, error)) return {};
+    return folder.string();
 }
 
 }  // namespace dw

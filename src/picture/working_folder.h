@@ -1,16 +1,15 @@
 #pragma once
-// The dialogs open in the current working directory, and choosing a file in
-// any of them makes that file's folder the current working directory.
+// The dialogs open in the form's working folder, and choosing a file in any
+// of them makes that file's folder the working folder.
 
 #include <string>
 
 namespace dw {
 
-// The current working directory, or an empty text when it is unknown.
+// The process's current working directory, or an empty text when it is unknown.
 std::string workingFolder();
 
-// Makes the folder of `fileName` the current working directory; a name
-// without a folder, or a folder that cannot be entered, changes nothing.
-void enterFolderOf(const std::string& fileName);
+// The folder of `fileName` when it has one that exists, otherwise an empty text.
+std::string enterableFolderOf(const std::string& fileName);
 
 }  // namespace dw

@@ -15,6 +15,7 @@
 #include <QTextCursor>
 #include <QUrl>
 #include <algorithm>
+#include <filesystem>
 #include <utility>
 
 #include "ui/picture_view.h"
@@ -45,8 +46,29 @@ std::string fullLocalName(const QString& fileName)
 
 }  // namespace
 
+std::optional<std::string> DialogRouter::choosePicture(const std::string& initialDir)
+{
+    return dialogs_.choosePicture(initialDir);
+}
+
+std::optional<std::string> DialogRouter::chooseScreen(const std::string& initialDir)
+{
+    return dialogs_.chooseScreen(initialDir);
+}
+
+std::optional<std::string> DialogRouter::choosePalette(const std::string& initialDir)
+{
+    return dialogs_.choosePalette(initialDir);
+}
+
+void DialogRouter::enterFolder(const std::string& folder)
+{
+    std::error_code ignored;
+    std::filesystem::current_path(folder, ignored);
+}
+
 MainWindow::MainWindow(FileDialogs& dialogs, Clock& clock, QWidget* parent)
-    : QWidget(parent), form_(dialogs, clock)
+    : QWidget(parent), router_(dialogs), form_(router_, clock)
 {
     setObjectName("Form1");
     setWindowTitle("Dapplewright");

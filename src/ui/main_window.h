@@ -22,6 +22,21 @@ namespace dw::ui {
 
 class PictureView;
 
+// Passes the core's dialog requests on, and follows its working folder with
+// the process's, as the window's dialogs do.
+class DialogRouter : public FileDialogs {
+public:
+    explicit DialogRouter(FileDialogs& dialogs) : dialogs_(dialogs) {}
+    std::optional<std::string> choosePicture(const std::string& initialDir) override;
+    std::optional<std::string> chooseScreen(const std::string& initialDir) override;
+    std::optional<std::string> choosePalette(const std::string& initialDir) override;
+    // The window works in the folder of the last chosen file.
+    void enterFolder(const std::string& folder) override;
+
+private:
+    FileDialogs& dialogs_;
+};
+
 class MainWindow : public QWidget {
 public:
     // Builds the widgets and starts the converter up (tables are read from
@@ -67,6 +82,7 @@ private:
     void run(void (TForm1::*handler)());
     void mirrorMemo();
 
+    DialogRouter router_;
     TForm1 form_;
     std::vector<EditBinding> edits_;
     std::vector<CheckBinding> checkBoxes_;

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "core/form.h"
-#include "picture/working_folder.h"
 #include "zxfiles/cell_drawing.h"
 #include "zxfiles/layouts.h"
 #include "zxfiles/screen_kind.h"
@@ -35,7 +34,7 @@ void TForm1::ImLoadClick()
     btSaveDraw.enabled = false;
     retouchOn = false;
 
-    const std::optional<std::string> chosen = dialogs_.chooseScreen(workingFolder());
+    const std::optional<std::string> chosen = dialogs_.chooseScreen(workFolder);
     if (chosen) loadScreenFile(*chosen);
 }
 

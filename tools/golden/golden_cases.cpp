@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "core/form.h"
+#include "core/mode_table.h"
 #include "golden/sha256.h"
 
 namespace dw {
@@ -16,31 +17,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Mode {
-    const char* name;
-    void (TForm1::*run)();
-    std::vector<std::pair<const char*, ImageView TForm1::*>> previews;
-};
-
-const std::vector<Mode>& modes()
+const Mode& knownMode(const std::string& name)
 {
-    const std::pair<const char*, ImageView TForm1::*> screen{"imTo", &TForm1::imTo}, model{"imToTmp", &TForm1::imToTmp};
-    static const std::vector<Mode> table = {
-        {"6912", &TForm1::btConv6912Click, {screen}},
-        {"mc", &TForm1::btConvMCClick, {screen}},
-        {"giga", &TForm1::btConvGigaClick, {screen}},
-        {"mcx", &TForm1::btConvMCXClick, {screen}},
-        {"8col", &TForm1::btConv8colClick, {screen}},
-        {"rmode", &TForm1::btConvRModeClick, {screen, model, {"ImToTmpGrey", &TForm1::ImToTmpGrey}, {"ImToTmpGrey2", &TForm1::ImToTmpGrey2}}},
-        {"r48", &TForm1::btConvR48ModeClick, {screen, model}},
-    };
-    return table;
-}
-
-const Mode& modeNamed(const std::string& name)
-{
-    for (const Mode& mode : modes())
-        if (name == mode.name) return mode;
+    if (const Mode* mode = modeNamed(name)) return *mode;
     throw std::invalid_argument("no mode " + name);
 }
 
@@ -128,11 +107,10 @@ std::vector<uint8_t> fileBytes(const fs::path& path)
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A fresh folder under the system's temporary folder, removed on leaving;
-// the working folder is put back too.
+// A fresh folder under the system's temporary folder, removed on leaving.
 class ScratchFolder {
 public:
-    ScratchFolder() : previous_(fs::current_path())
+    ScratchFolder()
     {
         std::string pattern = (fs::temp_directory_path() / "dw-golden-XXXXXX").string();
         if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a scratch folder");
@@ -141,13 +119,12 @@ public:
     ~ScratchFolder()
     {
         std::error_code ignored;
-        fs::current_path(previous_, ignored);
         fs::remove_all(path_, ignored);
     }
     const fs::path& path() const { return path_; }
 
 private:
-    fs::path previous_, path_;
+    fs::path path_;
 };
 
 std::string previewDigest(const Bitmap& picture) { return sha256Hex(picture.rgb()); }
@@ -158,7 +135,7 @@ std::vector<GoldenCase> goldenCases()
 {
     std::vector<GoldenCase> cases;
     for (const char* photo : photos)
-        for (const Mode& mode : modes()) cases.push_back({photo, mode.name, "default"});
+        for (const Mode& mode : modeTable()) cases.push_back({photo, mode.name, "default"});
     for (const OptionSet& set : optionSets())
         for (const char* mode : set.modes) cases.push_back({optionPhoto, mode, set.name});
     return cases;
@@ -166,7 +143,7 @@ std::vector<GoldenCase> goldenCases()
 
 std::vector<GoldenItem> runGoldenCase(const GoldenCase& goldenCase, const GoldenFolders& folders)
 {
-    const Mode& mode = modeNamed(goldenCase.mode);
+    const Mode& mode = knownMode(goldenCase.mode);
     ScratchFolder scratch;
     const fs::path picture = scratch.path() / goldenCase.photo;
     const fs::path palette = scratch.path() / paletteName;
@@ -195,8 +172,8 @@ std::vector<GoldenItem> runGoldenCase(const GoldenCase& goldenCase, const Golden
         items.push_back({"file " + fs::path(file.name).filename().string(), sha256Hex(fileBytes(file.name))});
     }
     items.push_back({"preview imFrom", previewDigest(form->imFrom.picture)});
-    for (const auto& [name, view] : mode.previews)
-        items.push_back({std::string("preview ") + name, previewDigest(((*form).*view).picture)});
+    for (const ModePreview& preview : mode.previews)
+        items.push_back({std::string("preview ") + preview.view, previewDigest(((*form).*preview.picture).picture)});
     return items;
 }
 

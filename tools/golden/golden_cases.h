@@ -29,8 +29,7 @@ struct GoldenFolders {
 
 std::vector<GoldenCase> goldenCases();
 
-// Runs one case in a scratch folder of its own, which it removes again; the
-// process's working folder is put back afterwards.
+// Runs one case in a scratch folder of its own, which it removes again.
 std::vector<GoldenItem> runGoldenCase(const GoldenCase& goldenCase, const GoldenFolders& folders);
 
 // One line per item: case name, item, digest, separated by tabs.

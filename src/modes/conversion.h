@@ -1,0 +1,87 @@
+#pragma once
+// What a converter works on, in the parts its caller keeps them: the prepared
+// picture, the settings of one run, the palette, the tables, the screens and
+// previews it fills, and its working rows. A converter touches nothing else,
+// so two conversions on separate parts can run side by side.
+
+#include <array>
+#include <cstdint>
+
+#include "colour/palette.h"
+#include "core/plane.h"
+#include "readers/bitmap.h"
+
+namespace dw {
+
+inline constexpr int screenWidth = 256;
+inline constexpr int screenHeight = 192;
+inline constexpr int screenBufferSize = 12288;
+inline constexpr int gigaTabSize = 1708;
+inline constexpr int mixCount = 83;
+
+using ScreenBuffer = std::array<uint8_t, screenBufferSize>;
+
+// The picture as the preparation left it (work planes, which converters
+// diffuse into) and the reference copy a run takes of it (orig planes).
+struct PictureState {
+    Plane workB, workG, workR;
+    Plane origB, origG, origR;
+};
+
+// Every control a converter reads, read once when a run starts.
+struct ModeSettings {
+    bool floyd = true;           // "Floyd": error diffusion, else the ordered matrix
+    bool projecting = false;     // "Color projecting"
+    bool centering = false;      // "Palette centering"
+    bool brightOnly = false;     // "Bright Only"
+    bool limitMC = false;        // "Limit MC"
+    bool evenMC = true;          // "Even MC"
+    bool brightGrey = true;      // "Bright grey"
+    bool rModeNoise = true;      // "R-Mode noise"
+    uint8_t chunkMask = 7;       // 1 with "5 chunks", else 7
+    uint8_t dithLo = 0, dithHi = 255;
+    double mcLevel = 1.0, kcolerr = 0.0;
+};
+
+// Half-intensity entries indexed by colour number.
+struct Palette {
+    PaletteTable palB = defaultPalB, palG = defaultPalG, palR = defaultPalR;
+};
+
+// The three tables read at start-up.
+struct Tables {
+    std::array<uint8_t, 625> codeTab{};
+    std::array<std::array<uint8_t, 256>, 2> decoTab{};
+    std::array<std::array<uint8_t, 8>, gigaTabSize> gigaTab{};
+};
+
+// What a conversion leaves for the files, the views and the brush.
+struct ScreenState {
+    ScreenBuffer scr1{}, scr2{}, scr1Conv{}, scr2Conv{};
+    std::array<std::array<uint8_t, 6400>, 4> rmExtra{};
+    Plane chunkLevel1, chunkLevel2;                   // ink shares per pixel, for the brush
+    std::array<int32_t, 128> candColB{}, candColG{}, candColR{};  // 6912 cell colours, for the brush
+    Bitmap zxBitmap, modelBitmap, layer1Bitmap, layer2Bitmap;
+};
+
+// Working rows and planes a converter overwrites before it reads them.
+struct Scratch {
+    std::array<uint8_t, 32> rowAttr1{}, rowAttr2{}, rowPix1{}, rowPix2{};
+    std::array<int32_t, 4> cellColB{}, cellColG{}, cellColR{};
+    std::array<std::array<std::array<int32_t, 8>, 8>, mixCount> mixDist{};
+    Plane rmAux1, rmAux2, rmAux3, rmAux4;
+};
+
+// One converter call: the parts it reads and the parts it fills.
+struct Conversion {
+    PictureState& picture;
+    const ModeSettings& settings;
+    const Palette& palette;
+    const Tables& tables;
+    ScreenState& screen;
+    Scratch& scratch;
+};
+
+using Converter = void (*)(const Conversion&);
+
+}  // namespace dw

@@ -1,0 +1,48 @@
+// Two forms on two threads convert independently: all seven modes, run on
+// two threads at once, give the bytes of a run on one.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+#include "core/mode_table.h"
+#include "support/memory_output.h"
+#include "support/test_support.h"
+
+namespace dw {
+namespace {
+
+// Every file and screen preview of every mode, from one form of its own.
+std::map<std::string, std::vector<uint8_t>> convertAll()
+{
+    test::ScriptedDialogs dialogs;
+    test::FixedClock clock;
+    test::MemoryOutput output;
+    dialogs.picture = test::testdata("photos/skimage_chelsea.png").string();
+    auto form = std::make_unique<TForm1>(dialogs, clock, output);
+    form->tableFolders = {DW_DATA};
+    form->FormCreate();
+    form->btOpenClick();
+    for (const Mode& mode : modeTable()) {
+        (form.get()->*mode.run)();
+        output.files[std::string(mode.name) + " preview"] = form->imTo.picture.rgb();
+    }
+    return output.files;
+}
+
+TEST(ParallelRuns, TwoThreadsGiveTheBytesOfOne)
+{
+    const auto sequential = convertAll();
+    std::map<std::string, std::vector<uint8_t>> first, second;
+    std::thread a([&] { first = convertAll(); });
+    std::thread b([&] { second = convertAll(); });
+    a.join();
+    b.join();
+    EXPECT_EQ(sequential.size(), 7u + 9u);  // a preview per mode; rmode makes three files
+    EXPECT_TRUE(first == sequential);
+    EXPECT_TRUE(second == sequential);
+}
+
+}  // namespace
+}  // namespace dw
