@@ -1,5 +1,8 @@
 #include "support/test_support.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -60,23 +63,48 @@ std::filesystem::path testdata(const std::string& relative)
     return path;
 }
 
-std::vector<uint32_t> pixelsOf(const Bitmap& bitmap)
+PictureLoad decodeData(const std::string& relative) { return loadPicture(testdata(relative).string()); }
+
+void expectPixels(const std::vector<std::pair<std::string, std::vector<uint32_t>>>& files)
 {
-    std::vector<uint32_t> pixels;
-    for (int y = 0; y < bitmap.height(); ++y)
-        for (int x = 0; x < bitmap.width(); ++x) pixels.push_back(bitmap.pixel(x, y));
-    return pixels;
+    for (const auto& [name, expected] : files) {
+        const PictureLoad load = decodeData(name);
+        ASSERT_TRUE(load.ok()) << name << ": " << load.error;
+        std::vector<uint32_t> pixels;
+        for (int y = 0; y < load.bitmap.height(); ++y)
+            for (int x = 0; x < load.bitmap.width(); ++x) pixels.push_back(load.bitmap.pixel(x, y));
+        EXPECT_EQ(pixels, expected) << name;
+    }
 }
 
-void forEachDamagedCopy(const std::vector<uint8_t>& sound, const std::function<void(const std::vector<uint8_t>&)>& check)
+void expectRefused(const std::vector<std::pair<std::string, std::string>>& files)
 {
-    for (size_t i = 0; i < sound.size(); ++i) {
+    for (const auto& [name, sentence] : files) {
+        const PictureLoad load = decodeData(name);
+        EXPECT_EQ(load.error, sentence) << name;
+        EXPECT_TRUE(load.bitmap.empty()) << name;
+    }
+}
+
+void expectSane(const PictureLoad& load, const std::string& what)
+{
+    EXPECT_EQ(load.ok(), !load.bitmap.empty()) << what << ": " << load.error;
+    EXPECT_EQ(load.error.find('\n'), std::string::npos) << what;
+    EXPECT_LE(std::max(load.bitmap.width(), load.bitmap.height()), maxPictureSide) << what;
+    EXPECT_EQ(load.bitmap.rgb().size(), size_t(load.bitmap.width()) * load.bitmap.height() * 3) << what;
+}
+
+void expectDamagedCopiesSane(const std::string& relative, PictureLoad (*decode)(std::span<const uint8_t>), size_t step)
+{
+    const std::vector<uint8_t> sound = readFile(testdata(relative));
+    ASSERT_FALSE(sound.empty()) << relative;
+    for (size_t i = 0; i < sound.size(); i += step) {
         for (uint8_t value : {uint8_t(0), uint8_t(0xFF), uint8_t(sound[i] ^ 0x01), uint8_t(sound[i] + 0x80)}) {
             std::vector<uint8_t> damaged = sound;
             damaged[i] = value;
-            check(damaged);
+            expectSane(decode(damaged), relative + " byte " + std::to_string(i) + " = " + std::to_string(value));
         }
-        check(std::vector<uint8_t>(sound.begin(), sound.begin() + i));
+        expectSane(decode(std::span(sound.data(), i)), relative + " cut to " + std::to_string(i) + " bytes");
     }
 }
 

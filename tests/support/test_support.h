@@ -4,13 +4,14 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "core/form.h"
+#include "readers/picture_loader.h"
 
 namespace dw::test {
 
@@ -59,12 +60,22 @@ void fillWork(TForm1& form, int blue, int green, int red);
 
 std::filesystem::path testdata(const std::string& relative);  // tests/data/...; throws naming a missing file
 
-// Red + 256 green + 65536 blue of every pixel, top row first.
-std::vector<uint32_t> pixelsOf(const Bitmap& bitmap);
+// Decodes tests/data/RELATIVE by its name, as the window opens a picture.
+PictureLoad decodeData(const std::string& relative);
 
-// For every byte position i of a sound file: four copies with byte i set to
-// 0, 0xFF, its value with bit 0 flipped and its value plus 0x80, then the
-// file cut to its first i bytes. A reader must survive each of them.
-void forEachDamagedCopy(const std::vector<uint8_t>& sound, const std::function<void(const std::vector<uint8_t>&)>& check);
+// Each file's pixels (red + 256 green + 65536 blue, top row first), or the
+// sentence it is refused with.
+void expectPixels(const std::vector<std::pair<std::string, std::vector<uint32_t>>>& files);
+void expectRefused(const std::vector<std::pair<std::string, std::string>>& files);
+
+// What any input must give: a whole picture within the limits, or one
+// sentence and no picture.
+void expectSane(const PictureLoad& load, const std::string& what);
+
+// For every `step`-th byte of a sound file: copies with it set to 0, 0xFF,
+// its value with bit 0 flipped and plus 0x80, and the file cut before it;
+// each must decode sanely.
+void expectDamagedCopiesSane(const std::string& relative, PictureLoad (*decode)(std::span<const uint8_t>),
+                             size_t step = 1);
 
 }  // namespace dw::test
