@@ -1,6 +1,6 @@
 // The window driven through its real widgets: typing, clicking, the mouse on
 // the picture views, drops. Each case runs in a scratch folder holding the
-// table files and a small gradient picture chosen through scripted dialogs.
+// table files and a small picture chosen through scripted dialogs.
 
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -10,7 +10,6 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QTextBlock>
 #include <QToolButton>
 #include <QUrl>
@@ -19,7 +18,6 @@
 #include <memory>
 #include <set>
 
-#include "readers/bmp_writer.h"
 #include "support/test_support.h"
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
@@ -33,22 +31,6 @@ using dw::ui::PictureView;
 using Pixels = std::set<std::pair<int, int>>;
 
 namespace {
-
-// Red rising to the right, green downwards, blue along the diagonal, so every
-// run meets cells of several colours.
-Bitmap gradient(int width, int height)
-{
-    Bitmap picture(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            picture.setPixel(x, y, (x * 255 / width) + 256 * (y * 255 / height) + 65536 * ((x + y) * 2 % 256));
-    return picture;
-}
-
-void writePicture(const fs::path& name, int width, int height)
-{
-    dw::test::writeFile(name, dw::encodeBmp24(gradient(width, height)));
-}
 
 // A colour no palette mix produces: pixels keeping it were not painted.
 constexpr uint32_t untouched = 0x123457;
@@ -150,7 +132,7 @@ private slots:
         for (const char* table : {"code256.dat", "deco256.dat", "tablo.dat"})
             fs::copy_file(fs::path(DW_DATA) / table, dir->path() / table);
         picture = dir->path() / "pic.bmp";
-        writePicture(picture, 64, 48);
+        fs::copy_file(dw::test::testdata("bmp/bmpsuite/g/rgb24.bmp"), picture);
         dialogs.picture = picture.string();
         dialogs.screen.reset();
         window = std::make_unique<MainWindow>(dialogs, clock);
@@ -163,93 +145,27 @@ private slots:
         dir.reset();
     }
 
-    void windowHasItsFixedSizeCaptionAndControlPlaces()
+    void windowHasItsFixedSizeAndEditsShowTheInitialValues()
     {
         QCOMPARE(window->windowTitle(), QString("Dapplewright"));
         QCOMPARE(window->minimumSize(), QSize(790, 629));
         QCOMPARE(window->maximumSize(), QSize(790, 629));
-        const struct {
-            const char* name;
-            QRect place;
-            const char* caption;
-        } buttons[] = {{"btOpen", {8, 216, 193, 17}, "Select File"},  {"Button2", {208, 216, 57, 17}, "Pal"},
-                       {"Button1", {0, 216, 9, 105}, ""},              {"btConvMCX", {192, 424, 73, 17}, "to MCX!!!"},
-                       {"btConvGiga", {192, 440, 73, 17}, "to Gigascreen"}, {"btSaveDraw", {496, 0, 33, 17}, "save"}};
-        for (const auto& b : buttons) {
-            QCOMPARE(find<QPushButton>(b.name)->geometry(), b.place);
-            QCOMPARE(find<QPushButton>(b.name)->text(), QString(b.caption));
-        }
-        for (const auto& [name, place] : {std::pair{"imFrom", QRect(8, 24, 256, 192)},
-                                          std::pair{"imTo", QRect(272, 24, 256, 192)},
-                                          std::pair{"ImToTmpGrey2", QRect(534, 416, 256, 192)}})
-            QCOMPARE(view(name)->geometry(), place);
-        QCOMPARE(find<QScrollArea>("ScrollBox1")->geometry(), QRect(272, 216, 256, 201));
-        QCOMPARE(find<QPlainTextEdit>("Memo1")->geometry(), QRect(8, 232, 257, 89));
-        QVERIFY(find<QPlainTextEdit>("Memo1")->isReadOnly());
-        QCOMPARE(find<QPlainTextEdit>("Memo1")->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        QCOMPARE(edit("edDithLevel")->pos(), QPoint(136, 336));
-        QCOMPARE(find<QCheckBox>("cbCHRS")->text(), QString("6912/Giga as *.ch$"));
-        QCOMPARE(find<QCheckBox>("cbRModeNoise")->pos(), QPoint(192, 463));
-        QCOMPARE(find<QLabel>("lbIP2")->geometry().topLeft(), QPoint(192, 0));
-        QCOMPARE(find<QLabel>("lbIP2")->width(), 73);
-    }
-
-    void startShowsTheInitialValues()
-    {
         const std::pair<const char*, const char*> texts[] = {
-            {"edBrightness", "0"}, {"edColor", "1"},   {"edContrast", "1.25"}, {"edDithLevel", "1.0"},
-            {"edPrior", "1.0"},    {"edkcolerr", "0.0"}, {"edXmin", "0"},      {"edWidth", "0"},
-            {"edYmin", "0"},       {"edHeight", "0"},  {"edRadius", "8"}};
+            {"edBrightness", "0"}, {"edColor", "1"},     {"edContrast", "1.25"}, {"edDithLevel", "1.0"},
+            {"edPrior", "1.0"},    {"edkcolerr", "0.0"}, {"edWidth", "0"},       {"edRadius", "8"}};
         for (const auto& [name, text] : texts) QCOMPARE(edit(name)->text(), QString(text));
         const std::set<QString> checked = {"cbDith", "cbEvenMC", "cbBrightGrey", "cbRModeNoise", "cbFix"};
         for (QCheckBox* box : window->findChildren<QCheckBox*>())
             QCOMPARE(box->isChecked(), checked.count(box->objectName()) == 1);
-        QVERIFY(!find<QPushButton>("btSaveDraw")->isEnabled());
-        QVERIFY(find<QPushButton>("btConv6912")->isEnabled());
-        QCOMPARE(find<QLabel>("lbIP1")->text(), QString());
-        QCOMPARE(find<QLabel>("lbIP2")->text(), QString());
-        QCOMPARE(form().udRadius.position, 8);
     }
 
-    void memoShowsTheHelpTextThenTheCoreLinesExactly()
+    // Typing "200" rewrites the height on every key; a round trip that does
+    // not give back the typed text rewrites the edit being typed in.
+    void typedTextReachesTheCoreAndTheCoresRewritesShow()
     {
-        const QStringList help = {"in bottomright image: LMB=set topleft corner, ", "RMB=set bottomright corner",
-                                  "in topright image: LMB=re-texturize with chunks, ", "RMB=re-texturize with Floyd",
-                                  "8=brush size. Click \"save\" after re-texturizing"};
-        QCOMPARE(memoLines().mid(0, 5), help);
-        openPicture();
-        click("btConv6912");
-        QStringList core;
-        for (const std::string& line : form().Memo1.lines) core << QString::fromStdString(line);
-        QCOMPARE(memoLines(), core);
-        QVERIFY(memoLines().contains(QString::fromStdString(picture.string())));
-        QVERIFY(memoLines().contains("64x48"));
-        QVERIFY(memoLines().last().endsWith(" sec"));
-    }
-
-    void typedWidthKeepsTheThreeToFourRoundTrip()
-    {
-        typeInto("edWidth", "2");
-        QCOMPARE(edit("edHeight")->text(), QString("1.5"));
-        QTest::keyClicks(edit("edWidth"), "0");
-        QCOMPARE(edit("edHeight")->text(), QString("15"));
-        QTest::keyClicks(edit("edWidth"), "0");
+        typeInto("edWidth", "200");
         QCOMPARE(edit("edHeight")->text(), QString("150"));
-        QCOMPARE(edit("edWidth")->text(), QString("200"));
         QCOMPARE(form().cropWidth, 200.0);
-        QCOMPARE(form().cropHeight, 150.0);
-
-        // "150" pasted over the height in one change leaves the width alone.
-        edit("edHeight")->selectAll();
-        edit("edHeight")->insert("150");
-        QCOMPARE(edit("edWidth")->text(), QString("200"));
-        QCOMPARE(edit("edHeight")->text(), QString("150"));
-    }
-
-    // A round trip that does not reproduce the typed text rewrites the edit
-    // being typed in; the widget must show the rewritten text.
-    void editBeingTypedInShowsTheCoresRewrite()
-    {
         typeInto("edHeight", "1");
         QCOMPARE(edit("edWidth")->text(), QString("1.33333333333333"));
         QCOMPARE(edit("edHeight")->text(), QString::fromStdString(form().edHeight.text));
@@ -259,193 +175,98 @@ private slots:
     void checkBoxesToggleOnceInTheCore()
     {
         QTest::mouseClick(find<QCheckBox>("cbChunk5"), Qt::LeftButton);
-        QVERIFY(form().cbChunk5.checked);
-        QVERIFY(find<QCheckBox>("cbChunk5")->isChecked());
         QCOMPARE(int(form().chunkMask), 1);
-        QTest::mouseClick(find<QCheckBox>("cbChunk5"), Qt::LeftButton);
-        QCOMPARE(int(form().chunkMask), 7);
-
         find<QCheckBox>("cbFix")->setFocus();
         QTest::keyClick(find<QCheckBox>("cbFix"), Qt::Key_Space);
         QVERIFY(!form().cbFix.checked);
-        QVERIFY(!find<QCheckBox>("cbFix")->isChecked());
-        typeInto("edWidth", "200");
-        QCOMPARE(edit("edHeight")->text(), QString("0"));
     }
 
     void upDownStepsTheRadiusWithoutWrapping()
     {
-        auto* down = find<QWidget>("udRadius")->findChild<QToolButton*>("down");
         auto* up = find<QWidget>("udRadius")->findChild<QToolButton*>("up");
-        for (int i = 0; i < 8; ++i) QTest::mouseClick(down, Qt::LeftButton);
-        QCOMPARE(form().udRadius.position, 1);
-        QCOMPARE(edit("edRadius")->text(), QString("1"));
-        for (int i = 0; i < 25; ++i) QTest::mouseClick(up, Qt::LeftButton);
+        for (int i = 0; i < 13; ++i) QTest::mouseClick(up, Qt::LeftButton);
         QCOMPARE(form().udRadius.position, 20);
         QCOMPARE(edit("edRadius")->text(), QString("20"));
-        typeInto("edRadius", "3");
-        QCOMPARE(form().udRadius.position, 3);
     }
 
-    void everyRunButtonWritesItsFileAndTimeLine()
+    void everyRunButtonWritesItsFileAndTheMemoShowsTheCoreLines()
     {
         openPicture();
-        const struct {
-            const char* button;
-            const char* extension;
-            size_t size;
-        } runs[] = {{"btConv6912", ".scr", 6912},    {"btConvGiga", ".img", 13824}, {"btConvMC", ".mc", 12288},
-                    {"btConvMCX", ".mcx", 24576},    {"btConv8col", ".3", 18432},   {"btConvRMode", ".rm", 15360},
-                    {"btConvR48Mode", ".r48", 12288}};
-        for (const auto& run : runs) {
-            const size_t linesBefore = form().Memo1.lines.size();
-            click(run.button);
-            const fs::path written = dir->path() / (std::string("pic") + run.extension);
-            QVERIFY2(fs::exists(written), run.button);
-            QCOMPARE(size_t(fs::file_size(written)), run.size);
-            QCOMPARE(memoLines().size(), qsizetype(linesBefore + 1));
-            QVERIFY(memoLines().last().endsWith(" sec"));
+        const std::pair<const char*, const char*> runs[] = {
+            {"btConv6912", "pic.scr"}, {"btConvGiga", "pic.img"}, {"btConvMC", "pic.mc"}, {"btConvMCX", "pic.mcx"},
+            {"btConv8col", "pic.3"},   {"btConvRMode", "pic.rm"}, {"btConvR48Mode", "pic.r48"}};
+        for (const auto& [button, file] : runs) {
+            click(button);
+            QVERIFY2(fs::exists(dir->path() / file), button);
             QCOMPARE(view("imTo")->shownBitmap(), form().zxBitmap);
         }
-        QCOMPARE(size_t(fs::file_size(dir->path() / "layer1.bmp")), size_t(54 + 256 * 192 * 3));
         QCOMPARE(view("imToTmp")->shownBitmap(), form().modelBitmap);
+        QStringList core;
+        for (const std::string& line : form().Memo1.lines) core << QString::fromStdString(line);
+        QCOMPARE(memoLines(), core);
     }
 
-    void brushRadiusOnePaintsThreeByThreeAndScreensStayEqual()
+    // The brush on the screen view and, after a gigascreen run, on the model
+    // view; the labels show both screens' cells under the pointer; "save".
+    void mouseOnTheScreenAndModelViewsPaintsRestoresAndSaves()
     {
         openPicture();
-        click("btConv6912");
+        click("btConvGiga");
         typeInto("edRadius", "1");
         markScreenView();
         const Bitmap marked = form().imTo.picture;
         pressAt(view("imTo"), Qt::LeftButton, QPoint(100, 100));
         QCOMPARE(changed(marked, form().imTo.picture), square(99, 99, 101, 101));
         QCOMPARE(view("imTo")->shownBitmap(), form().imTo.picture);
-        QVERIFY(find<QPushButton>("btSaveDraw")->isEnabled());
-
-        for (int x = 0; x < 256; x += 9) moveOver(view("imTo"), QPoint(x, (x * 3) % 192), Qt::LeftButton);
-        QVERIFY(std::equal(form().scr1.begin(), form().scr1.begin() + 6912, form().scr2.begin()));
-
-        pressAt(view("imTo"), Qt::RightButton, QPoint(100, 100));
-        for (const auto& [x, y] : square(99, 99, 101, 101))
-            QCOMPARE(form().imTo.picture.pixel(x, y), form().zxBitmap.pixel(x, y));
-    }
-
-    void strokeInTheCornerTouchesOnlyTheNineByNineOnScreen()
-    {
-        openPicture();
-        click("btConv6912");
-        markScreenView();
-        const Bitmap marked = form().imTo.picture;
-        pressAt(view("imTo"), Qt::LeftButton, QPoint(0, 0));
-        QCOMPARE(changed(marked, form().imTo.picture), square(0, 0, 8, 8));
-    }
-
-    void saveWritesOneStandardScreenAfterACharacterRun()
-    {
-        openPicture();
-        QTest::mouseClick(find<QCheckBox>("cbCHRS"), Qt::LeftButton);
-        click("btConv6912");
-        QCOMPARE(size_t(fs::file_size(dir->path() / "pic.ch$")), size_t(6919));
-        pressAt(view("imTo"), Qt::LeftButton, QPoint(30, 40));
-        click("btSaveDraw");
-        const std::vector<uint8_t> saved = dw::test::readFile(dir->path() / "pic.scr");
-        QCOMPARE(saved.size(), size_t(6912));
-        QVERIFY(std::equal(saved.begin(), saved.end(), form().scr1.begin()));
-        QVERIFY(!find<QPushButton>("btSaveDraw")->isEnabled());
-    }
-
-    // After a gigascreen run a drag over the model view paints the screen
-    // view, and the labels show both screens' cells under the pointer.
-    void gigascreenDragOverAnotherViewPaintsTheScreenView()
-    {
-        openPicture();
-        click("btConvGiga");
-        markScreenView();
-        const Bitmap marked = form().imTo.picture;
-        const Bitmap model = view("imToTmp")->shownBitmap();
         moveOver(view("imToTmp"), QPoint(50, 60), Qt::LeftButton);
-        QCOMPARE(changed(marked, form().imTo.picture), square(42, 52, 58, 68));
-        QCOMPARE(view("imTo")->shownBitmap(), form().imTo.picture);
-        QCOMPARE(view("imToTmp")->shownBitmap(), model);
+        Pixels painted = square(99, 99, 101, 101);
+        painted.merge(square(49, 59, 51, 61));
+        QCOMPARE(changed(marked, form().imTo.picture), painted);
         QCOMPARE(find<QLabel>("lbIP1")->text(), attributeText(attributeAt(form().scr1, 50, 60)));
         QCOMPARE(find<QLabel>("lbIP2")->text(), attributeText(attributeAt(form().scr2, 50, 60)));
-
         moveOver(view("ImToTmpGrey2"), QPoint(50, 60), Qt::RightButton);
-        for (const auto& [x, y] : square(42, 52, 58, 68))
+        for (const auto& [x, y] : square(49, 59, 51, 61))
             QCOMPARE(form().imTo.picture.pixel(x, y), form().zxBitmap.pixel(x, y));
         click("btSaveDraw");
         QCOMPARE(size_t(fs::file_size(dir->path() / "pic.img")), size_t(13824));
-    }
-
-    void brushIsOffAfterMultiColorButLabelsFollow()
-    {
-        openPicture();
-        click("btConvMC");
-        const Bitmap shown = form().imTo.picture;
-        const dw::ScreenBuffer scr1 = form().scr1, scr2 = form().scr2;
-        pressAt(view("imTo"), Qt::LeftButton, QPoint(20, 20));
-        moveOver(view("imTo"), QPoint(30, 100), Qt::LeftButton | Qt::RightButton);
-        QCOMPARE(form().imTo.picture, shown);
-        QVERIFY(form().scr1 == scr1 && form().scr2 == scr2);
         QVERIFY(!find<QPushButton>("btSaveDraw")->isEnabled());
-        QCOMPARE(find<QLabel>("lbIP1")->text(), attributeText(attributeAt(scr1, 30, 100)));
     }
 
-    void brushIsOffAfterALoadedScreenButLabelsFollow()
+    void loadedScreenIsShownAndLabelsFollowThePointer()
     {
-        openPicture();
-        click("btConv6912");
         std::vector<uint8_t> screen(6912, 0);
         std::fill(screen.begin() + 6144, screen.end(), 71);
         dw::test::writeFile(dir->path() / "bright.scr", screen);
         dialogs.screen = (dir->path() / "bright.scr").string();
         click("btLoadZX");
-        const Bitmap loaded = form().imTo.picture;
-        QCOMPARE(view("imTo")->shownBitmap(), loaded);
-        pressAt(view("imTo"), Qt::LeftButton, QPoint(10, 10));
-        moveOver(view("ImToTmpGrey"), QPoint(10, 10), Qt::LeftButton);
-        QCOMPARE(form().imTo.picture, loaded);
+        QCOMPARE(view("imTo")->shownBitmap(), form().zxBitmap);
+        moveOver(view("imTo"), QPoint(10, 10), Qt::NoButton);
         QCOMPARE(find<QLabel>("lbIP1")->text(), QString("ink=15;pap=8"));
-
-        moveOver(view("imTo"), QPoint(-3, 10), Qt::NoButton);
-        QCOMPARE(find<QLabel>("lbIP1")->text(), QString());
-        QCOMPARE(find<QLabel>("lbIP2")->text(), QString());
     }
 
     void framingClicksGivePictureCoordinates()
     {
         openPicture();
-        QCOMPARE(view("Image1")->size(), QSize(64, 48));
+        QCOMPARE(view("Image1")->size(), QSize(127, 64));
         pressAt(view("Image1"), Qt::LeftButton, QPoint(10, 20));
         pressAt(view("Image1"), Qt::RightButton, QPoint(40, 44));
-        QCOMPARE(edit("edXmin")->text(), QString("10"));
-        QCOMPARE(edit("edYmin")->text(), QString("20"));
-        QCOMPARE(edit("edWidth")->text(), QString("30"));
-        QCOMPARE(edit("edHeight")->text(), QString("24"));
+        QCOMPARE(edit("edXmin")->text() + " " + edit("edYmin")->text(), QString("10 20"));
+        QCOMPARE(edit("edWidth")->text() + " " + edit("edHeight")->text(), QString("30 24"));
         moveOver(view("Image1"), QPoint(5, 7), Qt::NoButton);
         QCOMPARE(find<QLabel>("lbIP1")->text(), QString("X=5;Y=7"));
     }
 
     void button1TwiceLeavesTheWindowAsItWas()
     {
-        openPicture();
         const auto snapshot = [&] {
             QStringList state;
             for (QWidget* w : window->findChildren<QWidget*>())
-                state << QString("%1 %2 %3,%4 %5x%6")
-                             .arg(w->objectName())
-                             .arg(w->isVisibleTo(window.get()))
-                             .arg(w->x())
-                             .arg(w->y())
-                             .arg(w->width())
-                             .arg(w->height());
+                state << QString("%1 %2 %3").arg(w->objectName()).arg(w->isVisibleTo(window.get())).arg(w->width());
             return state;
         };
         const QStringList before = snapshot();
         click("Button1");
-        for (const char* name : {"imFrom", "imTo", "Image1"}) QVERIFY(!view(name)->isVisibleTo(window.get()));
-        QVERIFY(view("imToTmp")->isVisibleTo(window.get()));
+        QVERIFY(!view("imTo")->isVisibleTo(window.get()) && view("imToTmp")->isVisibleTo(window.get()));
         click("Button1");
         QCOMPARE(snapshot(), before);
     }
@@ -466,18 +287,20 @@ private slots:
         QCOMPARE(drop.dropAction(), Qt::CopyAction);
     }
 
-    void droppedFilesOpenAsPicturesOrLoadAsScreensOrAreRefused()
+    // A drop lands on the innermost widget that accepts drops; an edit that
+    // did would take the file's name as typed text.
+    void droppedFilesOpenAsPicturesOrLoadAsScreensOrAreRefusedWhereverTheyLand()
     {
+        for (QWidget* child : window->findChildren<QWidget*>())
+            QVERIFY2(!child->acceptDrops(), qPrintable(child->objectName()));
         fs::create_directory(dir->path() / "dropped");
-        const fs::path other = dir->path() / "dropped" / "small.bmp";
-        writePicture(other, 40, 30);
+        const fs::path other = dir->path() / "dropped" / "small.gif";
+        fs::copy_file(dw::test::testdata("gif/giflib/treescap.gif"), other);
         drop(other);
 
         QCOMPARE(form().picName, other.string());
         QCOMPARE(fs::current_path(), other.parent_path());
-        QCOMPARE(edit("edWidth")->text(), QString("40"));
-        QCOMPARE(view("Image1")->size(), QSize(40, 30));
-        QVERIFY(memoLines().contains("40x30"));
+        QCOMPARE(view("Image1")->size(), QSize(40, 40));
 
         openPicture();
         QCOMPARE(form().picName, picture.string());
@@ -494,16 +317,7 @@ private slots:
                                                              ": not a picture or a Spectrum screen file"));
     }
 
-    // A drop lands on the innermost widget that accepts drops; an edit that
-    // did would take the file's name as typed text.
-    void dropsOverAnyControlReachTheWindow()
-    {
-        QVERIFY(window->acceptDrops());
-        for (QWidget* child : window->findChildren<QWidget*>())
-            QVERIFY2(!child->acceptDrops(), qPrintable(child->objectName()));
-    }
-
-    void filtersBecomeQtFilters()
+    void dialogFiltersBecomeQtFilters()
     {
         QCOMPARE(dw::ui::qtFilter(dw::ui::pictureFilter),
                  QString("Pictures (*.bmp, *.png, *.tga, *.jpg, *.gif) (*.bmp *.png *.tga *.jpg *.gif);;all (*)"));
