@@ -4,7 +4,6 @@
 // writes renders back to the preview it wrote.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -20,35 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::readFile;
+using test::runCli;
+using test::CliRun;
 using test::ScratchDir;
-
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string quoted(const std::string& text) { return "'" + text + "'"; }
-
-std::string textOf(const fs::path& name)
-{
-    const std::vector<uint8_t> bytes = readFile(name);
-    fs::remove(name);
-    return {bytes.begin(), bytes.end()};
-}
-
-// Runs the CLI in the current folder with the arguments as typed.
-CliRun runCli(const std::string& arguments, const std::string& program = DW_CLI)
-{
-    const fs::path out = fs::absolute("stdout.txt"), err = fs::absolute("stderr.txt");
-    const std::string command =
-        quoted(program) + " " + arguments + " >" + quoted(out.string()) + " 2>" + quoted(err.string());
-    const int raw = std::system(command.c_str());
-    CliRun run;
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = textOf(out);
-    run.err = textOf(err);
-    return run;
-}
 
 void copyPhoto(const fs::path& to) { fs::copy_file(test::testdata("photos/skimage_chelsea.png"), to); }
 

@@ -153,19 +153,5 @@ TEST(Framing, OutputBaseDropsTheLastDotAndWhatFollows)
     EXPECT_EQ(outputBase(""), "");
 }
 
-TEST(Framing, PointerPositionAndViewToggle)
-{
-    ScratchDir dir;
-    Harness h;
-    TForm1& f = *h.form;
-    f.Image1MouseMove(120, 45);
-    EXPECT_EQ(f.lbIP1.caption, "X=120;Y=45");
-    f.Button1Click();
-    EXPECT_FALSE(f.imFrom.visible || f.imTo.visible || f.Image1.visible);
-    EXPECT_TRUE(f.imToTmp.visible);
-    f.Button1Click();
-    EXPECT_TRUE(f.imFrom.visible && f.imTo.visible && f.Image1.visible);
-}
-
 }  // namespace
 }  // namespace dw

@@ -42,20 +42,6 @@ const Colour white{255, 255, 255};
 // Contrast 1, brightness 0 and saturation 1 make the tone steps the identity.
 void neutralTone(TForm1& form) { form.setText(form.edContrast, "1"); }
 
-TEST(Preparation, StartUpWithoutPictureAddsEmptyNameAndZeroSize)
-{
-    ScratchDir dir;
-    Harness h;
-    const auto& lines = h.form->Memo1.lines;
-    ASSERT_EQ(lines.size(), 7u);
-    EXPECT_EQ(lines[5], "");
-    EXPECT_EQ(lines[6], "0x0");
-    EXPECT_EQ(h.form->edWidth.text + h.form->edHeight.text + h.form->edXmin.text + h.form->edYmin.text, "0000");
-    // The empty picture reads white.
-    EXPECT_EQ(prepared(*h.form, 0, 0), white);
-    EXPECT_EQ(prepared(*h.form, 255, 191), white);
-}
-
 // A 4x3 picture opened with the 3:4 lock frames 4x3, so screen pixel (x, y)
 // samples source pixel (x / 64, y / 64).
 TEST(Preparation, DefaultToneCurveKeepsMidGreyAndRaisesHighlights)
@@ -150,21 +136,6 @@ TEST(Preparation, NegativeFramingSamplesMirrored)
     EXPECT_EQ(prepared(*h.form, 64, 64), (Colour{3, 2, 9}));
     EXPECT_EQ(prepared(*h.form, 65, 65), (Colour{2, 1, 9}));
     EXPECT_EQ(prepared(*h.form, 255, 191), (Colour{0, 0, 9}));
-}
-
-TEST(Preparation, DecoderIsChosenByLowerCasedNameInFixedOrder)
-{
-    ScratchDir dir;
-    Harness h;
-    const Bitmap picture = makePicture(5, 2, [](int x, int y) { return Colour{x, y, 1}; });
-    for (const char* name : {"photo.PNG", "a.png.bmp"}) {
-        openPicture(h, name, picture);
-        ASSERT_GE(h.form->Memo1.lines.size(), 2u);
-        EXPECT_EQ(h.form->Memo1.lines.end()[-2], name);
-        EXPECT_EQ(h.form->Memo1.lines.back(), "5x2");
-        EXPECT_EQ(h.form->srcBitmap, picture);
-        EXPECT_EQ(h.form->Image1.picture, picture);
-    }
 }
 
 TEST(Preparation, SamePictureChosenAgainIsNotDecodedAndKeepsItsFraming)

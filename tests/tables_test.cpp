@@ -195,17 +195,5 @@ TEST_F(Records, TwoMixRecordsOfferAColourPairNoFullerRecordHasWithItsCentre)
     }
 }
 
-TEST_F(Records, RecordsWithFourMixesComeFirstAndWinTies)
-{
-    size_t lastFour = 0, firstFewer = records.size();
-    for (size_t i = 0; i < records.size(); ++i) {
-        if (mixesOf(records[i]).size() == 4) lastFour = i;
-        else firstFewer = std::min(firstFewer, i);
-    }
-    EXPECT_EQ(lastFour, 1413u);
-    EXPECT_EQ(firstFewer, 1414u);
-    EXPECT_EQ(mixesOf(records.back()).size(), 2u);
-}
-
 }  // namespace
 }  // namespace dw

@@ -1,8 +1,10 @@
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -61,6 +63,28 @@ std::filesystem::path testdata(const std::string& relative)
     std::filesystem::path path = std::filesystem::path(DW_TESTDATA) / relative;
     if (!std::filesystem::exists(path)) throw std::runtime_error("missing test data file " + path.string());
     return path;
+}
+
+namespace {
+
+std::string quoted(const std::string& text) { return "'" + text + "'"; }
+
+std::string takeText(const std::filesystem::path& name)
+{
+    const std::vector<uint8_t> bytes = readFile(name);
+    std::filesystem::remove(name);
+    return {bytes.begin(), bytes.end()};
+}
+
+}  // namespace
+
+CliRun runCli(const std::string& arguments, const std::string& program)
+{
+    const auto out = std::filesystem::absolute("stdout.txt"), err = std::filesystem::absolute("stderr.txt");
+    const std::string command =
+        quoted(program) + " " + arguments + " >" + quoted(out.string()) + " 2>" + quoted(err.string());
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, takeText(out), takeText(err)};
 }
 
 PictureLoad decodeData(const std::string& relative) { return loadPicture(testdata(relative).string()); }

@@ -60,6 +60,15 @@ void fillWork(TForm1& form, int blue, int green, int red);
 
 std::filesystem::path testdata(const std::string& relative);  // tests/data/...; throws naming a missing file
 
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs the program (dapplewright-cli unless named) in the current folder with
+// the arguments as typed.
+CliRun runCli(const std::string& arguments, const std::string& program = DW_CLI);
+
 // Decodes tests/data/RELATIVE by its name, as the window opens a picture.
 PictureLoad decodeData(const std::string& relative);
 
