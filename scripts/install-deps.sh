@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests, the benchmarks and the
 # fuzz targets need; with the argument "screenshot", also what
-# scripts/screenshot.sh needs (a virtual display, clicks, a screen grab).
+# scripts/screenshot.sh needs (a virtual display, clicks, a screen grab); with
+# "emulator", what scripts/emulator-check.sh needs (those and the emulator).
 # Safe to run again: it does nothing when all are present.
 set -euo pipefail
 
@@ -11,8 +12,10 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  pasmo z80asm libspectrum-dev libz80ex-dev
 )
 [ "${1:-}" = screenshot ] && packages+=(xvfb xdotool imagemagick)
+[ "${1:-}" = emulator ] && packages+=(xvfb xdotool imagemagick fuse-emulator-sdl opense-basic)
 
 missing=()
 for p in "${packages[@]}"; do
