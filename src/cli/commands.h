@@ -9,5 +9,6 @@ namespace dw::cli {
 void addPrepareCommand(CLI::App& app, int& exitStatus);
 void addConvertCommand(CLI::App& app, int& exitStatus);
 void addRenderCommand(CLI::App& app, int& exitStatus);
+void addExportCommand(CLI::App& app, int& exitStatus);
 
 }  // namespace dw::cli

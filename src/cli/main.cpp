@@ -10,6 +10,7 @@ int main(int argc, char** argv)
     dw::cli::addPrepareCommand(app, exitStatus);
     dw::cli::addConvertCommand(app, exitStatus);
     dw::cli::addRenderCommand(app, exitStatus);
+    dw::cli::addExportCommand(app, exitStatus);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -1,6 +1,7 @@
-// dapplewright-cli render SCREEN -o PICTURE.png [--palette FILE.act] [--scale N]
+// dapplewright-cli render SCREEN -o PICTURE.png [--palette FILE.act] [--scale N] [--frame 1|2]
 // Loads a Spectrum screen file as the "load" button does, with the default
-// or a chosen palette, and writes the drawn screen as a PNG picture.
+// or a chosen palette, and writes the drawn screen as a PNG picture. The
+// kinds the loader does not read are drawn from their bytes.
 
 #include <filesystem>
 #include <fstream>
@@ -12,8 +13,10 @@
 #include "cli/picture_options.h"
 #include "core/form.h"
 #include "core/output_file.h"
+#include "cli/screen_files.h"
 #include "readers/png_writer.h"
-#include "zxfiles/screen_kind.h"
+#include "zxfiles/cell_drawing.h"
+#include "zxfiles/file_drawing.h"
 
 namespace dw::cli {
 
@@ -24,6 +27,7 @@ struct RenderOptions {
     std::string output;
     std::string palette;
     int scale = 1;
+    int frame = 0;  // 0: both screens of a pair
 };
 
 Bitmap enlarged(const Bitmap& picture, int scale)
@@ -46,13 +50,44 @@ int fail(const std::string& message)
     return 1;
 }
 
+// One screen of a pair drawn alone, as a single screen.
+void drawFrame(TForm1& form, ScreenFileKind kind, int frame)
+{
+    const ScreenBuffer& screen = frame == 1 ? form.scr1 : form.scr2;
+    const PaletteView pal{form.palB, form.palG, form.palR};
+    if (kind == ScreenFileKind::mcx)
+        drawMulticolorScreen(screen, pal, form.zxBitmap);
+    else
+        drawStandardScreen(screen, pal, form.zxBitmap);
+}
+
+void drawFile(TForm1& form, ScreenFileKind kind, const std::vector<uint8_t>& file)
+{
+    const PaletteView pal{form.palB, form.palG, form.palR};
+    if (kind == ScreenFileKind::eightColour) drawEightColourFile(file, form.zxBitmap);
+    if (kind == ScreenFileKind::rMode) drawRModeFile(file, pal, form.zxBitmap);
+    if (kind == ScreenFileKind::r48) drawR48File(file, pal, form.zxBitmap);
+}
+
+bool isPair(ScreenFileKind kind)
+{
+    return kind == ScreenFileKind::img || kind == ScreenFileKind::emg || kind == ScreenFileKind::mcx;
+}
+
 int render(const RenderOptions& options)
 {
-    if (screenKindOf(options.screen) == ScreenKind::none)
-        return fail(options.screen +
-                    ": not a screen file the loader reads (extension scr, mcx, mc, img or emg, all lower or all upper case)");
+    const ScreenFileType* type = screenFileTypeOf(options.screen);
+    if (!type) return fail(options.screen + ": not a screen file (extension " + screenFileExtensions() + ")");
+    if (options.frame != 0 && !isPair(type->kind))
+        return fail("--frame takes one screen of an .img, .emg or .mcx file, not of " + options.screen);
     if (!readable(options.screen)) return fail("cannot read " + options.screen);
     if (!options.palette.empty() && !readable(options.palette)) return fail("cannot read " + options.palette);
+    std::vector<uint8_t> file;
+    if (!type->loaded) {
+        ScreenFileBytes read = readScreenFile(options.screen, *type);
+        if (!read.error.empty()) return fail(read.error);
+        file = std::move(read.bytes);
+    }
 
     // The loader and the palette dialog enter the chosen file's folder, so
     // every name is made absolute before the core runs.
@@ -64,7 +99,12 @@ int render(const RenderOptions& options)
     TForm1& form = session.form;
     form.FormCreate();
     if (session.dialogs.palette) form.Button2Click();
-    form.ImLoadClick();
+    if (type->loaded) {
+        form.ImLoadClick();
+        if (options.frame != 0) drawFrame(form, type->kind, options.frame);
+    } else {
+        drawFile(form, type->kind, file);
+    }
 
     const std::vector<uint8_t> png = encodePng(enlarged(form.zxBitmap, options.scale));
     if (const std::string reason = writeFileAtomically(output, png); !reason.empty())
@@ -78,13 +118,19 @@ int render(const RenderOptions& options)
 void addRenderCommand(CLI::App& app, int& exitStatus)
 {
     auto options = std::make_shared<RenderOptions>();
-    CLI::App* command = app.add_subcommand("render", "Draw a Spectrum screen file (.scr, .mcx, .mc, .img, .emg) as PNG");
+    CLI::App* command = app.add_subcommand(
+        "render",
+        "Draw a Spectrum screen file as PNG: .scr, .mcx, .mc, .img and .emg as the window's \"load\" shows them; "
+        ".3, .rm and .r48 as their converters' screen previews show them, which the files hold in full (the "
+        "R-Mode and R48-Mode model previews and the R-Mode layer pictures are not in the files)");
     command->add_option("SCREEN", options->screen, "Spectrum screen file")->required();
     command->add_option("-o,--output", options->output, "PNG picture to write")->required();
     command->add_option("--palette", options->palette, "palette file (.act) to draw with");
     command->add_option("--scale", options->scale, "nearest-neighbour enlargement, 1..16")
         ->check(CLI::Range(1, 16))
         ->capture_default_str();
+    command->add_option("--frame", options->frame, "one screen of an .img, .emg or .mcx pair on its own, 1 or 2")
+        ->check(CLI::Range(1, 2));
     command->callback([options, &exitStatus] { exitStatus = render(*options); });
 }
 
