@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -77,6 +76,8 @@ TEST(CliConvert, RefusedCommandsExitWithTheirStatusAndWriteNothing)
     ScratchDir dir;
     copyPhoto(dir.path() / "cat.png");
     test::writeFile(dir.path() / "cat.Scr", std::vector<uint8_t>(6912, 0));
+    for (const auto& [name, size] : {std::pair{"a.scr", 6912}, {"b.img", 6912}, {"c.mcx", 24576}, {"d.img", 13824}})
+        test::writeFile(dir.path() / name, std::vector<uint8_t>(size, 0));
     const struct {
         const char* arguments;
         int status;
@@ -89,13 +90,22 @@ TEST(CliConvert, RefusedCommandsExitWithTheirStatusAndWriteNothing)
         {"convert cat.png --mode SCR", 2, "mode"},
         {"render cat.Scr -o cat.png", 1, "not a screen file"},  // the loader's exact extension rule
         {"render absent.scr -o cat.png", 1, "cannot read absent.scr"},
+        {"render a.scr -o a.png --frame 1", 1, "--frame takes one screen"},
+        {"export b.img -o x.tap", 1, "b.img: 6912 bytes, but a .img file holds 13824"},
+        {"export cat.png -o x.tap", 1, "cat.png: not a screen file"},
+        {"export a.scr -o x.scr", 1, "x.scr: not a name to export to"},
+        {"export a.scr -o x", 1, "x: not a name to export to"},
+        {"export a.scr a.scr -o x.z80", 1, "a snapshot shows one screen, but 2 were given"},
+        {"export c.mcx -o x.tap", 1, "c.mcx: no Spectrum shows"},
+        {"export a.scr d.img -o x.tap", 1, "one tape serves one machine"},
     };
     const std::vector<uint8_t> photo = readFile(dir.path() / "cat.png");
     for (const auto& c : cases) {
         const CliRun run = runCli(c.arguments);
         EXPECT_EQ(run.status, c.status) << c.arguments;
         EXPECT_NE(run.err.find(c.error), std::string::npos) << c.arguments << ": " << run.err;
-        EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"cat.Scr", "cat.png"})) << c.arguments;
+        EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"a.scr", "b.img", "c.mcx", "cat.Scr", "cat.png", "d.img"}))
+            << c.arguments;
     }
     EXPECT_EQ(readFile(dir.path() / "cat.png"), photo);
 }
@@ -156,6 +166,28 @@ TEST(CliConvert, RenderedScreenEqualsThePreview)
     ASSERT_EQ(big.bitmap.width() * 1000 + big.bitmap.height(), 768576);
     for (int y = 0; y < 576; ++y)
         for (int x = 0; x < 768; ++x) ASSERT_EQ(big.bitmap.pixel(x, y), preview.bitmap.pixel(x / 3, y / 3)) << x << "," << y;
+}
+
+// The layouts the loader does not read render as their converters' previews;
+// one frame of a pair renders as that screen alone.
+TEST(CliConvert, RenderDrawsEveryLayoutAndEachFrame)
+{
+    ScratchDir dir;
+    copyPhoto(dir.path() / "cat.png");
+    const auto picture = [&](const char* name) { return decodePng(readFile(dir.path() / name)).bitmap; };
+    for (const auto& [mode, screen] : {std::pair{"8col", "cat.3"}, {"rmode", "cat.rm"}, {"r48", "cat.r48"}}) {
+        ASSERT_EQ(runCli(std::string("convert cat.png --preview preview.png --mode ") + mode + " -o " + screen).status, 0);
+        ASSERT_EQ(runCli(std::string("render ") + screen + " -o rendered.png").status, 0);
+        EXPECT_TRUE(picture("rendered.png") == picture("preview.png")) << mode;
+    }
+    ASSERT_EQ(runCli("convert cat.png --mode giga").status, 0);
+    const std::vector<uint8_t> pair = readFile(dir.path() / "cat.img");
+    for (const int frame : {1, 2}) {
+        test::writeFile(dir.path() / "one.scr", {pair.begin() + (frame - 1) * 6912, pair.begin() + frame * 6912});
+        ASSERT_EQ(runCli("render cat.img -o frame.png --frame " + std::to_string(frame)).status, 0);
+        ASSERT_EQ(runCli("render one.scr -o one.png").status, 0);
+        EXPECT_TRUE(picture("frame.png") == picture("one.png")) << frame;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,392 @@
+// dapplewright-cli export, checked by readers nobody here wrote: libspectrum
+// (the Fuse emulator's library) reads every tape and snapshot, z80ex runs
+// their Z80 code over a small machine, and pasmo, z80asm and the C++
+// compiler read the includes back.
+
+#include <gtest/gtest.h>
+#include <libspectrum.h>
+#include <z80ex/z80ex.h>
+
+#include <array>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <tuple>
+#include <string>
+#include <vector>
+
+#include "colour/helpers.h"
+#include "support/test_support.h"
+#include "zxfiles/layouts.h"
+
+namespace dw {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using Bytes = std::vector<uint8_t>;
+
+Bytes pattern(size_t size, unsigned seed)
+{
+    Bytes bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>((i * 7 + i / 251 + seed) & 0xFF);
+    return bytes;
+}
+
+Bytes slice(const Bytes& bytes, size_t from, size_t size) { return {bytes.begin() + from, bytes.begin() + from + size}; }
+
+// Multicolor rows (line order) in the order the Timex addresses them.
+Bytes timexOrder(const Bytes& rows)
+{
+    Bytes out(6144);
+    for (int y = 0; y < 192; ++y) std::copy_n(rows.begin() + 32 * y, 32, out.begin() + 32 * zxline(y));
+    return out;
+}
+
+int runs(const std::string& command) { return std::system(command.c_str()); }
+
+// Tokens 0xA5..0xFF as the ROM lists them.
+const char* const tokens[] = {
+    "RND", "INKEY$", "PI", "FN", "POINT", "SCREEN$", "ATTR", "AT", "TAB", "VAL$", "CODE", "VAL", "LEN", "SIN",
+    "COS", "TAN", "ASN", "ACS", "ATN", "LN", "EXP", "INT", "SQR", "SGN", "ABS", "PEEK", "IN", "USR", "STR$",
+    "CHR$", "NOT", "BIN", "OR", "AND", "<=", ">=", "<>", "LINE", "THEN", "TO", "STEP", "DEF FN", "CAT",
+    "FORMAT", "MOVE", "ERASE", "OPEN #", "CLOSE #", "MERGE", "VERIFY", "BEEP", "CIRCLE", "INK", "PAPER",
+    "FLASH", "BRIGHT", "INVERSE", "OVER", "OUT", "LPRINT", "LLIST", "STOP", "READ", "DATA", "RESTORE", "NEW",
+    "BORDER", "CONTINUE", "DIM", "REM", "FOR", "GO TO", "GO SUB", "INPUT", "LOAD", "LIST", "LET", "PAUSE",
+    "NEXT", "POKE", "PRINT", "PLOT", "RUN", "SAVE", "RANDOMIZE", "IF", "CLS", "DRAW", "CLEAR", "RETURN", "COPY"};
+
+// The program listed back, one line per line, keywords set off by single spaces.
+std::string listing(const Bytes& program)
+{
+    std::string text;
+    for (size_t at = 0; at + 4 <= program.size();) {
+        const size_t length = program[at + 2] + 256 * program[at + 3], end = at + 4 + length;
+        EXPECT_LE(end, program.size());
+        EXPECT_EQ(program[end - 1], 0x0D);
+        std::string line = std::to_string(program[at] * 256 + program[at + 1]) + " ", digits;
+        for (size_t i = at + 4; i + 1 < end; ++i) {
+            const uint8_t c = program[i];
+            if (c == 0x0E) {  // the hidden form must hold the number just listed
+                EXPECT_EQ(program[i + 3] + 256 * program[i + 4], std::stoi(digits)) << line;
+                i += 5;
+            } else if (c >= 0xA5) {
+                line += std::string(" ") + tokens[c - 0xA5] + " ";
+            } else {
+                line += static_cast<char>(c);
+            }
+            digits = std::isdigit(c) ? digits + static_cast<char>(c) : "";
+        }
+        std::string tidy;
+        for (const char c : line)
+            if (c != ' ' || (!tidy.empty() && tidy.back() != ' ')) tidy += c;
+        text += tidy.substr(0, tidy.find_last_not_of(' ') + 1) + "\n";
+        at = end;
+    }
+    return text;
+}
+
+struct TapeBlock {
+    std::string name;
+    uint16_t start;
+    Bytes bytes;
+};
+
+// Every block read by libspectrum: checksums, header fields and the program.
+std::vector<TapeBlock> readTape(const Bytes& file, std::string& program)
+{
+    libspectrum_tape* tape = libspectrum_tape_alloc();
+    EXPECT_EQ(libspectrum_tape_read(tape, file.data(), file.size(), LIBSPECTRUM_ID_TAPE_TAP, nullptr), LIBSPECTRUM_ERROR_NONE);
+    std::vector<Bytes> raw;
+    libspectrum_tape_iterator it;
+    for (libspectrum_tape_block* b = libspectrum_tape_iterator_init(&it, tape); b; b = libspectrum_tape_iterator_next(&it)) {
+        EXPECT_EQ(libspectrum_tape_block_type(b), LIBSPECTRUM_TAPE_BLOCK_ROM);
+        const uint8_t* data = libspectrum_tape_block_data(b);
+        raw.emplace_back(data, data + libspectrum_tape_block_data_length(b));
+    }
+    libspectrum_tape_free(tape);
+
+    std::vector<TapeBlock> blocks;
+    for (size_t i = 0; i + 1 < raw.size(); i += 2) {
+        const Bytes &header = raw[i], &data = raw[i + 1];
+        for (const Bytes* block : {&header, &data}) {
+            uint8_t sum = 0;
+            for (const uint8_t b : *block) sum ^= b;
+            EXPECT_EQ(sum, 0);
+        }
+        EXPECT_EQ(header.size(), 19u);
+        EXPECT_EQ(header[0] * 1000 + data[0], 255);  // flags: header 0, data 255
+        const size_t length = header[12] + 256 * header[13];
+        const Bytes payload(data.begin() + 1, data.end() - 1);
+        EXPECT_EQ(payload.size(), length);
+        if (header[1] == 0) {  // the program: runs from line 10, no variables
+            EXPECT_EQ(header[14] + 256 * header[15], 10);
+            EXPECT_EQ(header[16] + 256 * header[17], static_cast<int>(length));
+            program = listing(payload);
+        } else {
+            EXPECT_EQ(header[1], 3);
+            blocks.push_back({std::string(header.begin() + 2, header.begin() + 12),
+                              static_cast<uint16_t>(header[14] + 256 * header[15]), payload});
+        }
+    }
+    EXPECT_EQ(raw.size() % 2, 0u);
+    return blocks;
+}
+
+// A Spectrum reduced to what the display needs: 48K or 128K memory with
+// paging, the Timex screen-mode port, one key, an interrupt every frame.
+class Machine {
+public:
+    Machine(bool paged, int frameLength) : paged_(paged), frameLength_(frameLength)
+    {
+        rom_.fill(0xFF);
+        cpu_ = z80ex_create(&Machine::readMemory, this, &Machine::writeMemory, this, &Machine::readPort, this,
+                            &Machine::writePort, this, &Machine::bus, this);
+    }
+    ~Machine() { z80ex_destroy(cpu_); }
+
+    std::array<std::array<uint8_t, 16384>, 8> ram{};
+    uint8_t port7ffd = 0, portFF = 0;
+    bool keyDown = false;
+    int screenWrites = 0;
+
+    Z80EX_CONTEXT* cpu() { return cpu_; }
+    // The screen the display shows: bank 5, or bank 7 when port 0x7ffd says so.
+    const std::array<uint8_t, 16384>& shown() const { return ram[paged_ && (port7ffd & 8) ? 7 : 5]; }
+    Bytes shownScreen() const { return {shown().begin(), shown().begin() + 6912}; }
+    // Runs one frame; returns the screen shown during it (the interrupt at its end may flip).
+    Bytes frame()
+    {
+        for (int t = 0; t < frameLength_ || z80ex_last_op_type(cpu_) != 0;) t += z80ex_step(cpu_);
+        const Bytes shown = shownScreen();
+        z80ex_int(cpu_);
+        return shown;
+    }
+
+private:
+    uint8_t* at(uint16_t a)
+    {
+        if (a < 0x4000) return &rom_[a];
+        const int bank = a < 0x8000 ? 5 : a < 0xC000 ? 2 : paged_ ? port7ffd & 7 : 0;
+        return &ram[bank][a & 0x3FFF];
+    }
+    static Z80EX_BYTE readMemory(Z80EX_CONTEXT*, Z80EX_WORD a, int, void* m) { return *static_cast<Machine*>(m)->at(a); }
+    static void writeMemory(Z80EX_CONTEXT*, Z80EX_WORD a, Z80EX_BYTE v, void* m)
+    {
+        auto& self = *static_cast<Machine*>(m);
+        if (a < 0x4000) return;
+        uint8_t* cell = self.at(a);
+        for (const int bank : {5, 7})
+            if (cell >= &self.ram[bank][0] && cell < &self.ram[bank][0x3800]) ++self.screenWrites;  // Timex attributes too
+        *cell = v;
+    }
+    static Z80EX_BYTE readPort(Z80EX_CONTEXT*, Z80EX_WORD port, void* m)
+    {
+        return (port & 1) == 0 && static_cast<Machine*>(m)->keyDown ? 0xFE : 0xFF;
+    }
+    static void writePort(Z80EX_CONTEXT*, Z80EX_WORD port, Z80EX_BYTE v, void* m)
+    {
+        auto& self = *static_cast<Machine*>(m);
+        if (self.paged_ && (port & 0x8002) == 0) self.port7ffd = v;
+        if ((port & 0xFF) == 0xFF) self.portFF = v;
+    }
+    static Z80EX_BYTE bus(Z80EX_CONTEXT*, void*) { return 0xFF; }
+
+    bool paged_;
+    int frameLength_;
+    std::array<uint8_t, 16384> rom_;
+    Z80EX_CONTEXT* cpu_;
+};
+
+struct Case {
+    const char* kind;
+    std::vector<std::string> screens;
+    std::string listing;
+    libspectrum_machine machine;
+};
+
+class Export : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* table : {"code256.dat", "deco256.dat", "tablo.dat"}) fs::copy_file(fs::path(DW_DATA) / table, table);
+        for (const auto& [name, size, seed] : {std::tuple{"first.scr", 6912, 1}, {"second.scr", 6912, 2},
+                                                {"pair.img", 13824, 3}, {"pair.emg", 7680, 4}, {"hi.mc", 12288, 5}})
+            test::writeFile(name, pattern(size, seed));
+        // The .emg as the loader unpacks it.
+        test::Harness window;
+        window.dialogs.screen = fs::absolute("pair.emg").string();
+        window.form->ImLoadClick();
+        fs::current_path(dir.path());
+        test::writeFile("unpacked.img", imgFile(window.form->scr1, window.form->scr2));
+    }
+
+    // What each screen shows: its file, or the unpacked pair for the .emg.
+    static Bytes shownBytes(const std::string& name) { return readFile(name == "pair.emg" ? "unpacked.img" : name); }
+
+    test::ScratchDir dir;
+};
+
+const Case cases[] = {
+    {"scr", {"first.scr", "second.scr"}, "10 BORDER 0\n20 LOAD \"\" SCREEN$ : PAUSE 0\n30 LOAD \"\" SCREEN$ : PAUSE 0\n",
+     LIBSPECTRUM_MACHINE_48},
+    {"img", {"pair.img", "pair.emg"},
+     "10 BORDER 0: CLEAR 32767: LOAD \"\" CODE\n"
+     "20 LOAD \"\" CODE 36864: LOAD \"\" SCREEN$ : RANDOMIZE USR 32768\n"
+     "30 LOAD \"\" CODE 36864: LOAD \"\" SCREEN$ : RANDOMIZE USR 32768\n",
+     LIBSPECTRUM_MACHINE_128},
+    {"mc", {"hi.mc"}, "10 BORDER 0: CLEAR 24575\n20 LOAD \"\" CODE 24576: LOAD \"\" CODE 16384: OUT 255,2: PAUSE 0\n",
+     LIBSPECTRUM_MACHINE_TC2048},
+};
+
+// The code blocks a tape must hold after its program, in order.
+std::vector<TapeBlock> expectedBlocks(const Case& c, const std::vector<Bytes>& shown, const Bytes& gigaCode)
+{
+    std::vector<TapeBlock> blocks;
+    if (c.machine == LIBSPECTRUM_MACHINE_128) blocks.push_back({"slides    ", 32768, gigaCode});
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const std::string stem = c.screens[i].substr(0, c.screens[i].find('.')), name = stem + std::string(10 - stem.size(), ' ');
+        if (c.machine == LIBSPECTRUM_MACHINE_48) blocks.push_back({name, 16384, shown[i]});
+        if (c.machine == LIBSPECTRUM_MACHINE_128) {
+            blocks.push_back({name, 36864, slice(shown[i], 6912, 6912)});
+            blocks.push_back({name, 16384, slice(shown[i], 0, 6912)});
+        }
+        if (c.machine == LIBSPECTRUM_MACHINE_TC2048) {
+            blocks.push_back({name, 24576, timexOrder(slice(shown[i], 6144, 6144))});
+            blocks.push_back({name, 16384, timexOrder(slice(shown[i], 0, 6144))});
+        }
+    }
+    return blocks;
+}
+
+TEST_F(Export, TapesHoldTheLoaderAndEveryScreenAsLibspectrumReadsThem)
+{
+    const std::string source = std::string(DW_SOURCE) + "/src/export/z80/gigascreen.asm";
+    ASSERT_EQ(runs("pasmo --bin '" + source + "' giga.bin"), 0);
+    for (const Case& c : cases) {
+        std::string arguments;
+        std::vector<Bytes> shown;
+        for (const std::string& screen : c.screens) {
+            arguments += screen + " ";
+            shown.push_back(shownBytes(screen));
+        }
+        const test::CliRun run = test::runCli("export " + arguments + "-o slides.tap");
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::string program;
+        const std::vector<TapeBlock> blocks = readTape(readFile("slides.tap"), program);
+        EXPECT_EQ(program, c.listing) << c.kind;
+        const std::vector<TapeBlock> expected = expectedBlocks(c, shown, readFile("giga.bin"));
+        ASSERT_EQ(blocks.size(), expected.size()) << c.kind;
+        for (size_t i = 0; i < blocks.size(); ++i) {
+            EXPECT_EQ(blocks[i].name, expected[i].name) << c.kind << i;
+            EXPECT_EQ(blocks[i].start, expected[i].start) << c.kind << i;
+            EXPECT_TRUE(blocks[i].bytes == expected[i].bytes) << c.kind << i;
+        }
+    }
+}
+
+// Each snapshot as libspectrum reads it, then run for eight frames: the
+// display shows the screen (the gigascreen's two on alternate frames), the
+// Timex stays in hi-colour mode, and nothing writes into a screen.
+TEST_F(Export, SnapshotsShowTheScreenFrameAfterFrame)
+{
+    for (const Case& c : cases) {
+        const std::string& name = c.screens.front();
+        ASSERT_EQ(test::runCli("export " + name + " -o shown.z80").status, 0);
+        const Bytes file = readFile("shown.z80"), screen = shownBytes(name);
+        libspectrum_snap* snap = libspectrum_snap_alloc();
+        ASSERT_EQ(libspectrum_snap_read(snap, file.data(), file.size(), LIBSPECTRUM_ID_SNAPSHOT_Z80, nullptr),
+                  LIBSPECTRUM_ERROR_NONE);
+        ASSERT_EQ(libspectrum_snap_machine(snap), c.machine) << c.kind;
+        const bool paged = c.machine == LIBSPECTRUM_MACHINE_128;
+        Machine machine(paged, paged ? 70908 : 69888);
+        for (const int page : paged ? std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7} : std::vector<int>{5, 2, 0})
+            std::copy_n(libspectrum_snap_pages(snap, page), 16384, machine.ram[page].begin());
+        machine.port7ffd = libspectrum_snap_out_128_memoryport(snap);
+        machine.portFF = libspectrum_snap_out_scld_dec(snap);
+        Z80EX_CONTEXT* cpu = machine.cpu();
+        const std::pair<Z80_REG_T, int> registers[] = {
+            {regPC, libspectrum_snap_pc(snap)}, {regSP, libspectrum_snap_sp(snap)}, {regI, libspectrum_snap_i(snap)},
+            {regIM, libspectrum_snap_im(snap)}, {regIFF1, libspectrum_snap_iff1(snap)},
+            {regIFF2, libspectrum_snap_iff2(snap)}, {regIY, libspectrum_snap_iy(snap)}};
+        for (const auto& [reg, value] : registers) z80ex_set_reg(cpu, reg, static_cast<Z80EX_WORD>(value));
+        libspectrum_snap_free(snap);
+
+        // Bank 5's first 6912 bytes: the screen, or the Timex bitmap and nothing (its attributes are at 8192).
+        Bytes first = slice(screen, 0, 6912), second = paged ? slice(screen, 6912, 6912) : Bytes{};
+        if (c.machine == LIBSPECTRUM_MACHINE_TC2048) {
+            first = timexOrder(slice(screen, 0, 6144));
+            first.resize(6912, 0);
+        }
+        for (int frame = 0; frame < 8; ++frame) {
+            const Bytes shown = machine.frame();
+            EXPECT_TRUE(shown == (paged && frame % 2 == 1 ? second : first)) << c.kind << frame;
+            if (c.machine == LIBSPECTRUM_MACHINE_TC2048) {
+                EXPECT_EQ(machine.portFF, 2);
+                EXPECT_TRUE(Bytes(machine.ram[5].begin() + 8192, machine.ram[5].begin() + 14336) ==
+                            timexOrder(slice(screen, 6144, 6144)));
+            }
+        }
+        EXPECT_EQ(machine.screenWrites, 0) << c.kind;
+    }
+}
+
+// The 128K tape's code, called as its loader calls it once both screens are
+// loaded: it copies screen 2 into bank 7, alternates the screens every frame
+// until a key is pressed, then returns to BASIC with the normal screen shown.
+TEST_F(Export, GigascreenLoaderCodeShowsThePairUntilAKeyIsPressed)
+{
+    ASSERT_EQ(test::runCli("export pair.img -o pair.tap").status, 0);
+    std::string program;
+    const std::vector<TapeBlock> blocks = readTape(readFile("pair.tap"), program);
+    ASSERT_EQ(blocks.size(), 3u);
+    Machine machine(true, 70908);
+    for (const TapeBlock& block : blocks)
+        for (size_t i = 0; i < block.bytes.size(); ++i) machine.ram[block.start < 0x8000 ? 5 : 2][(block.start & 0x3FFF) + i] = block.bytes[i];
+    const uint16_t bankm = 0x5B5C, back = 0x1234, stack = 0x7000;
+    machine.ram[5][bankm - 0x4000] = machine.port7ffd = 0x10;
+    machine.ram[5][stack - 0x4000] = back & 0xFF;
+    machine.ram[5][stack - 0x4000 + 1] = back >> 8;
+    Z80EX_CONTEXT* cpu = machine.cpu();
+    z80ex_set_reg(cpu, regSP, stack);
+    z80ex_set_reg(cpu, regPC, 32768);  // RANDOMIZE USR 32768
+    z80ex_set_reg(cpu, regIM, 1);
+
+    for (int frame = 0; frame < 4 && z80ex_get_reg(cpu, regIM) != 2; ++frame) machine.frame();  // the copy into bank 7
+    const Bytes pair = readFile("pair.img"), first = slice(pair, 0, 6912), second = slice(pair, 6912, 6912);
+    const Bytes opening = machine.frame();
+    const bool firstLeads = opening == first;
+    EXPECT_TRUE(firstLeads || opening == second);
+    for (int frame = 1; frame < 6; ++frame)
+        EXPECT_TRUE(machine.frame() == ((frame % 2 == 0) == firstLeads ? first : second)) << frame;
+    machine.keyDown = true;
+    for (int t = 0; t < 70908 && z80ex_get_reg(cpu, regPC) != back;) t += z80ex_step(cpu);
+    EXPECT_EQ(z80ex_get_reg(cpu, regPC), back);
+    EXPECT_EQ(machine.port7ffd, 0x10);
+    EXPECT_EQ(z80ex_get_reg(cpu, regIM), 1);
+}
+
+// The includes assemble (pasmo, z80asm) and compile (C++) back to the
+// files' bytes and lengths.
+TEST_F(Export, IncludesReadBackToTheFilesBytes)
+{
+    ASSERT_EQ(test::runCli("export first.scr pair.emg -o screens.asm").status, 0);
+    ASSERT_EQ(test::runCli("export first.scr pair.emg -o screens.h").status, 0);
+    Bytes expected = readFile("first.scr");
+    const Bytes emg = readFile("pair.emg");
+    expected.insert(expected.end(), emg.begin(), emg.end());
+    for (const uint16_t length : {6912, 7680}) expected.insert(expected.end(), {static_cast<uint8_t>(length & 0xFF), static_cast<uint8_t>(length >> 8)});
+
+    std::ofstream("all.asm") << "include \"screens.asm\"\n defw first_scr_len, pair_emg_len\n";
+    std::ofstream("all.cpp") << "#include <cstdio>\n#include \"screens.h\"\nint main() {\n"
+                                " std::fwrite(first_scr, 1, first_scr_len, stdout);\n"
+                                " std::fwrite(pair_emg, 1, pair_emg_len, stdout);\n"
+                                " const unsigned short n[] = {first_scr_len, pair_emg_len};\n"
+                                " std::fwrite(n, 2, 2, stdout);\n}\n";
+    ASSERT_EQ(runs("pasmo --bin all.asm pasmo.bin"), 0);
+    ASSERT_EQ(runs("z80asm all.asm -o z80asm.bin"), 0);
+    ASSERT_EQ(runs(std::string(DW_CXX) + " -Wall -Werror all.cpp -o all && ./all > cxx.bin"), 0);
+    for (const char* out : {"pasmo.bin", "z80asm.bin", "cxx.bin"}) EXPECT_TRUE(readFile(out) == expected) << out;
+}
+
+}  // namespace
+}  // namespace dw
