@@ -231,6 +231,7 @@ void MainWindow::buildViews()
         view->setObjectName(v.name);
         view->setGeometry(v.x, v.y, screenWidth, screenHeight);
         views_.push_back({view, v.control});
+        if (v.control == &TForm1::imTo) buildExportMenu(view);
         if (v.control == &TForm1::imFrom) continue;
         // Whichever screen view the pointer is over, the brush paints imTo.
         view->onPress = [this](MouseButton button, int x, int y) {
@@ -298,6 +299,7 @@ void MainWindow::buildMemo()
 void MainWindow::run(void (TForm1::*handler)())
 {
     (form_.*handler)();
+    noteShownScreen(handler);
     refreshFromCore();
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/form.h"
+#include "export/screen_exports.h"
 
 class QCheckBox;
 class QLabel;
@@ -49,6 +50,11 @@ public:
     // screen file as "load" reads it).
     void openFile(const QString& fileName);
     void refreshFromCore();
+    // "Export for a Spectrum...": writes what the screen view shows as the
+    // tape, snapshot or include that the name's extension asks for; a
+    // failure becomes a memo line. Returns whether the file was written.
+    bool exportShownScreen(const std::string& name);
+    bool canExport() const { return shown_.has_value(); }
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -80,6 +86,8 @@ private:
     void buildRadius();
     void buildMemo();
     void run(void (TForm1::*handler)());
+    void noteShownScreen(void (TForm1::*handler)());
+    void buildExportMenu(PictureView* screenView);
     void mirrorMemo();
 
     DialogRouter router_;
@@ -93,6 +101,12 @@ private:
     QPlainTextEdit* memo_ = nullptr;
     QScrollArea* scrollBox_ = nullptr;
     size_t memoLinesShown_ = 0;
+    // What the screen view shows, when a Spectrum can show it too.
+    struct ShownScreen {
+        Display display;
+        bool loaded;  // a loaded ".mc" sits whole in scr1; a run keeps its attributes in scr2
+    };
+    std::optional<ShownScreen> shown_;
 };
 
 }  // namespace dw::ui

@@ -192,13 +192,22 @@ private slots:
     void everyRunButtonWritesItsFileAndTheMemoShowsTheCoreLines()
     {
         openPicture();
-        const std::pair<const char*, const char*> runs[] = {
-            {"btConv6912", "pic.scr"}, {"btConvGiga", "pic.img"}, {"btConvMC", "pic.mc"}, {"btConvMCX", "pic.mcx"},
-            {"btConv8col", "pic.3"},   {"btConvRMode", "pic.rm"}, {"btConvR48Mode", "pic.r48"}};
-        for (const auto& [button, file] : runs) {
+        // "Export for a Spectrum..." gives the snapshot the command line makes of the file.
+        const std::tuple<const char*, const char*, bool> runs[] = {
+            {"btConv6912", "pic.scr", true}, {"btConvGiga", "pic.img", true}, {"btConvMC", "pic.mc", true},
+            {"btConvMCX", "pic.mcx", false}, {"btConv8col", "pic.3", false},  {"btConvRMode", "pic.rm", false},
+            {"btConvR48Mode", "pic.r48", false}};
+        for (const auto& [button, file, exportable] : runs) {
             click(button);
-            QVERIFY2(fs::exists(dir->path() / file), button);
+            const fs::path written = dir->path() / file;
+            QVERIFY2(fs::exists(written), button);
             QCOMPARE(view("imTo")->shownBitmap(), form().zxBitmap);
+            QCOMPARE(window->exportShownScreen((dir->path() / "shown.z80").string()), exportable);
+            if (exportable) {
+                const fs::path cli = dir->path() / "cli.z80";
+                QCOMPARE(dw::test::runCli("export " + written.string() + " -o " + cli.string()).status, 0);
+                QVERIFY(dw::test::readFile(dir->path() / "shown.z80") == dw::test::readFile(cli));
+            }
         }
         QCOMPARE(view("imToTmp")->shownBitmap(), form().modelBitmap);
         QStringList core;

@@ -1,0 +1,81 @@
+// The screen view's context menu, "Export for a Spectrum...": the same
+// export as `dapplewright-cli export`, of the screen the view shows.
+
+#include <QGuiApplication>
+#include <QFileDialog>
+#include <QMenu>
+
+#include "core/output_file.h"
+#include "export/export_file.h"
+#include "ui/main_window.h"
+#include "ui/picture_view.h"
+#include "zxfiles/layouts.h"
+
+namespace dw::ui {
+
+namespace {
+
+constexpr const char* exportFilter =
+    "tape (*.tap);;snapshot (*.z80);;assembler include (*.asm);;C array (*.h)";
+
+}  // namespace
+
+void MainWindow::noteShownScreen(void (TForm1::*handler)())
+{
+    if (handler == &TForm1::btConv6912Click) shown_ = ShownScreen{Display::standard, false};
+    if (handler == &TForm1::btConvGigaClick) shown_ = ShownScreen{Display::gigascreen, false};
+    if (handler == &TForm1::btConvMCClick) shown_ = ShownScreen{Display::hiColour, false};
+    for (auto other : {&TForm1::btConvMCXClick, &TForm1::btConv8colClick, &TForm1::btConvRModeClick,
+                       &TForm1::btConvR48ModeClick})
+        if (handler == other) shown_.reset();
+    if (handler == &TForm1::ImLoadClick) shown_.reset();  // TODO: the loaded file's kind is not known here yet
+}
+
+// The right button belongs to the brush while it is on; the keyboard's
+// menu key opens the menu then.
+void MainWindow::buildExportMenu(PictureView* screenView)
+{
+    screenView->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(screenView, &QWidget::customContextMenuRequested, this, [this, screenView](const QPoint& at) {
+        if (form_.retouchOn && QGuiApplication::mouseButtons() != Qt::NoButton) return;
+        QMenu menu;
+        QAction* action = menu.addAction("Export for a Spectrum...");
+        action->setEnabled(canExport());
+        if (menu.exec(screenView->mapToGlobal(at)) != action) return;
+        const QString name = QFileDialog::getSaveFileName(this, "Export for a Spectrum", QString(), exportFilter);
+        if (!name.isEmpty()) exportShownScreen(name.toStdString());
+    });
+}
+
+bool MainWindow::exportShownScreen(const std::string& name)
+{
+    const std::optional<ExportTarget> target = exportTargetOf(name);
+    std::string problem = !target  ? name + ": not a name to export to (extension tap, z80, asm or h)"
+                          : !shown_ ? std::string("the screen view shows nothing a Spectrum shows")
+                                    : "";
+    if (problem.empty()) {
+        std::vector<uint8_t> bytes;
+        switch (shown_->display) {
+        case Display::standard: bytes = scrFile(form_.scr1); break;
+        case Display::gigascreen: bytes = imgFile(form_.scr1, form_.scr2); break;
+        case Display::hiColour:
+            bytes = shown_->loaded ? std::vector<uint8_t>(form_.scr1.begin(), form_.scr1.begin() + mcFileSize)
+                                   : mcFile(form_.scr1, form_.scr2);
+            break;
+        }
+        // The tape names the screen after its file: the one loaded, or the one the run wrote beside the picture.
+        const std::string source = form_.outBase;
+        const ExportScreen screen{source, std::move(bytes), shown_->display};
+        const ExportResult result = exportFile(*target, {&screen, 1}, name);
+        problem = result.error;
+        if (problem.empty()) {
+            if (const std::string reason = writeFileAtomically(name, result.bytes); !reason.empty())
+                problem = "cannot write " + name + ": " + reason;
+        }
+    }
+    if (!problem.empty()) form_.addMemoLine(problem);
+    refreshFromCore();
+    return problem.empty();
+}
+
+}  // namespace dw::ui
