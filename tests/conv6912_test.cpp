@@ -4,50 +4,21 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
-#include "colour/helpers.h"
 #include "colour/palette.h"
 #include "modes/conv6912.h"
-#include "support/test_support.h"
+#include "support/parts.h"
 
 namespace dw {
 namespace {
 
+using test::attrAt;
+using test::bitAt;
+using test::grey;
 using Painter = std::function<Colour(int x, int y)>;
-Colour grey(int v) { return {v, v, v}; }
 
-// Paints the work planes and runs the converter as the run does: the
-// reference planes are a copy of the prepared picture.
-void convert(TForm1& form, const Painter& colourAt)
+void expectAllAttributes(const test::Parts& p, int attribute)
 {
-    for (int y = 0; y < screenHeight; ++y)
-        for (int x = 0; x < screenWidth; ++x) {
-            const Colour c = colourAt(x, y);
-            form.workB[y][x] = c.b, form.workG[y][x] = c.g, form.workR[y][x] = c.r;
-        }
-    form.copyWorkToOrig();
-    conv6912(form.conversion(form.modeSettings()));
-}
-
-int pixelBit(const TForm1& form, int x, int y) { return (form.scr1[32 * zxline(y) + x / 8] >> (7 - x % 8)) & 1; }
-int attributeOf(const TForm1& form, int x, int y) { return form.scr1[6144 + 32 * (y / 8) + x / 8]; }
-
-void expectAllAttributes(const TForm1& form, int attribute)
-{
-    for (int i = 0; i < 768; ++i) ASSERT_EQ(form.scr1[6144 + i], attribute) << "cell " << i;
-}
-
-// Every preview pixel shows the colour its bit selects from its cell's attribute.
-void expectPreviewMatchesScreen(const TForm1& form)
-{
-    for (int y = 0; y < screenHeight; ++y)
-        for (int x = 0; x < screenWidth; ++x) {
-            const uint8_t a = attributeOf(form, x, y);
-            const int index = pixelBit(form, x, y) ? inkIndex(a) : paperIndex(a);
-            const Colour c = doubled(paletteColour(form.palB, form.palG, form.palR, index));
-            ASSERT_EQ(form.zxBitmap.pixel(x, y), packColour(c)) << "pixel " << x << "," << y;
-        }
+    for (int i = 0; i < 768; ++i) ASSERT_EQ(p.scr1[6144 + i], attribute) << "cell " << i;
 }
 
 // Small pictures and the attribute every cell ends with:
@@ -61,6 +32,7 @@ void expectPreviewMatchesScreen(const TForm1& form)
 // - cells of 60 black and 4 bright red pixels fit bright black / bright red
 //   exactly, but its half mix lies far from the cell mean, so centering skips
 //   it and plain black / red stays best.
+// Every preview pixel shows the colour its bit selects from its cell.
 TEST(Conv6912Attributes, HandWorkedPicturesTakeTheirAttributeInEveryCell)
 {
     const Painter black = [](int, int) { return grey(0); };
@@ -85,13 +57,19 @@ TEST(Conv6912Attributes, HandWorkedPicturesTakeTheirAttributeInEveryCell)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        test::Harness h;
-        h.form->brightOnly = c.brightOnly;
-        h.form->cbMCFilter.checked = c.centering;
-        convert(*h.form, c.picture);
-        expectAllAttributes(*h.form, c.attribute);
-        for (int i = 0; i < 6144 && c.bitmapByte >= 0; ++i) ASSERT_EQ(h.form->scr1[i], c.bitmapByte) << "byte " << i;
-        expectPreviewMatchesScreen(*h.form);
+        test::Parts p;
+        p.settings.brightOnly = c.brightOnly;
+        p.settings.centering = c.centering;
+        p.paint(c.picture);
+        conv6912(p.conversion());
+        expectAllAttributes(p, c.attribute);
+        for (int i = 0; i < 6144 && c.bitmapByte >= 0; ++i) ASSERT_EQ(p.scr1[i], c.bitmapByte) << "byte " << i;
+        for (int y = 0; y < screenHeight; ++y)
+            for (int x = 0; x < screenWidth; ++x) {
+                const int a = attrAt(p.scr1, x, y);
+                const Colour shown = paletteColour(p.palB, p.palG, p.palR, bitAt(p.scr1, x, y) ? inkIndex(a) : paperIndex(a));
+                ASSERT_EQ(p.zxBitmap.pixel(x, y), packColour(doubled(shown))) << x << "," << y;
+            }
     }
 }
 
@@ -100,15 +78,15 @@ TEST(Conv6912Attributes, HandWorkedPicturesTakeTheirAttributeInEveryCell)
 TEST(Conv6912Pixels, OrderedMatrixAtHalfShareInksHalfThePixels)
 {
     for (uint8_t chunkMask : {uint8_t{7}, uint8_t{1}}) {
-        test::Harness h;
-        h.form->cbDith.checked = false;
-        h.form->chunkMask = chunkMask;
-        convert(*h.form, [](int, int) { return grey(63); });
-        expectAllAttributes(*h.form, 7);
+        test::Parts p;
+        p.settings.floyd = false;
+        p.settings.chunkMask = chunkMask;
+        p.fill(63, 63, 63);
+        conv6912(p.conversion());
+        expectAllAttributes(p, 7);
         for (int y = 0; y < screenHeight; ++y)
-            for (int c = 0; c < 32; ++c) ASSERT_EQ(h.form->scr1[32 * zxline(y) + c], y % 2 ? 0x55 : 0xAA);
-        EXPECT_EQ(h.form->chunkLevel1[5][5], 128);
-        EXPECT_FALSE(h.form->retouchOn);
+            for (int c = 0; c < 32; ++c) ASSERT_EQ(p.scr1[32 * zxline(y) + c], y % 2 ? 0x55 : 0xAA);
+        EXPECT_EQ(p.chunkLevel1[5][5], 128);
     }
 }
 
@@ -117,38 +95,41 @@ TEST(Conv6912Pixels, OrderedMatrixAtHalfShareInksHalfThePixels)
 TEST(Conv6912Pixels, DitheringLevelZeroIsAPureThreshold)
 {
     for (bool floyd : {true, false}) {
-        test::Harness h;
-        h.form->setText(h.form->edDithLevel, "0");
-        h.form->cbDith.checked = floyd;
+        test::Parts p;
+        p.levelZero();
+        p.settings.floyd = floyd;
         const int levels[5] = {0, 31, 63, 94, 126};
-        convert(*h.form, [&](int x, int y) { return grey(levels[(x + y) % 5]); });
-        expectAllAttributes(*h.form, 7);
+        p.paint([&](int x, int y) { return grey(levels[(x + y) % 5]); });
+        conv6912(p.conversion());
+        expectAllAttributes(p, 7);
         for (int y = 0; y < screenHeight; ++y)
-            for (int x = 0; x < screenWidth; ++x) ASSERT_EQ(pixelBit(*h.form, x, y), (x + y) % 5 >= 2) << x << "," << y;
+            for (int x = 0; x < screenWidth; ++x) ASSERT_EQ(bitAt(p.scr1, x, y), (x + y) % 5 >= 2) << x << "," << y;
     }
 }
 
 TEST(Conv6912Pixels, RowsAreStoredInSpectrumLineOrderLeftmostPixelHighest)
 {
-    test::Harness h;
-    h.form->setText(h.form->edDithLevel, "0");
-    convert(*h.form, [](int x, int y) { return grey(y == 1 || y == 8 || (y == 0 && (x == 0 || x == 9)) ? 63 : 0); });
+    test::Parts p;
+    p.levelZero();
+    p.paint([](int x, int y) { return grey(y == 1 || y == 8 || (y == 0 && (x == 0 || x == 9)) ? 63 : 0); });
+    conv6912(p.conversion());
     for (int i = 0; i < 6144; ++i) {
         int expected = (i >= 32 && i < 64) || (i >= 256 && i < 288) ? 0xFF : 0;  // rows 8 and 1
         if (i < 2) expected = 0x80 >> i;
-        ASSERT_EQ(h.form->scr1[i], expected) << "byte " << i;
+        ASSERT_EQ(p.scr1[i], expected) << "byte " << i;
     }
 }
 
 // (3 * 130^2 - 3 * 4^2) / (3 * 126^2) + 1, times 128, is 264: not clamped to 256.
 TEST(Conv6912Pixels, InkShareIsKeptUnclamped)
 {
-    test::Harness h;
-    convert(*h.form, [](int x, int y) { return grey(x == 3 && y == 2 ? 130 : (x % 2 ? 126 : 0)); });
-    EXPECT_EQ(attributeOf(*h.form, 3, 2), 7);
-    EXPECT_EQ(h.form->chunkLevel1[2][0], 0);
-    EXPECT_EQ(h.form->chunkLevel1[2][1], 256);
-    EXPECT_EQ(h.form->chunkLevel1[2][3], 264);
+    test::Parts p;
+    p.paint([](int x, int y) { return grey(x == 3 && y == 2 ? 130 : (x % 2 ? 126 : 0)); });
+    conv6912(p.conversion());
+    EXPECT_EQ(attrAt(p.scr1, 3, 2), 7);
+    EXPECT_EQ(p.chunkLevel1[2][0], 0);
+    EXPECT_EQ(p.chunkLevel1[2][1], 256);
+    EXPECT_EQ(p.chunkLevel1[2][3], 264);
 }
 
 // Worked-out blue work-plane values after a run: {y, x, value}.
@@ -166,6 +147,9 @@ struct Spot {
 //   whose error crosses the cell edges: 22 right and below; below also gets
 //   23/8 -> 2 from the right neighbour and 3 * 8/8 = 3 from its left one. At
 //   the picture's corner the shares reach the margins.
+// - A black working pixel whose reference is white (t = 256 above the band)
+//   is forced to ink, but its error is measured against the nearer black, so
+//   it spreads nothing.
 TEST(Conv6912Diffusion, ErrorSharesTruncateTowardZeroAndRespectCellEdgesUnlessProjecting)
 {
     struct Case {
@@ -173,45 +157,32 @@ TEST(Conv6912Diffusion, ErrorSharesTruncateTowardZeroAndRespectCellEdgesUnlessPr
         bool projecting;
         Painter picture;
         std::vector<Spot> expected;
+        int origCorner = 0, origCell = 0;  // reference blue at (0, 0) and (7, 7) afterwards
+        bool whiteReference = false;       // at (0, 0)
     };
     const Case cases[] = {
         {"negative error", false, [](int x, int y) { return grey(x == 0 && y == 0 ? 121 : 0); },
-         {{0, 1, -1}, {1, 0, -1}, {1, 1, 0}, {1, -1, 0}}},
+         {{0, 1, -1}, {1, 0, -1}, {1, 1, 0}, {1, -1, 0}}, 121},
         {"inside the cell row", false, [](int x, int y) { return grey(x == 7 && (y == 7 || y == 16) ? 60 : 0); },
-         {{7, 8, 0}, {8, 7, 0}, {8, 6, 0}, {8, 8, 0}, {16, 8, 0}, {17, 7, 22 + 2}, {17, 8, 7}}},
+         {{7, 8, 0}, {8, 7, 0}, {8, 6, 0}, {8, 8, 0}, {16, 8, 0}, {17, 7, 22 + 2}, {17, 8, 7}}, 0, 60},
         {"projecting crosses cells", true, [](int x, int y) { return grey(x == 7 && y == 7 ? 60 : 0); },
-         {{7, 8, 1 + 22}, {8, 7, 1 + 22 + 2 + 3}}},
+         {{7, 8, 1 + 22}, {8, 7, 1 + 22 + 2 + 3}}, 1, 61},
         {"projecting into the margins", true, [](int x, int y) { return grey(x == 255 && y == 191 ? 60 : 0); },
-         {{191, 256, 22}, {192, 255, 22}, {192, 254, 7}, {192, 256, 7}}},
+         {{191, 256, 22}, {192, 255, 22}, {192, 254, 7}, {192, 256, 7}}, 1, 1},
+        {"override after the error", false, [](int, int) { return grey(0); }, {{0, 1, 0}, {1, 0, 0}}, 126, 0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        test::Harness h;
-        h.form->cbProjecting.checked = c.projecting;
-        convert(*h.form, c.picture);
-        for (const Spot& s : c.expected) EXPECT_EQ(h.form->workB[s.y][s.x], s.value) << s.x << "," << s.y;
-        if (!c.projecting) continue;
-        EXPECT_EQ(h.form->origB[0][0], 1);
-        if (c.picture(7, 7).b == 60) {
-            EXPECT_EQ(h.form->origB[7][7], 61);
-        }
+        test::Parts p;
+        p.settings.projecting = c.projecting;
+        p.paint(c.picture);
+        if (c.whiteReference) p.origB[0][0] = p.origG[0][0] = p.origR[0][0] = 126;
+        conv6912(p.conversion());
+        for (const Spot& s : c.expected) EXPECT_EQ(p.workB[s.y][s.x], s.value) << s.x << "," << s.y;
+        EXPECT_EQ(p.origB[0][0], c.origCorner);
+        EXPECT_EQ(p.origB[7][7], c.origCell);
+        EXPECT_TRUE(!c.whiteReference || bitAt(p.scr1, 0, 0) * 2 + bitAt(p.scr1, 1, 0) == 2);
     }
-}
-
-// A black working pixel whose reference is white (t = 256 above the band) is
-// forced to ink, but its error is measured against the nearer colour, black,
-// so it spreads nothing.
-TEST(Conv6912Diffusion, ErrorIsMeasuredBeforeTheBandOverride)
-{
-    test::Harness h;
-    test::fillWork(*h.form, 0, 0, 0);
-    h.form->copyWorkToOrig();
-    h.form->origB[0][0] = h.form->origG[0][0] = h.form->origR[0][0] = 126;
-    conv6912(h.form->conversion(h.form->modeSettings()));
-    EXPECT_EQ(pixelBit(*h.form, 0, 0), 1);
-    EXPECT_EQ(pixelBit(*h.form, 1, 0), 0);
-    EXPECT_EQ(h.form->workB[0][1], 0);
-    EXPECT_EQ(h.form->workB[1][0], 0);
 }
 
 }  // namespace

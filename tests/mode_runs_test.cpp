@@ -1,0 +1,335 @@
+// Every row of the mode table run as the window runs it, into memory: the
+// files it hands over, the same bytes for the same input, the preview drawn
+// from the file again; then start-up, refusals and failed writes.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "colour/mix_table.h"
+#include "colour/palette.h"
+#include "core/mode_table.h"
+#include "core/number_text.h"
+#include "core/output_file.h"
+#include "support/memory_output.h"
+#include "support/test_support.h"
+#include "zxfiles/cell_drawing.h"
+#include "zxfiles/file_drawing.h"
+#include "zxfiles/layouts.h"
+
+namespace dw {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+// A clock answering from a list, so a timed span is known.
+struct ListClock : Clock {
+    std::deque<double> answers{100.0, 102.25};
+    double seconds() override
+    {
+        const double now = answers.front();
+        if (answers.size() > 1) answers.pop_front();
+        return now;
+    }
+};
+
+// A window's converter handing its files to `output`, started up with the
+// tables of `folder` (the shipped ones unless told).
+struct Window {
+    test::ScriptedDialogs dialogs;
+    ListClock clock;
+    test::MemoryOutput memory;
+    TForm1 form;
+    explicit Window(Output& output, const std::string& folder = DW_DATA) : form(dialogs, clock, output)
+    {
+        form.tableFolders = {folder};
+        form.FormCreate();
+    }
+    explicit Window(const std::string& folder = DW_DATA) : Window(memory, folder) {}
+    void open(const fs::path& picture)
+    {
+        dialogs.picture = picture.string();
+        form.btOpenClick();
+    }
+    const Lines& memo() const { return form.Memo1.lines; }
+};
+
+std::set<std::string> namesOf(const std::map<std::string, std::vector<uint8_t>>& files)
+{
+    std::set<std::string> names;
+    for (const auto& [name, bytes] : files) names.insert(fs::path(name).filename().string());
+    return names;
+}
+
+const std::map<std::string, size_t> fileSize = {
+    {".scr", scrFileSize}, {".img", imgFileSize},         {".mc", mcFileSize},  {".mcx", mcxFileSize},
+    {".3", eightColourFileSize}, {".rm", rModeFileSize}, {".r48", r48FileSize}, {".bmp", 54 + 256 * 192 * 3}};
+
+TEST(ModeRuns, EachModeHandsOverItsFilesAndTheFileDrawsItsPreview)
+{
+    for (const Mode& mode : modeTable()) {
+        SCOPED_TRACE(mode.name);
+        Window w;
+        w.open(test::testdata("photos/kodim05.png"));
+        (w.form.*mode.run)();
+        const std::string screenName = std::string("kodim05") + mode.extensions[0];
+        std::set<std::string> expected = {screenName};
+        expected.insert(mode.sideFiles.begin(), mode.sideFiles.end());
+        EXPECT_EQ(namesOf(w.memory.files), expected);
+        for (const auto& [name, bytes] : w.memory.files) {
+            EXPECT_TRUE(fs::equivalent(fs::path(name).parent_path(), test::testdata("photos"))) << name;
+            EXPECT_EQ(bytes.size(), fileSize.at(fs::path(name).extension().string())) << name;
+        }
+        EXPECT_TRUE(w.memo().back().ends_with(" sec"));
+        EXPECT_EQ(w.form.imTo.picture, w.form.zxBitmap);
+
+        // Each run prepares the picture afresh: nothing diffused before leaks in.
+        const auto first = w.memory.files;
+        (w.form.*mode.run)();
+        EXPECT_TRUE(w.memory.files == first);
+
+        const std::vector<uint8_t>& file =
+            std::ranges::find_if(first, [&](const auto& f) { return fs::path(f.first).filename() == screenName; })->second;
+        const Bitmap preview = w.form.zxBitmap;
+        const PaletteView pal{w.form.palB, w.form.palG, w.form.palR};
+        Bitmap drawn(screenWidth, screenHeight);
+        if (mode.name == std::string("8col")) {
+            ASSERT_TRUE(drawEightColourFile(file, drawn));
+        } else if (mode.name == std::string("rmode")) {
+            ASSERT_TRUE(drawRModeFile(file, pal, drawn));
+        } else if (mode.name == std::string("r48")) {
+            ASSERT_TRUE(drawR48File(file, pal, drawn));
+        } else {
+            test::ScratchDir dir;
+            test::writeFile(screenName, file);
+            w.form.zxBitmap = Bitmap(screenWidth, screenHeight);
+            w.form.loadScreenFile((dir.path() / screenName).string());
+            drawn = w.form.zxBitmap;
+        }
+        EXPECT_EQ(drawn, preview);
+    }
+}
+
+// The check boxes choose the layout; the brush gets a copy of what was made.
+TEST(ModeRuns, CheckBoxesChooseTheLayoutAndTheBrushGetsTheScreens)
+{
+    struct Case {
+        Handler run;
+        bool eco, chrs;
+        const char* name;
+        size_t size;
+    };
+    const Case cases[] = {{&TForm1::btConv6912Click, false, true, "noname.ch$", chrsFileSize},
+                          {&TForm1::btConvGigaClick, true, false, "noname.emg", emgFileSize},
+                          {&TForm1::btConvGigaClick, false, true, "noname.ch$", gigaChrsFileSize},
+                          {&TForm1::btConvGigaClick, true, true, "noname.emg", emgFileSize}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Window w;
+        w.form.cbEcoImg.checked = c.eco;
+        w.form.setChecked(w.form.cbCHRS, c.chrs);
+        (w.form.*c.run)();
+        EXPECT_EQ(namesOf(w.memory.files), std::set<std::string>{c.name});
+        EXPECT_EQ(w.memory.files.begin()->second.size(), c.size);
+    }
+    for (bool floyd : {true, false}) {
+        Window w;
+        w.open(test::testdata("photos/skimage_chelsea.png"));
+        w.form.setChecked(w.form.cbDith, floyd);
+        w.form.btSaveDraw.enabled = w.form.gigaShown = true;
+        w.form.btConv6912Click();
+        TForm1& f = w.form;
+        EXPECT_TRUE(f.scr2 == f.scr1 && f.scr1Conv == f.scr1 && f.scr2Conv == f.scr1);
+        EXPECT_TRUE(f.chunkLevel2 == f.chunkLevel1);
+        EXPECT_EQ(f.retouchOn, floyd);
+        EXPECT_FALSE(f.gigaShown || f.btSaveDraw.enabled);
+        f.btConvGigaClick();
+        EXPECT_TRUE(f.gigaShown && f.scr1Conv == f.scr1 && f.scr2Conv == f.scr2);
+        f.btConvMCClick();
+        EXPECT_FALSE(f.retouchOn);
+    }
+}
+
+// A palette read from a file lasts until the gigascreen run, which puts the
+// default back before it converts.
+TEST(ModeRuns, GigascreenRunPutsTheDefaultPaletteBack)
+{
+    Window w;
+    w.dialogs.palette = test::testdata("act/16pal_v20.act").string();
+    w.form.Button2Click();
+    ASSERT_NE(w.form.palR, defaultPalR);
+    w.form.btConvGigaClick();
+    EXPECT_TRUE(w.form.palB == defaultPalB && w.form.palG == defaultPalG && w.form.palR == defaultPalR);
+}
+
+// A file the output refuses is named in the memo (after the time line of
+// "to 6912", before that of "to 8col", as the window always did); the run
+// still shows its screen, and a side file refused leaves the others.
+TEST(ModeRuns, ARefusedFileIsReportedAndTheRunGoesOn)
+{
+    for (const auto& [run, name, reportLast] :
+         {std::tuple{&TForm1::btConv6912Click, "noname.scr", true}, {&TForm1::btConv8colClick, "noname.3", false}}) {
+        test::FullDiskOutput empty(0);
+        Window w(empty);
+        (w.form.*run)();
+        ASSERT_GE(w.memo().size(), 2u);
+        const std::string& report = w.memo()[w.memo().size() - (reportLast ? 1 : 2)];
+        EXPECT_EQ(report, "cannot write " + std::string(name) + ": No space left on device");
+        EXPECT_TRUE(w.memo()[w.memo().size() - (reportLast ? 2 : 1)].ends_with(" sec"));
+        ASSERT_EQ(w.form.writtenFiles.size(), 1u);
+        EXPECT_FALSE(w.form.writtenFiles[0].error.empty());
+        EXPECT_EQ(w.form.imTo.picture, w.form.zxBitmap);
+    }
+
+    test::FullDiskOutput roomForTheScreen(rModeFileSize);
+    Window r(roomForTheScreen);
+    r.form.btConvRModeClick();
+    EXPECT_EQ(namesOf(roomForTheScreen.stored.files), std::set<std::string>{"noname.rm"});
+    EXPECT_TRUE(std::ranges::count(r.memo(), "cannot write layer1.bmp: No space left on device") == 1);
+    EXPECT_TRUE(std::ranges::count(r.memo(), "cannot write layer2.bmp: No space left on device") == 1);
+}
+
+TEST(OutputFile, ReplacesTheTargetKeepingItsPermissionsAndRefusesAFolder)
+{
+    test::ScratchDir dir;
+    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    test::writeFile("out.bin", {9, 9, 9, 9, 9, 9, 9, 9});
+    fs::permissions("out.bin", perms);
+    const std::vector<uint8_t> bytes = {1, 2, 3};
+    EXPECT_EQ(writeFileAtomically((dir.path() / "out.bin").string(), bytes), "");
+    EXPECT_EQ(test::readFile("out.bin"), bytes);
+    EXPECT_EQ(fs::status("out.bin").permissions(), perms);
+    fs::create_directory("taken");
+    EXPECT_NE(writeFileAtomically((dir.path() / "taken").string(), bytes), "");
+    EXPECT_NE(writeFileAtomically("", bytes), "");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);  // no temporary left
+}
+
+// A missing or short table is named at start-up, and every run that needs
+// it writes nothing instead of a blank screen; the others still run.
+TEST(Refusals, UnreadTablesAreNamedAndTheRunsThatNeedThemWriteNothing)
+{
+    test::ScratchDir dir;
+    test::writeFile("tablo.dat", {1, 2, 12, 15});
+    Window w(dir.path().string());
+    EXPECT_EQ(Lines(w.memo().end() - 3, w.memo().end()),
+              (Lines{"cannot read code256.dat: not found", "cannot read deco256.dat: not found",
+                     "cannot read tablo.dat: only 4 of 6832 bytes"}));
+    for (Handler run : {&TForm1::btConvGigaClick, &TForm1::btConvMCXClick}) {
+        (w.form.*run)();
+        EXPECT_EQ(w.memo().back(), "nothing written: tablo.dat could not be read");
+    }
+    w.form.btConv6912Click();
+    EXPECT_EQ(namesOf(w.memory.files), std::set<std::string>{"noname.scr"});
+
+    test::writeFile("tablo.dat", std::vector<uint8_t>(6832, 1));
+    w.form.FormCreate();
+    w.form.setChecked(w.form.cbEcoImg, true);
+    w.form.btConvGigaClick();
+    EXPECT_EQ(w.memo().back(), "nothing written: code256.dat could not be read");
+    w.form.setChecked(w.form.cbEcoImg, false);
+    w.form.btConvGigaClick();
+    EXPECT_EQ(namesOf(w.memory.files), (std::set<std::string>{"noname.img", "noname.scr"}));
+}
+
+// A run never replaces a file with the blank screen of an empty picture:
+// not after a picture that could not be decoded (such as a screen file
+// opened as a picture), and not before any picture was opened.
+TEST(Refusals, AnEmptyPictureNeverReplacesAFile)
+{
+    test::ScratchDir dir;
+    test::writeFile("noname.scr", std::vector<uint8_t>(6912, 0x55));
+    Window w;
+    w.form.btConv6912Click();
+    EXPECT_EQ(w.memo().back(), "nothing written: no picture is open and noname.scr exists");
+    w.open(dir.path() / "noname.scr");
+    w.form.btConv6912Click();
+    EXPECT_EQ(w.memo().back(), "nothing written: the picture could not be read");
+    EXPECT_FALSE(w.form.retouchOn);
+    EXPECT_TRUE(w.memory.files.empty() && w.form.writtenFiles.empty());
+}
+
+// Record 0: blue, red, bright green, bright white; record 1 is cut after two
+// bytes and keeps zeros; a damaged record is folded into the palette; a
+// table missing from the working folder comes from the next folder.
+TEST(StartUp, TablesAreReadWhereverFoundAndRecordsGetTheirMixes)
+{
+    test::ScratchDir dir;
+    std::vector<uint8_t> code(625), deco(512);
+    for (int i = 0; i < 625; ++i) code[i] = static_cast<uint8_t>(i * 7);
+    for (int i = 0; i < 512; ++i) deco[i] = static_cast<uint8_t>(255 - i);
+    test::writeFile("code256.dat", code);
+    test::writeFile("deco256.dat", deco);
+    test::writeFile("tablo.dat", {1, 2, 12, 15, 0xF9, 10});
+    Window w(dir.path().string());
+    const TForm1& f = w.form;
+    EXPECT_EQ(f.codeTab[624], static_cast<uint8_t>(624 * 7));
+    EXPECT_EQ(f.decoTab[0][0], 255);
+    EXPECT_EQ(f.decoTab[1][0], static_cast<uint8_t>(255 - 256));
+    auto mixOf = [](int index) { return std::array<int, 3>{mixTable[index].r, mixTable[index].g, mixTable[index].b}; };
+    using Rgb = std::array<int, 3>;
+    EXPECT_EQ(mixOf(f.gigaTab[0][4]), (Rgb{0, 126, 63}));     // blue + bright green
+    EXPECT_EQ(mixOf(f.gigaTab[0][5]), (Rgb{63, 126, 0}));     // red + bright green
+    EXPECT_EQ(mixOf(f.gigaTab[0][6]), (Rgb{126, 126, 189}));  // blue + bright white
+    EXPECT_EQ(mixOf(f.gigaTab[0][7]), (Rgb{189, 126, 126}));  // red + bright white
+    const auto& cut = f.gigaTab[1];
+    EXPECT_EQ((std::array<int, 4>{cut[0], cut[1], cut[2], cut[3]}), (std::array<int, 4>{9, 10, 0, 0}));
+    EXPECT_EQ(mixOf(cut[4]), (Rgb{0, 0, 126}));  // bright blue + black
+    EXPECT_EQ(mixOf(cut[7]), (Rgb{126, 0, 0}));  // bright red + black
+    EXPECT_EQ(f.gigaTab[2][4], blackMix);
+
+    fs::remove("tablo.dat");
+    Window fallback;
+    EXPECT_TRUE(fallback.form.unreadTables.empty());
+    EXPECT_EQ(fallback.form.codeTab[624], static_cast<uint8_t>(624 * 7));
+    EXPECT_EQ(fallback.form.gigaTab[0][0], test::readFile(fs::path(DW_DATA) / "tablo.dat")[0] & 15);
+}
+
+TEST(StartUp, DitheringLevelClampsAndKeepsTheLevelOnBadText)
+{
+    Window w;
+    TForm1& f = w.form;
+    EXPECT_EQ(f.dithLo + f.dithHi, 255);
+    struct Case {
+        const char* text;
+        double level;
+        int lo, hi;
+    };
+    for (const Case& c : {Case{"2", 1.0, 0, 255}, Case{"-1", 0.0, 128, 127}, Case{"0.5", 0.5, 64, 191},
+                          Case{"abc", 0.5, 64, 191}, Case{"0.3", 0.3, 89, 165}}) {
+        f.setText(f.edDithLevel, c.text);
+        EXPECT_EQ(f.dithLevel, c.level) << c.text;
+        EXPECT_EQ(f.dithLo, c.lo) << c.text;
+        EXPECT_EQ(f.dithHi, c.hi) << c.text;
+    }
+}
+
+TEST(StartUp, TimeLineIsTheElapsedSecondsAndNamesAreCutTo255Bytes)
+{
+    Window w;
+    const size_t before = w.memo().size();
+    w.form.btConv8colClick();
+    ASSERT_EQ(w.memo().size(), before + 1);
+    EXPECT_EQ(w.memo().back(), "2.25 sec");
+    EXPECT_EQ(cutName(std::string(300, 'a')).size(), 255u);
+    EXPECT_EQ(cutName("short"), "short");
+}
+
+TEST(NumberText, ParsesDecimalsAndFormatsTheGeneralWay)
+{
+    for (const auto& [text, value] : {std::pair{"1.25", 1.25}, {" -3 ", -3.0}, {".5", 0.5}, {"1e3", 1000.0}})
+        EXPECT_EQ(parseDecimal(text), value) << text;
+    for (const char* bad : {"", "1,5", "abc", "1.2.3", "nan"}) EXPECT_FALSE(parseDecimal(bad)) << bad;
+    for (const auto& [value, text] : {std::pair{150.0, "150"}, {0.0, "0"}, {-5.0, "-5"}, {0.1, "0.1"},
+                                      {1.0 / 3, "0.333333333333333"}, {1e20, "1E20"}, {1.5e-5, "1.5E-5"}})
+        EXPECT_EQ(formatGeneral(value), text);
+}
+
+}  // namespace
+}  // namespace dw
