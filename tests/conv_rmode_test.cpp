@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <random>
 
 #include "modes/conv_rmode.h"
 #include "support/parts.h"
@@ -151,35 +150,6 @@ TEST_F(ConvRModeTest, NoiseRaisesWhiteBySolidEightsRedAndYellowExcessInSetTwo)
         EXPECT_EQ(intensities(5, 5), noise ? (Levels{0, 128, 26, 77}) : (Levels{0, 179, 26, 26}));
         EXPECT_EQ(intensities(1, 0), noise ? (Levels{0, 51, 128, 51}) : (Levels{0, 51, 153, 26}));
     }
-}
-
-// Properties of any picture: colour bytes 65..71 with block 3 white, and
-// each pixel of the screen preview the slot its two bits select from the
-// cell's layer colours for that row.
-TEST_F(ConvRModeTest, PreviewShowsTheSlotOfEachPixelsBitsForAnyPicture)
-{
-    std::mt19937 random(11);
-    for (int y = 0; y < screenHeight; ++y)
-        for (int x = 0; x < screenWidth; ++x) p.set(x, y, random() % 256, random() % 256, random() % 256);
-    p.settings.kcolerr = 0.3;
-    convert();
-
-    for (int y = 0; y < screenHeight; ++y)
-        for (int x = 0; x < screenWidth; ++x) {
-            const Bytes bytes = colourBytes(x / 8, y / 8);
-            ASSERT_EQ(bytes[3], 71);
-            for (uint8_t b : bytes) ASSERT_TRUE(b >= 65 && b <= 71);
-            const int first = (y & 1) ? bytes[0] & 7 : bytes[2] & 7, second = (y & 1) ? bytes[1] & 7 : 7;
-            const uint8_t mask = pixelMask(x);
-            const int on1 = (p.scr1[linePixelOffset(x, y)] & mask) ? 1 : 0;
-            const int on2 = (p.scr2[linePixelOffset(x, y)] & mask) ? 1 : 0;
-            auto component = [&](const std::array<int32_t, 16>& pal) {
-                return 2 * ((on1 ? pal[first] : pal[0]) + (on2 ? pal[second] : pal[0]));
-            };
-            ASSERT_EQ(p.zxBitmap.pixel(x, y),
-                      packColour({component(p.palB), component(p.palG), component(p.palR)}))
-                << x << "," << y;
-        }
 }
 
 // Palette entries of 127 make slots above 255: the match uses them as they

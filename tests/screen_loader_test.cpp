@@ -1,5 +1,6 @@
 // The "load" button: exact extension matching, short and missing files, and
-// the colours drawn for single and paired standard and multicolor screens.
+// what a converter never writes (flash, palettes past 127). That each file a
+// converter writes draws its preview is the mode table test's.
 
 #include <gtest/gtest.h>
 
@@ -116,37 +117,6 @@ TEST_F(ScreenLoader, McOfFullSizeFillsExactlyScreenOneAndDoublesThePalette)
     EXPECT_EQ(form.zxBitmap.pixel(8, 3), rgb(0, 0, 0));
     EXPECT_EQ(form.zxBitmap.pixel(0, 4), rgb(0, 252, 0));
     EXPECT_EQ(form.zxBitmap.pixel(0, 2), rgb(0, 0, 0));
-}
-
-TEST_F(ScreenLoader, McxMixesBothScreensPerEightByOneCell)
-{
-    std::vector<uint8_t> mcx(24576, 0);
-    const int line = 5, column = 2;
-    mcx[32 * line + column] = 0xA0;                  // screen 1: pixels 16 and 18
-    mcx[12288 + 32 * line + column] = 0x60;          // screen 2: pixels 17 and 18
-    mcx[6144 + 32 * line + column] = 8 * 1 + 2;      // screen 1: paper blue, ink red
-    mcx[12288 + 6144 + 32 * line + column] = 64 + 4; // screen 2: paper bright black, ink bright green
-    load("pair.mcx", mcx);
-    EXPECT_EQ(form.zxBitmap.pixel(16, line), rgb(63, 0, 0));     // ink 1 + paper 2
-    EXPECT_EQ(form.zxBitmap.pixel(17, line), rgb(0, 126, 63));   // paper 1 + ink 2
-    EXPECT_EQ(form.zxBitmap.pixel(18, line), rgb(63, 126, 0));   // ink 1 + ink 2
-    EXPECT_EQ(form.zxBitmap.pixel(19, line), rgb(0, 0, 63));     // paper 1 + paper 2
-    EXPECT_EQ(form.zxBitmap.pixel(16, line + 1), rgb(0, 0, 0));  // next line has its own cells
-}
-
-TEST_F(ScreenLoader, ImgMixesTheTwoStandardScreensPerCell)
-{
-    std::vector<uint8_t> img(13824, 0);
-    const int y = 9;  // second line of cell row 1
-    img[standardPixelOffset(0, y)] = 0xA0;
-    img[6912 + standardPixelOffset(0, y)] = 0x60;
-    std::fill(img.begin() + 6144, img.begin() + 6912, 8 * 7 + 1);           // white paper, blue ink
-    std::fill(img.begin() + 6912 + 6144, img.end(), 64 + 8 * 2 + 4);       // bright red paper, bright green ink
-    load("pair.IMG", img);
-    EXPECT_EQ(form.zxBitmap.pixel(0, y), rgb(126, 0, 63));    // blue + bright red
-    EXPECT_EQ(form.zxBitmap.pixel(1, y), rgb(63, 189, 63));   // white + bright green
-    EXPECT_EQ(form.zxBitmap.pixel(2, y), rgb(0, 126, 63));    // blue + bright green
-    EXPECT_EQ(form.zxBitmap.pixel(3, y), rgb(189, 63, 63));   // white + bright red
 }
 
 TEST_F(ScreenLoader, DrawsWithThePaletteAsItStandsComponentsModulo256)

@@ -1,9 +1,7 @@
-// Spectrum file layouts: sizes, headers, where each buffer's bytes land, and
-// readers that stop where the file ends or where their area ends.
+// Spectrum file layouts the golden table does not pin (the character files),
+// and readers that stop where the file ends or where their area ends.
 
 #include <gtest/gtest.h>
-
-#include <span>
 
 #include "zxfiles/layouts.h"
 
@@ -22,50 +20,6 @@ Buffer numbered(int salt)
 }
 
 const ScreenBuffer a = numbered<ScreenBuffer>(1), b = numbered<ScreenBuffer>(2);
-
-Bytes join(std::initializer_list<std::span<const uint8_t>> pieces)
-{
-    Bytes out;
-    for (auto piece : pieces) out.insert(out.end(), piece.begin(), piece.end());
-    return out;
-}
-
-std::span<const uint8_t> first(const auto& buffer, size_t count) { return {buffer.data(), count}; }
-
-TEST(ZxLine, PixelRowsLandInSpectrumOrder)
-{
-    EXPECT_EQ(standardPixelOffset(0, 1), 256);
-    EXPECT_EQ(standardPixelOffset(0, 8), 32);
-    EXPECT_EQ(standardPixelOffset(9, 64), 2048 + 1);
-    EXPECT_EQ(standardPixelOffset(0, 191), 6144 - 32);
-    EXPECT_EQ(standardAttrOffset(255, 191), 6144 + 767);
-}
-
-// The exact size of each layout follows from the pieces it joins.
-TEST(Writers, PlainLayoutsJoinTheRightBytesOfEachBuffer)
-{
-    ExtraBlocks x{};
-    for (size_t k = 0; k < x.size(); ++k) x[k] = numbered<ExtraBlocks::value_type>(50 * static_cast<int>(k) + 3);
-    const struct {
-        const char* name;
-        Bytes file, expected;
-    } layouts[] = {
-        {"scr", scrFile(a), join({first(a, 6912)})},
-        {"img", imgFile(a, b), join({first(a, 6912), first(b, 6912)})},
-        // The multicolor converter keeps its attributes at the start of scr2.
-        {"mc", mcFile(a, b), join({first(a, 6144), first(b, 6144)})},
-        {"mcx", mcxFile(a, b), join({first(a, 12288), first(b, 12288)})},
-        {"3", eightColourFile(a, b), join({first(a, 12288), first(b, 6144)})},
-        {"rm", rModeFile(a, b, x),
-         join({first(a, 6144), first(b, 6144), first(x[0], 768), first(x[1], 768), first(x[2], 768), first(x[3], 768)})},
-        {"r48", r48File(a, x), join({first(a, 6144), first(x[0], 6144)})},
-    };
-    for (const auto& layout : layouts) {
-        EXPECT_EQ(layout.file.size(), layout.expected.size()) << layout.name;
-        EXPECT_TRUE(layout.file == layout.expected) << layout.name;
-    }
-    EXPECT_EQ(emgFile(EmgImage{}).size(), 7680u);
-}
 
 TEST(Writers, StandardCharacterFileHasHeaderAndCellsTopToBottom)
 {

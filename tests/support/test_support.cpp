@@ -46,16 +46,6 @@ void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& by
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-void fillWork(TForm1& form, int blue, int green, int red)
-{
-    for (int y = 0; y < screenHeight; ++y)
-        for (int x = 0; x < screenWidth; ++x) {
-            form.workB[y][x] = blue;
-            form.workG[y][x] = green;
-            form.workR[y][x] = red;
-        }
-}
-
 // A missing data file fails the test that wants it, by name, instead of
 // handing an empty file to a reader.
 std::filesystem::path testdata(const std::string& relative)

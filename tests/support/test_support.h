@@ -55,9 +55,6 @@ struct Harness {
 std::vector<uint8_t> readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
-// Fills the 256x192 area of the work planes with one colour.
-void fillWork(TForm1& form, int blue, int green, int red);
-
 std::filesystem::path testdata(const std::string& relative);  // tests/data/...; throws naming a missing file
 
 struct CliRun {
