@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/output_option.h"
 #include "cli/picture_options.h"
 #include "core/mode_table.h"
 #include "core/number_text.h"
@@ -47,7 +48,7 @@ void settleNames(ConvertOptions& options)
 {
     for (std::string& picture : options.pictures) picture = absoluteName(picture);
     if (options.shared.palette) options.shared.palette = absoluteName(*options.shared.palette);
-    options.output = absoluteName(options.output);
+    if (!options.output.empty()) options.output = outputPath(options.output);
     options.preview = absoluteName(options.preview);
     options.prepared = absoluteName(options.prepared);
     options.model = absoluteName(options.model);
@@ -72,9 +73,12 @@ void applyConversionSettings(TForm1& form, const ConvertOptions& options)
     if (options.chrs) form.setChecked(form.cbCHRS, true);
 }
 
+// Standard error when the output itself goes to standard output.
+std::ostream* reports = &std::cout;
+
 void reportWritten(const std::string& name, size_t bytes, long long milliseconds)
 {
-    std::cout << name << " " << bytes << " bytes " << milliseconds << " ms\n";
+    *reports << name << " " << bytes << " bytes " << milliseconds << " ms\n";
 }
 
 bool reportFailure(const std::string& message)
@@ -127,6 +131,7 @@ private:
     {
         if (output_.empty()) return name;
         if (role == FileRole::main) return output_;
+        if (isStandardOutput(output_)) return name;  // nothing is beside standard output
         const fs::path out(output_);
         return (out.parent_path() / (out.stem().string() + "-" + fs::path(name).filename().string())).string();
     }
@@ -207,6 +212,7 @@ int convert(ConvertOptions options)
     }
 
     settleNames(options);
+    if (isStandardOutput(options.output)) reports = &std::cerr;
     bool ok = true;
     for (const std::string& picture : options.pictures) ok = convertPicture(options, picture, mode->run) && ok;
     return ok ? 0 : 1;
@@ -229,9 +235,9 @@ void addConvertCommand(CLI::App& app, int& exitStatus)
     command->add_option("PICTURE", options->pictures, "Pictures to convert (.bmp, .png, .tga, .jpg, .gif)")
         ->required();
     command->add_option("--mode", options->mode, "Screen mode: " + modeNames());
-    command->add_option("-o,--output", options->output,
-                        "Name of the converted file (one picture only); files made beside it are named "
-                        "after it, OUT-layer1.bmp for OUT.rm");
+    addOutputOption(*command, options->output,
+                    "Name of the converted file (one picture only); files made beside it are named "
+                    "after it, OUT-layer1.bmp for OUT.rm");
     command->add_option("--mc-level", options->mcLevel, "Multicolor level, as typed into its edit (default 1.0)")->check(checkDecimal);
     command->add_option("--dith-level", options->dithLevel, "Dithering level (default 1.0)")->check(checkDecimal);
     command->add_option("--kcolerr", options->kcolerr, "Colour-error weight of the colour projection (default 0.0)")

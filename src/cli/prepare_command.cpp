@@ -2,11 +2,11 @@
 // Opens and frames the picture as the window does and writes the prepared
 // 256x192 picture, the starting point of every conversion, as PNG.
 
-#include <filesystem>
 #include <iostream>
 #include <memory>
 
 #include "cli/commands.h"
+#include "cli/output_option.h"
 #include "cli/picture_options.h"
 #include "core/output_file.h"
 #include "readers/png_writer.h"
@@ -22,11 +22,10 @@ struct PrepareOptions {
 
 int prepare(const PrepareOptions& options)
 {
-    // The dialogs move the working folder, so the output name is fixed first.
-    const std::string output = std::filesystem::absolute(options.output).string();
+    const std::string output = outputPath(options.output);
     auto session = std::make_unique<CliSession>();
     if (std::optional<std::string> error = openPicture(*session, options.picture)) {
-        std::cerr << "cannot read picture: " << *error << "\n";
+        std::cerr << "cannot read picture " << options.picture.picture << ": " << *error << "\n";
         return 1;
     }
     const std::vector<uint8_t> png = encodePng(session->form.normBitmap);
@@ -44,7 +43,7 @@ void addPrepareCommand(CLI::App& app, int& exitStatus)
     auto options = std::make_shared<PrepareOptions>();
     CLI::App* command = app.add_subcommand("prepare", "Write the prepared 256x192 picture as PNG");
     addPictureOptions(*command, options->picture);
-    command->add_option("-o,--output", options->output, "PNG file to write")->required();
+    addOutputOption(*command, options->output, "PNG file to write")->required();
     command->callback([options, &exitStatus] { exitStatus = prepare(*options); });
 }
 

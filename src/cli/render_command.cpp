@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/output_option.h"
 #include "cli/picture_options.h"
 #include "core/form.h"
 #include "core/output_file.h"
@@ -91,7 +92,7 @@ int render(const RenderOptions& options)
 
     // The loader and the palette dialog enter the chosen file's folder, so
     // every name is made absolute before the core runs.
-    const std::string output = std::filesystem::absolute(options.output).string();
+    const std::string output = outputPath(options.output);
     CliSession session;
     session.dialogs.screen = std::filesystem::absolute(options.screen).string();
     if (!options.palette.empty()) session.dialogs.palette = std::filesystem::absolute(options.palette).string();
@@ -109,7 +110,7 @@ int render(const RenderOptions& options)
     const std::vector<uint8_t> png = encodePng(enlarged(form.zxBitmap, options.scale));
     if (const std::string reason = writeFileAtomically(output, png); !reason.empty())
         return fail("cannot write " + options.output + ": " + reason);
-    std::cout << options.output << " " << png.size() << " bytes\n";
+    (isStandardOutput(output) ? std::cerr : std::cout) << options.output << " " << png.size() << " bytes\n";
     return 0;
 }
 
@@ -124,7 +125,7 @@ void addRenderCommand(CLI::App& app, int& exitStatus)
         ".3, .rm and .r48 as their converters' screen previews show them, which the files hold in full (the "
         "R-Mode and R48-Mode model previews and the R-Mode layer pictures are not in the files)");
     command->add_option("SCREEN", options->screen, "Spectrum screen file")->required();
-    command->add_option("-o,--output", options->output, "PNG picture to write")->required();
+    addOutputOption(*command, options->output, "PNG picture to write")->required();
     command->add_option("--palette", options->palette, "palette file (.act) to draw with");
     command->add_option("--scale", options->scale, "nearest-neighbour enlargement, 1..16")
         ->check(CLI::Range(1, 16))
