@@ -82,7 +82,10 @@ void expectPreparedOrRefused(const fs::path& picture, bool mustRefuse)
         return;
     }
     EXPECT_EQ(run.status, 1) << picture;
-    EXPECT_EQ(run.err.rfind("cannot read picture: ", 0), 0u) << picture << ": " << run.err;
+    // The line names the picture once, as it was typed.
+    const std::string lead = "cannot read picture " + picture.string() + ": ";
+    EXPECT_EQ(run.err.rfind(lead, 0), 0u) << run.err;
+    EXPECT_EQ(run.err.find(picture.filename().string(), lead.size()), std::string::npos) << run.err;
     EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << picture << ": " << run.err;
     EXPECT_FALSE(fs::exists(out)) << picture;
 }

@@ -80,7 +80,7 @@ std::optional<std::string> openPicture(CliSession& session, const PictureOptions
     form.btOpenClick();
     if (!form.pictureError.empty()) return form.pictureError;
     if (form.srcBitmap.empty())
-        return *session.dialogs.picture + " is not named as a picture file (.bmp, .png, .tga, .jpg, .gif)";
+        return std::string("it is not named as a picture file (.bmp, .png, .tga, .jpg, .gif)");
 
     setToneEdit(form, form.edBrightness, options.brightness);
     setToneEdit(form, form.edContrast, options.contrast);

@@ -58,20 +58,20 @@ bool readWholeFile(const std::string& name, std::vector<uint8_t>& bytes, std::st
 {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "rb"));
     if (!file) {
-        error = "the file " + name + " cannot be opened: " + std::strerror(errno);
+        error = std::string("the file cannot be opened: ") + std::strerror(errno);
         return false;
     }
     if (std::fseek(file.get(), 0, SEEK_END) != 0) {
-        error = "the file " + name + " cannot be read: " + std::strerror(errno);
+        error = std::string("the file cannot be read: ") + std::strerror(errno);
         return false;
     }
     const long size = std::ftell(file.get());
     if (size < 0) {
-        error = "the file " + name + " cannot be read: " + std::strerror(errno);
+        error = std::string("the file cannot be read: ") + std::strerror(errno);
         return false;
     }
     if (size > maxPictureFileBytes) {
-        error = "the file " + name + " holds " + std::to_string(size) + " bytes, more than the " +
+        error = "the file holds " + std::to_string(size) + " bytes, more than the " +
                 std::to_string(maxPictureFileBytes) + " a picture may have";
         return false;
     }
@@ -79,7 +79,7 @@ bool readWholeFile(const std::string& name, std::vector<uint8_t>& bytes, std::st
     bytes.resize(static_cast<size_t>(size));
     const size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
     if (std::ferror(file.get())) {
-        error = "the file " + name + " cannot be read: " + std::strerror(errno);
+        error = std::string("the file cannot be read: ") + std::strerror(errno);
         return false;
     }
     bytes.resize(got);
