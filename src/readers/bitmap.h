@@ -4,7 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
+
+#include "readers/picture_bytes.h"
 
 namespace dw {
 
@@ -17,7 +18,7 @@ public:
     {
         width_ = width;
         height_ = height;
-        rgb_.assign(static_cast<size_t>(width) * height * 3, 0);
+        rgb_ = PictureBytes(static_cast<size_t>(width) * height * 3);
     }
 
     int width() const { return width_; }
@@ -41,8 +42,8 @@ public:
     uint8_t blue(int x, int y) const { return at(x, y)[2]; }
 
     // Row-major red, green, blue bytes, top row first.
-    const std::vector<uint8_t>& rgb() const { return rgb_; }
-    std::vector<uint8_t>& rgb() { return rgb_; }
+    const PictureBytes& rgb() const { return rgb_; }
+    PictureBytes& rgb() { return rgb_; }
 
     bool operator==(const Bitmap& other) const = default;
 
@@ -52,7 +53,7 @@ private:
 
     int width_ = 0;
     int height_ = 0;
-    std::vector<uint8_t> rgb_;
+    PictureBytes rgb_;
 };
 
 }  // namespace dw

@@ -85,9 +85,18 @@ uint32_t frameColour(const ColorMapObject* map, int index)
     return index < map->ColorCount ? packed(map->Colors[index]) : 0;
 }
 
+// The part of the first frame that lies on the screen, as colour indices.
+struct VisibleFrame {
+    int left = 0, top = 0, width = 0, height = 0;
+    PictureBytes indices;  // width * height, rows top first
+
+    bool covers(int x, int y) const { return x >= left && x - left < width && y >= top && y - top < height; }
+    uint8_t index(int x, int y) const { return indices[static_cast<size_t>(y - top) * width + (x - left)]; }
+};
+
 // Reads the frame's rows in stored order (interlaced ones in their four
-// passes) and paints the visible part onto the screen.
-std::string paintFrame(GifFileType* gif, int transparentIndex, Bitmap& screen)
+// passes) and keeps their visible part; the whole frame must decode.
+std::string readFrame(GifFileType* gif, VisibleFrame& visible)
 {
     const GifImageDesc& frame = gif->Image;
     if (frame.Width <= 0 || frame.Height <= 0)
@@ -95,7 +104,14 @@ std::string paintFrame(GifFileType* gif, int transparentIndex, Bitmap& screen)
                std::to_string(frame.Height) + " pixels)";
     if (tooLarge(frame.Width, frame.Height))
         return sizeRefusal("frame", frame.Width, frame.Height);
-    const ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
+    const auto visiblePart = [](int start, int extent, int screen) {
+        return static_cast<int>(std::clamp<long long>(static_cast<long long>(screen) - start, 0, extent));
+    };
+    visible.left = frame.Left;
+    visible.top = frame.Top;
+    visible.width = visiblePart(frame.Left, frame.Width, gif->SWidth);
+    visible.height = visiblePart(frame.Top, frame.Height, gif->SHeight);
+    visible.indices = PictureBytes(static_cast<size_t>(visible.width) * visible.height);
 
     std::vector<int> rowOrder;
     if (frame.Interlace) {
@@ -113,18 +129,25 @@ std::string paintFrame(GifFileType* gif, int transparentIndex, Bitmap& screen)
     for (int frameY : rowOrder) {
         if (DGifGetLine(gif, row.data(), frame.Width) == GIF_ERROR)
             return gifError(gif->Error);
-        const long long y = static_cast<long long>(frame.Top) + frameY;
-        if (y >= screen.height())
-            continue;
-        for (int frameX = 0; frameX < frame.Width; ++frameX) {
-            const long long x = static_cast<long long>(frame.Left) + frameX;
-            if (x >= screen.width())
-                break;
-            if (row[frameX] != transparentIndex)
-                screen.setPixel(static_cast<int>(x), static_cast<int>(y), frameColour(map, row[frameX]));
-        }
+        if (frameY < visible.height)
+            std::copy_n(row.begin(), visible.width, visible.indices.begin() + static_cast<ptrdiff_t>(frameY) * visible.width);
     }
     return "";
+}
+
+// Each screen pixel is written once: the frame's colour, or the background
+// where the frame is transparent or absent.
+Bitmap composeScreen(const GifFileType& gif, const VisibleFrame& frame, int transparentIndex)
+{
+    const ColorMapObject* map = gif.Image.ColorMap ? gif.Image.ColorMap : gif.SColorMap;
+    const uint32_t background = backgroundColour(gif);
+    Bitmap screen(gif.SWidth, gif.SHeight);
+    for (int y = 0; y < screen.height(); ++y)
+        for (int x = 0; x < screen.width(); ++x) {
+            const bool painted = frame.covers(x, y) && frame.index(x, y) != transparentIndex;
+            screen.setPixel(x, y, painted ? frameColour(map, frame.index(x, y)) : background);
+        }
+    return screen;
 }
 
 // Skips records up to the first frame, noting its transparent index from a
@@ -188,14 +211,12 @@ PictureLoad decodeGif(std::span<const uint8_t> bytes)
     if (!result.ok())
         return result;
 
-    Bitmap screen(gif->SWidth, gif->SHeight);
-    const uint32_t background = backgroundColour(*gif);
-    for (int y = 0; y < screen.height(); ++y)
-        for (int x = 0; x < screen.width(); ++x)
-            screen.setPixel(x, y, background);
-    result.error = paintFrame(gif.get(), transparentIndex, screen);
+    // The frame is read before the screen is made, so a damaged one costs
+    // no more than what it holds.
+    VisibleFrame frame;
+    result.error = readFrame(gif.get(), frame);
     if (result.ok())
-        result.bitmap = std::move(screen);
+        result.bitmap = composeScreen(*gif, frame, transparentIndex);
     return result;
 }
 

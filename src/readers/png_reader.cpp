@@ -115,13 +115,81 @@ bool unfilterRow(int filter, std::span<uint8_t> row, std::span<const uint8_t> pr
     }
 }
 
+// One chunk as the file holds it. When the file ends inside the chunk,
+// `whole` is false and `data` is the part that is there.
+struct Chunk {
+    std::string name;  // the type in printable ASCII
+    std::span<const uint8_t> type, data;
+    bool whole = false;
+    uint32_t storedCrc = 0;  // when whole
+
+    bool crcMatches() const
+    {
+        return crc32_z(crc32(0, type.data(), 4), data.data(), data.size()) == storedCrc;
+    }
+};
+
+// Reads the chunks of the bytes after the signature in file order, up to the
+// end of the bytes or a chunk the end cuts short.
+class ChunkCursor {
+public:
+    explicit ChunkCursor(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+
+    bool next(Chunk& chunk)
+    {
+        if (stopped_ || bytes_.size() - at_ < 8)
+            return false;
+        const uint32_t length = bigEndian32(&bytes_[at_]);
+        const std::span<const uint8_t> type = bytes_.subspan(at_ + 4, 4);
+        const size_t dataStart = at_ + 8;
+        const size_t available = std::min<size_t>(length, bytes_.size() - dataStart);
+        chunk.name = printable(type);
+        chunk.type = type;
+        chunk.data = bytes_.subspan(dataStart, available);
+        chunk.whole = available == length && bytes_.size() - dataStart - available >= 4;
+        chunk.storedCrc = chunk.whole ? bigEndian32(&bytes_[dataStart + length]) : 0;
+        stopped_ = !chunk.whole;
+        at_ = dataStart + available + 4;
+        return true;
+    }
+
+private:
+    std::span<const uint8_t> bytes_;
+    size_t at_ = 0;
+    bool stopped_ = false;
+};
+
+// The image data: the IDAT chunks up to IEND, read where the file holds them.
+class ImageData {
+public:
+    explicit ImageData(std::span<const uint8_t> chunks) : cursor_(chunks) {}
+
+    // The next IDAT chunk's data; empty at the end.
+    std::span<const uint8_t> next()
+    {
+        Chunk chunk;
+        while (!ended_ && cursor_.next(chunk)) {
+            if (chunk.name == "IEND")
+                break;
+            if (chunk.name == "IDAT" && !chunk.data.empty())
+                return chunk.data;
+        }
+        ended_ = true;
+        return {};
+    }
+
+private:
+    ChunkCursor cursor_;
+    bool ended_ = false;
+};
+
 // Inflates a zlib stream piece by piece into buffers of exact sizes, so no
 // more is ever inflated than the picture needs.
 class Inflater {
 public:
     enum class Result { filled, ended, corrupt };
 
-    explicit Inflater(std::span<const uint8_t> input) : input_(input)
+    explicit Inflater(ImageData input) : input_(input)
     {
         ok_ = inflateInit(&stream_) == Z_OK;
     }
@@ -140,16 +208,16 @@ public:
         stream_.next_out = out.data();
         stream_.avail_out = static_cast<uInt>(out.size());
         while (stream_.avail_out > 0) {
-            if (stream_.avail_in == 0 && fed_ < input_.size()) {
-                const size_t piece = std::min<size_t>(input_.size() - fed_, 1u << 30);
-                stream_.next_in = const_cast<Bytef*>(input_.data() + fed_);
-                stream_.avail_in = static_cast<uInt>(piece);
-                fed_ += piece;
+            if (stream_.avail_in == 0 && !inputEnded_) {
+                const std::span<const uint8_t> piece = input_.next();
+                inputEnded_ = piece.empty();
+                stream_.next_in = const_cast<Bytef*>(piece.data());
+                stream_.avail_in = static_cast<uInt>(piece.size());
             }
             const int status = inflate(&stream_, Z_NO_FLUSH);
             if (status == Z_STREAM_END)
                 return stream_.avail_out == 0 ? Result::filled : Result::ended;
-            if (status == Z_BUF_ERROR && stream_.avail_in == 0 && fed_ == input_.size())
+            if (status == Z_BUF_ERROR && stream_.avail_in == 0 && inputEnded_)
                 return Result::ended;
             if (status != Z_OK && status != Z_BUF_ERROR)
                 return Result::corrupt;
@@ -160,8 +228,8 @@ public:
     std::string message() const { return stream_.msg ? stream_.msg : "damaged stream"; }
 
 private:
-    std::span<const uint8_t> input_;
-    size_t fed_ = 0;
+    ImageData input_;
+    bool inputEnded_ = false;
     z_stream stream_{};
     bool ok_ = false;
 };
@@ -173,65 +241,44 @@ bool TPNG::loadFromBytes(std::span<const uint8_t> bytes)
     *this = TPNG();
     if (bytes.size() < pngSignature.size() || !std::equal(pngSignature.begin(), pngSignature.end(), bytes.begin()))
         return fail("not a PNG file: the signature is wrong");
-    if (!walkChunks(bytes.subspan(pngSignature.size())))
+    const std::span<const uint8_t> chunks = bytes.subspan(pngSignature.size());
+    if (!walkChunks(chunks))
         return false;
     if (!haveHeader_)
         return fail("the PNG file has no header (IHDR chunk)");
-    if (compressed_.empty())
+    if (!haveImageData_)
         return fail("the PNG file has no image data (IDAT chunk)");
-    const bool decoded = decodeImage();
-    compressed_ = std::vector<uint8_t>();
-    return decoded;
-}
-
-bool TPNG::fail(std::string sentence)
-{
-    compressed_.clear();
-    return ReaderPicture::fail(std::move(sentence));
+    return decodeImage(chunks);
 }
 
 // Reads chunks up to IEND or the end of the bytes. False only when a chunk
 // makes the file undecodable.
-bool TPNG::walkChunks(std::span<const uint8_t> bytes)
+bool TPNG::walkChunks(std::span<const uint8_t> chunks)
 {
-    size_t at = 0;
-    while (bytes.size() - at >= 8) {
-        const uint32_t length = bigEndian32(&bytes[at]);
-        const std::span<const uint8_t> type = bytes.subspan(at + 4, 4);
-        const std::string name = printable(type);
-        const size_t dataStart = at + 8;
-        const size_t available = std::min<size_t>(length, bytes.size() - dataStart);
-        const std::span<const uint8_t> data = bytes.subspan(dataStart, available);
-        const bool whole = available == length && bytes.size() - dataStart - available >= 4;
+    ChunkCursor cursor(chunks);
+    Chunk chunk;
+    while (cursor.next(chunk)) {
+        if (!chunk.whole)
+            note("chunk " + chunk.name + " is cut short by the end of the file");
+        else if (!chunk.crcMatches())
+            note("checksum of chunk " + chunk.name + " does not match");
 
-        if (whole) {
-            uLong crc = crc32(0, type.data(), 4);
-            crc = crc32_z(crc, data.data(), data.size());
-            if (crc != bigEndian32(&bytes[dataStart + length]))
-                info_.push_back("checksum of chunk " + name + " does not match");
-        } else {
-            info_.push_back("chunk " + name + " is cut short by the end of the file");
-        }
-
-        if (name == "IHDR") {
+        if (chunk.name == "IHDR") {
             if (haveHeader_)
-                info_.push_back("a second IHDR chunk is ignored");
-            else if (!readHeader(data))
+                note("a second IHDR chunk is ignored");
+            else if (!readHeader(chunk.data))
                 return false;
-        } else if (name == "PLTE") {
-            readPalette(data);
-        } else if (name == "IDAT") {
-            compressed_.insert(compressed_.end(), data.begin(), data.end());
-        } else if (name == "IEND") {
+        } else if (chunk.name == "PLTE") {
+            readPalette(chunk.data);
+        } else if (chunk.name == "IDAT") {
+            haveImageData_ = haveImageData_ || !chunk.data.empty();
+        } else if (chunk.name == "IEND") {
             return true;
-        } else if (name == "tEXt") {
-            readText(data);
+        } else if (chunk.name == "tEXt") {
+            readText(chunk.data);
         }
-        if (!whole)
-            break;
-        at = dataStart + length + 4;
     }
-    info_.push_back("the file ends without an IEND chunk; the image data read so far is decoded");
+    note("the file ends without an IEND chunk; the image data read so far is decoded");
     return true;
 }
 
@@ -244,7 +291,7 @@ bool TPNG::readHeader(std::span<const uint8_t> data)
     bitDepth_ = data[8];
     colourType_ = data[9];
     const int compression = data[10], filter = data[11], interlace = data[12];
-    info_.push_back("IHDR: " + std::to_string(width) + "x" + std::to_string(height) + ", bit depth " +
+    note("IHDR: " + std::to_string(width) + "x" + std::to_string(height) + ", bit depth " +
                     std::to_string(bitDepth_) + ", colour type " + std::to_string(colourType_) +
                     ", compression " + std::to_string(compression) + ", filter " + std::to_string(filter) +
                     ", interlace " + std::to_string(interlace));
@@ -278,7 +325,7 @@ void TPNG::readPalette(std::span<const uint8_t> data)
 {
     const size_t entries = std::min<size_t>(data.size() / 3, palette_.size());
     if (data.size() / 3 > palette_.size())
-        info_.push_back("PLTE entries beyond 256 are ignored");
+        note("PLTE entries beyond 256 are ignored");
     for (size_t i = 0; i < entries; ++i)
         palette_[i] = Colour{data[3 * i + 2], data[3 * i + 1], data[3 * i]};
 }
@@ -288,7 +335,7 @@ void TPNG::readText(std::span<const uint8_t> data)
     const auto nul = std::find(data.begin(), data.end(), 0);
     const std::string keyword = printable(std::span<const uint8_t>(data.begin(), nul));
     const std::string text = nul == data.end() ? "" : printable(std::span<const uint8_t>(nul + 1, data.end()));
-    info_.push_back("tEXt " + keyword + ": " + text);
+    note("tEXt " + keyword + ": " + text);
 }
 
 int TPNG::channels() const
@@ -301,11 +348,11 @@ int TPNG::channels() const
     }
 }
 
-bool TPNG::decodeImage()
+bool TPNG::decodeImage(std::span<const uint8_t> chunks)
 {
-    pixels_.assign(static_cast<size_t>(width_) * height_ * bytesPerPixel(), 0);
+    pixels_ = PictureBytes(static_cast<size_t>(width_) * height_ * bytesPerPixel());
     const size_t bpp = std::max(1, channels() * bitDepth_ / 8);
-    Inflater inflater(compressed_);
+    Inflater inflater{ImageData(chunks)};
     std::vector<uint8_t> previous, current;
     const std::span<const Pass> passes = passesOf(interlaced_);
     for (size_t p = 0; p < passes.size(); ++p) {
@@ -321,7 +368,7 @@ bool TPNG::decodeImage()
             if (result == Inflater::Result::corrupt)
                 return fail("the PNG image data is corrupt (" + inflater.message() + ")");
             if (result == Inflater::Result::ended) {
-                info_.push_back("the image data ends early; the rest of the picture stays black");
+                note("the image data ends early; the rest of the picture stays black");
                 stoppedPass_ = static_cast<int>(p);
                 stoppedRow_ = r;
                 return true;
@@ -396,7 +443,7 @@ bool TPNG::pixelDecoded(int x, int y) const
 Bitmap TPNG::toBitmap() const
 {
     Bitmap bitmap(width_, height_);
-    std::vector<uint8_t>& rgb = bitmap.rgb();
+    PictureBytes& rgb = bitmap.rgb();
     // Only the rows that were read, pass by pass; the rest stays black.
     const std::span<const Pass> passes = passesOf(interlaced_);
     const size_t lastPass = complete_ ? passes.size() : static_cast<size_t>(stoppedPass_) + 1;

@@ -35,12 +35,12 @@ public:
     Bitmap toBitmap() const;
 
 private:
-    bool fail(std::string sentence);
-    bool walkChunks(std::span<const uint8_t> bytes);
+    bool walkChunks(std::span<const uint8_t> chunks);
     bool readHeader(std::span<const uint8_t> data);
     void readPalette(std::span<const uint8_t> data);
     void readText(std::span<const uint8_t> data);
-    bool decodeImage();
+    // Inflates the IDAT chunks where the file holds them, never copied.
+    bool decodeImage(std::span<const uint8_t> chunks);
     int channels() const;
     void storeRow(const uint8_t* row, int passIndex, int passRow, int passWidth);
 
@@ -48,7 +48,7 @@ private:
     int colourType_ = 0;
     bool interlaced_ = false;
     bool haveHeader_ = false;
-    std::vector<uint8_t> compressed_;
+    bool haveImageData_ = false;
 
     bool complete_ = false;
     int stoppedPass_ = 0;  // where the image data ended, when !complete_

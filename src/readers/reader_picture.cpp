@@ -23,6 +23,21 @@ bool ReaderPicture::loadFromFile(const std::string& name)
     return loadFromBytes(bytes);
 }
 
+std::vector<std::string> ReaderPicture::info() const
+{
+    std::vector<std::string> lines = notes_;
+    if (notesLeftOut_ > 0) lines.push_back(std::to_string(notesLeftOut_) + " more notes left out");
+    return lines;
+}
+
+void ReaderPicture::note(std::string line)
+{
+    if (notes_.size() < maxNotes)
+        notes_.push_back(std::move(line));
+    else
+        ++notesLeftOut_;
+}
+
 bool ReaderPicture::fail(std::string sentence)
 {
     error_ = std::move(sentence);
@@ -31,7 +46,7 @@ bool ReaderPicture::fail(std::string sentence)
     return false;
 }
 
-void ReaderPicture::copyPixel(size_t at, std::vector<uint8_t>& rgb) const
+void ReaderPicture::copyPixel(size_t at, PictureBytes& rgb) const
 {
     const uint8_t* in = &pixels_[at * bytesPerPixel()];
     uint8_t* out = &rgb[at * 3];

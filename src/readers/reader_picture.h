@@ -30,27 +30,34 @@ public:
     Format format() const { return format_; }
     int bytesPerPixel() const;
     // width * height * bytesPerPixel bytes, rows top first.
-    const std::vector<uint8_t>& pixels() const { return pixels_; }
+    const PictureBytes& pixels() const { return pixels_; }
     const std::array<Colour, 256>& palette() const { return palette_; }
 
     // Header values, text fields and damage notes; never shown to the user.
-    const std::vector<std::string>& info() const { return info_; }
+    // A damaged file may repeat a note without end, so only the first
+    // maxNotes are kept, followed by a line counting the ones left out.
+    std::vector<std::string> info() const;
+    static constexpr size_t maxNotes = 32;
     const std::string& error() const { return error_; }
 
 protected:
     // Records the sentence and drops the picture; returns false.
     bool fail(std::string sentence);
+    void note(std::string line);
     // Pixel `at` (row-major index) converted into rgb, a 24-bit bitmap's bytes:
     // indices through the palette, alpha dropped.
-    void copyPixel(size_t at, std::vector<uint8_t>& rgb) const;
+    void copyPixel(size_t at, PictureBytes& rgb) const;
 
     int width_ = 0;
     int height_ = 0;
     Format format_ = Format::bgr24;
-    std::vector<uint8_t> pixels_;
+    PictureBytes pixels_;
     std::array<Colour, 256> palette_{};
-    std::vector<std::string> info_;
     std::string error_;
+
+private:
+    std::vector<std::string> notes_;
+    size_t notesLeftOut_ = 0;
 };
 
 }  // namespace dw

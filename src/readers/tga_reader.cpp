@@ -63,7 +63,7 @@ bool TTga::loadFromBytes(std::span<const uint8_t> bytes)
     const uint8_t* b = bytes.data();
     header_ = Header{b[0], b[1], b[2], littleEndian16(b + 3), littleEndian16(b + 5), b[7],
                      littleEndian16(b + 12), littleEndian16(b + 14), b[16], b[17]};
-    info_.push_back("header: image type " + std::to_string(header_.imageType) + ", " + std::to_string(header_.width) +
+    note("header: image type " + std::to_string(header_.imageType) + ", " + std::to_string(header_.width) +
                     "x" + std::to_string(header_.height) + ", depth " + std::to_string(header_.depth) +
                     ", descriptor " + std::to_string(header_.descriptor) + ", colour map type " +
                     std::to_string(header_.mapType) + " (" + std::to_string(header_.mapLength) + " entries of " +
@@ -78,7 +78,7 @@ bool TTga::loadFromBytes(std::span<const uint8_t> bytes)
 
     size_t at = std::min(bytes.size(), headerBytes + header_.idLength);
     if (header_.idLength > 0)
-        info_.push_back("image ID: " + fieldText(bytes.subspan(headerBytes, at - headerBytes)));
+        note("image ID: " + fieldText(bytes.subspan(headerBytes, at - headerBytes)));
     at = readColourMap(bytes, at);
     if ((header_.imageType & 7) == 3) {
         for (int i = 0; i < 256; ++i)
@@ -87,10 +87,10 @@ bool TTga::loadFromBytes(std::span<const uint8_t> bytes)
         std::copy_n(colourMap_.begin(), std::min<size_t>(colourMap_.size(), palette_.size()), palette_.begin());
     }
 
-    pixels_.assign(static_cast<size_t>(width_) * height_ * bytesPerPixel(), 0);
+    pixels_ = PictureBytes(static_cast<size_t>(width_) * height_ * bytesPerPixel());
     readPixels(bytes, at, header_.imageType >= 9);
     if (!complete())
-        info_.push_back("the file ends after " + std::to_string(pixelsRead_) + " pixels; the rest stay black");
+        note("the file ends after " + std::to_string(pixelsRead_) + " pixels; the rest stay black");
     readExtensionArea(bytes);
     return true;
 }
@@ -128,7 +128,7 @@ size_t TTga::readColourMap(std::span<const uint8_t> bytes, size_t at)
     colourMap_.assign(header_.mapLength, Colour{});
     for (int i = 0; i < header_.mapLength; ++i) {
         if (bytes.size() - at < entryBytes) {
-            info_.push_back("the colour map is cut short after " + std::to_string(i) + " entries");
+            note("the colour map is cut short after " + std::to_string(i) + " entries");
             return bytes.size();
         }
         const uint8_t* e = &bytes[at];
@@ -241,20 +241,20 @@ void TTga::readExtensionArea(std::span<const uint8_t> bytes)
         return;
     const std::span<const uint8_t> area = bytes.subspan(offset, extensionAreaBytes);
     const auto word = [&](size_t at) { return std::to_string(littleEndian16(&area[at])); };
-    info_.push_back("author: " + fieldText(area.subspan(2, 41)));
-    info_.push_back("date: " + word(371) + "-" + word(367) + "-" + word(369) + " " + word(373) + ":" + word(375) +
+    note("author: " + fieldText(area.subspan(2, 41)));
+    note("date: " + word(371) + "-" + word(367) + "-" + word(369) + " " + word(373) + ":" + word(375) +
                     ":" + word(377));
-    info_.push_back("job: " + fieldText(area.subspan(379, 41)));
-    info_.push_back("software: " + fieldText(area.subspan(426, 41)));
+    note("job: " + fieldText(area.subspan(379, 41)));
+    note("software: " + fieldText(area.subspan(426, 41)));
     const size_t thumbnail = littleEndian32(&area[486]);
     if (thumbnail != 0 && thumbnail < size - 1)
-        info_.push_back("thumbnail: " + std::to_string(bytes[thumbnail]) + "x" + std::to_string(bytes[thumbnail + 1]));
+        note("thumbnail: " + std::to_string(bytes[thumbnail]) + "x" + std::to_string(bytes[thumbnail + 1]));
 }
 
 Bitmap TTga::toBitmap() const
 {
     Bitmap bitmap(width_, height_);
-    std::vector<uint8_t>& rgb = bitmap.rgb();
+    PictureBytes& rgb = bitmap.rgb();
     // Only the pixels that were read, in file order; the rest stays black.
     for (size_t i = 0; i < pixelsRead_; ++i) copyPixel(pixelIndexOf(i), rgb);
     return bitmap;
