@@ -100,6 +100,10 @@ TEST(JpegAdapter, TwelveBitsHugeClaimedSizesAndEndlessScansAreRefused)
     for (int i = 0; i < 600; ++i) repeated.insert(repeated.end(), lastScan, endOfImage);
     repeated.insert(repeated.end(), endOfImage, progressive.end());
     EXPECT_NE(decodeJpeg(repeated).error.find("more than 500 scans"), std::string::npos);
+
+    // Fewer than 500 scans, but each passes over a million blocks.
+    const PictureLoad heavy = decodeJpeg(jpegFile("made/scan_heavy_16384x4096.jpg"));
+    EXPECT_NE(heavy.error.find("scans pass over more than 25165824 blocks"), std::string::npos) << heavy.error;
 }
 
 TEST(JpegAdapter, NonJpegBytesDamageAndTruncationGiveAnErrorOrASanePicture)

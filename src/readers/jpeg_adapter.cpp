@@ -11,9 +11,12 @@
 // Those functions hold no C++ objects with destructors, so the jump skips
 // nothing. Warnings (a premature end of the data, corrupt entropy data) are
 // not fatal: libjpeg fills what is missing and the picture is kept.
-// A progressive file may hold any number of scans, each passing over the
-// whole picture; a file with absurdly many is refused rather than decoded
-// for minutes.
+// A progressive file may hold any number of scans, each passing over every
+// block of the components it carries, however little data it holds: a small
+// file of many scans over a large picture would take minutes. So the blocks
+// the scans pass over are counted as each scan starts, and a file that asks
+// for more than a budget (about a second of decoding) is refused; so is one
+// of absurdly many scans, each of which has its own cost.
 
 namespace dw {
 
@@ -35,16 +38,42 @@ struct ErrorManager {
 void keepQuiet(j_common_ptr) {}
 
 constexpr int maxScans = 500;
+// Blocks of 8x8 coefficients, summed over the scans: 24 passes over the
+// blocks of the largest picture, one component each, or 8 over all three full
+// components. The usual progressive script passes about 5 times over them.
+constexpr long long maxScannedBlocks = 24 * (maxPicturePixels / 64);
 
-void limitScans(j_common_ptr info)
+struct ScanBudget {
+    jpeg_progress_mgr base;
+    int scansCounted = 0;
+    long long blocks = 0;
+};
+
+[[noreturn]] void refuse(j_common_ptr info, const char* format, long long limit)
 {
-    if (!info->is_decompressor)
-        return;
-    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number <= maxScans)
-        return;
     auto* manager = reinterpret_cast<ErrorManager*>(info->err);
-    std::snprintf(manager->message, sizeof manager->message, "it holds more than %d scans", maxScans);
+    std::snprintf(manager->message, sizeof manager->message, format, limit);
     std::longjmp(manager->jump, 1);
+}
+
+// Called before each row of blocks is read, so before any block of a new
+// scan is decoded.
+void limitScans(j_common_ptr common)
+{
+    if (!common->is_decompressor)
+        return;
+    auto* info = reinterpret_cast<j_decompress_ptr>(common);
+    auto* budget = reinterpret_cast<ScanBudget*>(info->progress);
+    if (info->input_scan_number == budget->scansCounted)
+        return;
+    budget->scansCounted = info->input_scan_number;
+    if (budget->scansCounted > maxScans)
+        refuse(common, "it holds more than %lld scans", maxScans);
+    for (int i = 0; i < info->comps_in_scan; ++i)
+        budget->blocks +=
+            static_cast<long long>(info->cur_comp_info[i]->width_in_blocks) * info->cur_comp_info[i]->height_in_blocks;
+    if (budget->blocks > maxScannedBlocks)
+        refuse(common, "its scans pass over more than %lld blocks of the picture", maxScannedBlocks);
 }
 
 class Decompressor {
@@ -55,9 +84,9 @@ public:
         errors_.base.error_exit = jumpOnError;
         errors_.base.output_message = keepQuiet;
         errors_.message[0] = '\0';
-        progress_.progress_monitor = limitScans;
+        budget_.base.progress_monitor = limitScans;
         jpeg_create_decompress(&info_);
-        info_.progress = &progress_;
+        info_.progress = &budget_.base;
     }
     ~Decompressor() { jpeg_destroy_decompress(&info_); }
     Decompressor(const Decompressor&) = delete;
@@ -116,7 +145,7 @@ public:
 private:
     jpeg_decompress_struct info_{};
     ErrorManager errors_{};
-    jpeg_progress_mgr progress_{};
+    ScanBudget budget_{};
 };
 
 std::string decodeFailure(Decompressor& jpeg)
