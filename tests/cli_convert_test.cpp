@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -84,6 +85,10 @@ TEST(CliConvert, RefusedCommandsExitWithTheirStatusAndWriteNothing)
         const char* error;
     } cases[] = {
         {"convert cat.png --mode 6912 -o missing/cat.scr", 1, "cannot write"},
+        {"convert cat.png --mode 6912 -o .", 1, "Is a directory"},
+        {"convert cat.png --mode 6912 -o ''", 1, "--output: the name is empty"},
+        {"prepare cat.png -o ''", 1, "--output: the name is empty"},
+        {"render cat.Scr -o ''", 1, "--output: the name is empty"},
         {"convert cat.png cat.png --mode 6912 -o out.scr", 1, "one picture"},
         {"convert cat.png", 2, "mode"},
         {"convert cat.png --mode 6913", 2, "mode"},
@@ -122,6 +127,46 @@ TEST(CliConvert, RunsThatNeedAMissingTableFailAndWriteNothing)
         EXPECT_NE(run.err.find("tablo.dat could not be read"), std::string::npos) << run.err;
         EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"cat.png", "cli"}));
     }
+}
+
+// -o through a link replaces the file the link names, beside it, and keeps
+// that file's mode.
+TEST(CliConvert, OutputThroughALinkReplacesItsFileKeepingItsMode)
+{
+    ScratchDir dir;
+    copyPhoto(dir.path() / "cat.png");
+    ASSERT_EQ(runCli("convert cat.png --mode 6912").status, 0);
+    fs::create_directories(dir.path() / "real");
+    fs::create_symlink("real/old.scr", "link.scr");
+    for (const fs::perms mode : {fs::perms(0600), fs::perms(0444)}) {
+        fs::remove(dir.path() / "real" / "old.scr");
+        test::writeFile(dir.path() / "real" / "old.scr", {1, 2, 3});
+        fs::permissions(dir.path() / "real" / "old.scr", mode);
+        const CliRun run = runCli("convert cat.png --mode 6912 -o link.scr");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(fs::is_symlink(dir.path() / "link.scr"));
+        EXPECT_EQ(readFile(dir.path() / "real" / "old.scr"), readFile(dir.path() / "cat.scr"));
+        EXPECT_EQ(fs::status(dir.path() / "real" / "old.scr").permissions(), mode);
+        EXPECT_EQ(filesIn(dir.path() / "real"), std::vector<std::string>{"old.scr"});
+    }
+}
+
+// Standard output, named either way, carries the screen's bytes alone.
+TEST(CliConvert, OutputToStandardOutputPipesTheBytes)
+{
+    ScratchDir dir;
+    copyPhoto(dir.path() / "cat.png");
+    ASSERT_EQ(runCli("convert cat.png --mode 6912").status, 0);
+    for (const char* name : {"-", "/dev/stdout"}) {
+        const std::string command = "'" DW_CLI "' convert cat.png --mode 6912 -o " + std::string(name) + " 2>/dev/null";
+        std::FILE* pipe = ::popen(command.c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::vector<uint8_t> bytes;
+        for (int c; (c = std::fgetc(pipe)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+        EXPECT_EQ(::pclose(pipe), 0) << name;
+        EXPECT_EQ(bytes, readFile(dir.path() / "cat.scr")) << name;
+    }
+    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"cat.png", "cat.scr"}));
 }
 
 // Several pictures in other folders, named relative to where the CLI was

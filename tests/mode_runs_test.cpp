@@ -3,12 +3,15 @@
 // from the file again; then start-up, refusals and failed writes.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <map>
 #include <set>
+#include <thread>
 #include <tuple>
 
 #include "colour/mix_table.h"
@@ -195,20 +198,49 @@ TEST(ModeRuns, ARefusedFileIsReportedAndTheRunGoesOn)
     EXPECT_TRUE(std::ranges::count(r.memo(), "cannot write layer2.bmp: No space left on device") == 1);
 }
 
-TEST(OutputFile, ReplacesTheTargetKeepingItsPermissionsAndRefusesAFolder)
+// Holds the file size limit low for one scope, as `ulimit -f` does; the
+// signal for exceeding it would end the test unless the writer handles it.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit low = saved_;
+        low.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &low);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
+
+private:
+    rlimit saved_{};
+};
+
+// A FIFO is written directly, so a thread reading it gets every byte (more
+// than a pipe holds at once); a file-size limit, a folder and no name are
+// reported, leaving the old file and no temporary.
+TEST(OutputFile, FifoGetsEveryByteAndFailuresLeaveTheOldFileAndNoTemporary)
 {
     test::ScratchDir dir;
-    const auto perms = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-    test::writeFile("out.bin", {9, 9, 9, 9, 9, 9, 9, 9});
-    fs::permissions("out.bin", perms);
-    const std::vector<uint8_t> bytes = {1, 2, 3};
-    EXPECT_EQ(writeFileAtomically((dir.path() / "out.bin").string(), bytes), "");
-    EXPECT_EQ(test::readFile("out.bin"), bytes);
-    EXPECT_EQ(fs::status("out.bin").permissions(), perms);
+    ASSERT_EQ(mkfifo("pipe", 0600), 0);
+    std::vector<uint8_t> bytes(200000);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 / 3);
+    std::vector<uint8_t> received;
+    std::thread reader([&] { received = test::readFile("pipe"); });
+    EXPECT_EQ(writeFileAtomically("pipe", bytes), "");
+    reader.join();
+    EXPECT_TRUE(received == bytes);
+
+    const std::vector<uint8_t> old = {1, 2, 3};
+    test::writeFile("old.bin", old);
+    {
+        FileSizeLimit limit(1000);
+        EXPECT_EQ(writeFileAtomically("old.bin", bytes), "File too large");
+    }
     fs::create_directory("taken");
-    EXPECT_NE(writeFileAtomically((dir.path() / "taken").string(), bytes), "");
-    EXPECT_NE(writeFileAtomically("", bytes), "");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);  // no temporary left
+    EXPECT_EQ(writeFileAtomically("taken", bytes), "Is a directory");
+    EXPECT_EQ(writeFileAtomically("", bytes), "No such file or directory");
+    EXPECT_EQ(test::readFile("old.bin"), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);  // no temporary left
 }
 
 // A missing or short table is named at start-up, and every run that needs

@@ -93,6 +93,16 @@ TEST(PngSuite, DamagedFilesFailWithTheirReasonAndBadChecksumsAreOnlyNoted)
             << name;
         EXPECT_EQ(png.toBitmap(), test::decodeData(std::string("png/") + sound + ".png").bitmap) << name;
     }
+
+    // A note for each of a thousand damaged chunks: the first are kept, the
+    // rest counted, and the picture is still read.
+    TPNG png;
+    ASSERT_TRUE(png.loadFromBytes(readFile(testdata("made/png/many-bad-checksums.png"))));
+    const std::vector<std::string> info = png.info();
+    ASSERT_EQ(info.size(), TPNG::maxNotes + 1);
+    EXPECT_EQ(info[TPNG::maxNotes - 1], "checksum of chunk abCd does not match");
+    EXPECT_EQ(info.back(), std::to_string(1001 - TPNG::maxNotes) + " more notes left out");
+    EXPECT_EQ(png.toBitmap().pixel(0, 0), 0x2A2A2Au);
 }
 
 std::vector<uint32_t> greys(std::initializer_list<uint32_t> levels)
