@@ -10,9 +10,14 @@
 
 namespace dw {
 
-// Pictures larger than this are refused before any pixel is allocated.
+// Pictures larger than this are refused before any pixel is allocated. The
+// fuzz build takes no more than a megapixel, so that each input costs little.
 inline constexpr int maxPictureSide = 16384;
+#ifdef DW_FUZZ_BUILD
+inline constexpr long long maxPicturePixels = 1024 * 1024;
+#else
 inline constexpr long long maxPicturePixels = 64LL * 1024 * 1024;
+#endif
 
 struct PictureLoad {
     Bitmap bitmap;
