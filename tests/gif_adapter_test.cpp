@@ -30,8 +30,8 @@ TEST(GifAdapter, GiflibSamplesMatchTheirReferenceDecodes)
     for (const char* name : {"gifgrid", "porsche", "treescap", "treescap-interlaced", "x-trans"}) {
         const PictureLoad load = test::decodeData(std::string("gif/giflib/") + name + ".gif");
         ASSERT_TRUE(load.ok()) << name << ": " << load.error;
-        EXPECT_EQ(std::vector<uint8_t>(load.bitmap.rgb().begin(), load.bitmap.rgb().end()), test::readFile(test::testdata(std::string("gif/giflib/expected_") + name + ".rgb")))
-            << name;
+        const std::vector<uint8_t> rgb(load.bitmap.rgb().begin(), load.bitmap.rgb().end());
+        EXPECT_EQ(rgb, test::readFile(test::testdata(std::string("gif/giflib/expected_") + name + ".rgb"))) << name;
     }
 }
 

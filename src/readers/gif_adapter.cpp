@@ -130,7 +130,7 @@ std::string readFrame(GifFileType* gif, VisibleFrame& visible)
         if (DGifGetLine(gif, row.data(), frame.Width) == GIF_ERROR)
             return gifError(gif->Error);
         if (frameY < visible.height)
-            std::copy_n(row.begin(), visible.width, visible.indices.begin() + static_cast<ptrdiff_t>(frameY) * visible.width);
+            std::copy_n(row.data(), visible.width, visible.indices.data() + static_cast<size_t>(frameY) * visible.width);
     }
     return "";
 }
