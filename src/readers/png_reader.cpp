@@ -453,8 +453,7 @@ Bitmap TPNG::toBitmap() const
         const int rows = whole ? passExtent(height_, pass.y0, pass.dy) : stoppedRow_;
         for (int r = 0; r < rows; ++r) {
             const size_t y = static_cast<size_t>(pass.y0) + static_cast<size_t>(r) * pass.dy;
-            for (int x = pass.x0; x < width_; x += pass.dx)
-                copyPixel(y * width_ + x, rgb);
+            copyPixels(y * width_ + pass.x0, passExtent(width_, pass.x0, pass.dx), pass.dx, rgb);
         }
     }
     return bitmap;

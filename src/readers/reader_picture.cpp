@@ -46,16 +46,21 @@ bool ReaderPicture::fail(std::string sentence)
     return false;
 }
 
-void ReaderPicture::copyPixel(size_t at, PictureBytes& rgb) const
+void ReaderPicture::copyPixels(size_t first, size_t count, size_t step, PictureBytes& rgb) const
 {
-    const uint8_t* in = &pixels_[at * bytesPerPixel()];
-    uint8_t* out = &rgb[at * 3];
+    const size_t inStep = step * bytesPerPixel();
+    const uint8_t* in = pixels_.data() + first * bytesPerPixel();
+    uint8_t* out = rgb.data() + first * 3;
     if (format_ == Format::indexed8) {
-        const Colour& c = palette_[in[0]];
-        out[0] = static_cast<uint8_t>(c.r);
-        out[1] = static_cast<uint8_t>(c.g);
-        out[2] = static_cast<uint8_t>(c.b);
-    } else {
+        for (size_t i = 0; i < count; ++i, in += inStep, out += step * 3) {
+            const Colour& c = palette_[in[0]];
+            out[0] = static_cast<uint8_t>(c.r);
+            out[1] = static_cast<uint8_t>(c.g);
+            out[2] = static_cast<uint8_t>(c.b);
+        }
+        return;
+    }
+    for (size_t i = 0; i < count; ++i, in += inStep, out += step * 3) {
         out[0] = in[2];
         out[1] = in[1];
         out[2] = in[0];

@@ -44,9 +44,10 @@ protected:
     // Records the sentence and drops the picture; returns false.
     bool fail(std::string sentence);
     void note(std::string line);
-    // Pixel `at` (row-major index) converted into rgb, a 24-bit bitmap's bytes:
-    // indices through the palette, alpha dropped.
-    void copyPixel(size_t at, PictureBytes& rgb) const;
+    // The `count` pixels from row-major index `first` on, `step` apart,
+    // converted into rgb, a 24-bit bitmap's bytes: indices through the
+    // palette, alpha dropped.
+    void copyPixels(size_t first, size_t count, size_t step, PictureBytes& rgb) const;
 
     int width_ = 0;
     int height_ = 0;

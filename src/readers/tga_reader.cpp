@@ -43,6 +43,34 @@ std::string fieldText(std::span<const uint8_t> field)
     return text;
 }
 
+// Walks the picture in the order the file stores its pixels: rows top-down
+// or bottom-up, each left to right or right to left.
+class StoredOrder {
+public:
+    StoredOrder(int width, int height, int descriptor)
+        : width_(static_cast<size_t>(width)),
+          rowStep_(topDown(descriptor) ? width : -static_cast<ptrdiff_t>(width)),
+          rowStart_(topDown(descriptor) ? 0 : static_cast<ptrdiff_t>(height - 1) * width),
+          rightToLeft_(rightToLeft(descriptor))
+    {
+    }
+
+    // Row-major index of the current pixel in the top-down, left-to-right picture.
+    size_t index() const { return static_cast<size_t>(rowStart_) + (rightToLeft_ ? width_ - 1 - column_ : column_); }
+    void next()
+    {
+        if (++column_ < width_) return;
+        column_ = 0;
+        rowStart_ += rowStep_;
+    }
+
+private:
+    size_t width_;
+    ptrdiff_t rowStep_, rowStart_;
+    bool rightToLeft_;
+    size_t column_ = 0;
+};
+
 bool depthAllowed(int imageType, int depth)
 {
     switch (imageType & 7) {
@@ -150,7 +178,9 @@ void TTga::readPixels(std::span<const uint8_t> bytes, size_t at, bool runLength)
 {
     const size_t total = static_cast<size_t>(width_) * height_;
     const size_t valueBytes = (static_cast<size_t>(header_.depth) + 7) / 8;
+    const size_t bpp = bytesPerPixel();
     const auto haveValue = [&] { return bytes.size() - at >= valueBytes; };
+    StoredOrder order(width_, height_, header_.descriptor);
     size_t i = 0;
     while (i < total) {
         size_t count = 1;
@@ -165,33 +195,29 @@ void TTga::readPixels(std::span<const uint8_t> bytes, size_t at, bool runLength)
         if (repeat) {
             if (!haveValue())
                 break;
-            for (size_t k = 0; k < count; ++k)
-                storePixel(i++, &bytes[at]);
+            // The run's value is converted once, then copied.
+            const uint8_t* converted = &pixels_[order.index() * bpp];
+            storePixel(order.index(), &bytes[at]);
+            for (size_t k = 1; k < count; ++k) {
+                order.next();
+                std::memcpy(&pixels_[order.index() * bpp], converted, bpp);
+            }
+            order.next();
+            i += count;
             at += valueBytes;
             continue;
         }
-        for (size_t k = 0; k < count && haveValue(); ++k, at += valueBytes)
-            storePixel(i++, &bytes[at]);
+        for (size_t k = 0; k < count && haveValue(); ++k, ++i, at += valueBytes, order.next())
+            storePixel(order.index(), &bytes[at]);
         if (!haveValue() && i < total)
             break;
     }
     pixelsRead_ = i;
 }
 
-// Where the pixel stored at `storedIndex` goes in the top-down,
-// left-to-right picture.
-size_t TTga::pixelIndexOf(size_t storedIndex) const
+void TTga::storePixel(size_t pixelIndex, const uint8_t* value)
 {
-    const size_t storedRow = storedIndex / width_;
-    const size_t storedColumn = storedIndex % width_;
-    const size_t y = topDown(header_.descriptor) ? storedRow : height_ - 1 - storedRow;
-    const size_t x = rightToLeft(header_.descriptor) ? width_ - 1 - storedColumn : storedColumn;
-    return y * width_ + x;
-}
-
-void TTga::storePixel(size_t storedIndex, const uint8_t* value)
-{
-    uint8_t* out = &pixels_[pixelIndexOf(storedIndex) * bytesPerPixel()];
+    uint8_t* out = &pixels_[pixelIndex * bytesPerPixel()];
     const auto put = [out](const Colour& c) {
         out[0] = static_cast<uint8_t>(c.b);
         out[1] = static_cast<uint8_t>(c.g);
@@ -254,9 +280,16 @@ void TTga::readExtensionArea(std::span<const uint8_t> bytes)
 Bitmap TTga::toBitmap() const
 {
     Bitmap bitmap(width_, height_);
-    PictureBytes& rgb = bitmap.rgb();
-    // Only the pixels that were read, in file order; the rest stays black.
-    for (size_t i = 0; i < pixelsRead_; ++i) copyPixel(pixelIndexOf(i), rgb);
+    // Only the pixels that were read: whole stored rows, then the start of
+    // the next one; the rest stays black.
+    const size_t width = static_cast<size_t>(width_), height = static_cast<size_t>(height_);
+    const size_t rowsRead = pixelsRead_ / width, restRead = pixelsRead_ % width;
+    for (size_t row = 0; row <= rowsRead && row < height; ++row) {
+        const size_t y = topDown(header_.descriptor) ? row : height - 1 - row;
+        const size_t count = row < rowsRead ? width : restRead;
+        const size_t x = rightToLeft(header_.descriptor) ? width - count : 0;
+        copyPixels(y * width + x, count, 1, bitmap.rgb());
+    }
     return bitmap;
 }
 

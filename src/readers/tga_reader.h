@@ -43,8 +43,8 @@ private:
     bool checkHeader(const Header& header);
     size_t readColourMap(std::span<const uint8_t> bytes, size_t at);
     void readPixels(std::span<const uint8_t> bytes, size_t at, bool runLength);
-    size_t pixelIndexOf(size_t storedIndex) const;
-    void storePixel(size_t storedIndex, const uint8_t* value);
+    // Converts one stored value into the pixel at row-major `pixelIndex`.
+    void storePixel(size_t pixelIndex, const uint8_t* value);
     size_t storedIndexOf(int x, int y) const;
     void readExtensionArea(std::span<const uint8_t> bytes);
 
