@@ -102,7 +102,7 @@ TEST(JpegAdapter, TwelveBitsHugeClaimedSizesAndEndlessScansAreRefused)
     EXPECT_NE(decodeJpeg(repeated).error.find("more than 500 scans"), std::string::npos);
 
     // Fewer than 500 scans, but each passes over a million blocks.
-    const PictureLoad heavy = decodeJpeg(jpegFile("made/scan_heavy_16384x4096.jpg"));
+    const PictureLoad heavy = decodeJpeg(test::readFile(test::testdata("made/jpeg/scan_heavy_16384x4096.jpg")));
     EXPECT_NE(heavy.error.find("scans pass over more than 25165824 blocks"), std::string::npos) << heavy.error;
 }
 

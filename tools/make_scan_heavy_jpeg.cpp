@@ -1,4 +1,4 @@
-// make-scan-heavy-jpeg FILE: writes tests/data/jpeg/made/scan_heavy_16384x4096.jpg,
+// make-scan-heavy-jpeg FILE: writes tests/data/made/jpeg/scan_heavy_16384x4096.jpg,
 // a small progressive JPEG whose 490 scans each pass over every block of a
 // 16384x4096 grey picture: after the DC values, each of the 63 AC
 // coefficients is sent on its own and refined bit by bit, 48 of them from
