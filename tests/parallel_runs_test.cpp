@@ -26,7 +26,8 @@ std::map<std::string, std::vector<uint8_t>> convertAll()
     form->btOpenClick();
     for (const Mode& mode : modeTable()) {
         (form.get()->*mode.run)();
-        output.files[std::string(mode.name) + " preview"] = form->imTo.picture.rgb();
+        const PictureBytes& preview = form->imTo.picture.rgb();
+        output.files[std::string(mode.name) + " preview"] = std::vector<uint8_t>(preview.begin(), preview.end());
     }
     return output.files;
 }
