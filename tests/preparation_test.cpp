@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "colour/colour.h"
+#include "base/colour.h"
 #include "core/form.h"
 #include "readers/png_writer.h"
 #include "support/test_support.h"

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "colour/colour.h"
-#include "core/plane.h"
+#include "base/colour.h"
+#include "base/plane.h"
 
 namespace dw {
 

@@ -7,7 +7,7 @@
 #include <array>
 #include <cstdint>
 
-#include "colour/colour.h"
+#include "base/colour.h"
 
 namespace dw {
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "base/bitmap.h"
+#include "base/plane.h"
 #include "core/controls.h"
-#include "core/plane.h"
 #include "core/platform.h"
 #include "modes/conversion.h"
-#include "readers/bitmap.h"
 
 namespace dw {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "colour/colour.h"
+#include "base/colour.h"
 #include "colour/dithering.h"
 #include "colour/helpers.h"
 

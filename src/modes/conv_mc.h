@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "colour/colour.h"
+#include "base/colour.h"
 #include "modes/conversion.h"
 
 namespace dw {

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "colour/colour.h"
+#include "base/colour.h"
 #include "colour/dithering.h"
 #include "colour/helpers.h"
 #include "modes/work_pixels.h"

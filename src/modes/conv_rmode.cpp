@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "colour/colour.h"
+#include "base/colour.h"
 #include "colour/dithering.h"
 #include "colour/helpers.h"
 

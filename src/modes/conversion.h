@@ -7,19 +7,15 @@
 #include <array>
 #include <cstdint>
 
+#include "base/bitmap.h"
+#include "base/plane.h"
+#include "base/screen.h"
 #include "colour/palette.h"
-#include "core/plane.h"
-#include "readers/bitmap.h"
 
 namespace dw {
 
-inline constexpr int screenWidth = 256;
-inline constexpr int screenHeight = 192;
-inline constexpr int screenBufferSize = 12288;
 inline constexpr int gigaTabSize = 1708;
 inline constexpr int mixCount = 83;
-
-using ScreenBuffer = std::array<uint8_t, screenBufferSize>;
 
 // The picture as the preparation left it (work planes, which converters
 // diffuse into) and the reference copy a run takes of it (orig planes).

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "colour/colour.h"
+#include "base/colour.h"
 #include "colour/palette.h"
 #include "modes/conversion.h"
 

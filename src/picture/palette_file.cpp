@@ -1,10 +1,7 @@
 #include "picture/palette_file.h"
 
 #include <fstream>
-#include <optional>
 #include <vector>
-
-#include "core/form.h"
 
 namespace dw {
 
@@ -30,22 +27,11 @@ std::vector<uint8_t> readPaletteFile(const std::string& name)
 
 }  // namespace
 
-void reloadPalette(TForm1& form)
+void reloadPalette(const std::string& palName, PaletteTable& palB, PaletteTable& palG, PaletteTable& palR)
 {
-    if (!isPaletteFileName(form.palName)) return;
-    std::vector<uint8_t> bytes = readPaletteFile(form.palName);
-    readPaletteBytes(bytes, form.palB, form.palG, form.palR);
-}
-
-void TForm1::Button2Click()
-{
-    btSaveDraw.enabled = false;
-    retouchOn = false;
-    if (std::optional<std::string> chosen = dialogs_.choosePalette(workFolder)) {
-        palName = cutName(*chosen);
-        enterFolderOf(*chosen);
-    }
-    edBrightnessChange();
+    if (!isPaletteFileName(palName)) return;
+    std::vector<uint8_t> bytes = readPaletteFile(palName);
+    readPaletteBytes(bytes, palB, palG, palR);
 }
 
 }  // namespace dw

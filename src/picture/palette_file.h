@@ -7,14 +7,12 @@
 
 namespace dw {
 
-class TForm1;
-
 // Whether the preparation reloads the palette from `palName`: its
 // lower-cased form contains ".act" anywhere.
 bool isPaletteFileName(const std::string& palName);
 
 // The reload step of every preparation: when `palName` names a palette file,
 // reads it (a file that cannot be opened reads as empty) into the palettes.
-void reloadPalette(TForm1& form);
+void reloadPalette(const std::string& palName, PaletteTable& palB, PaletteTable& palG, PaletteTable& palR);
 
 }  // namespace dw

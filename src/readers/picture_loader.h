@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "readers/bitmap.h"
+#include "base/bitmap.h"
 
 namespace dw {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "readers/bitmap.h"
+#include "base/bitmap.h"
 
 namespace dw {
 

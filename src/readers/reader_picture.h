@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "colour/colour.h"
-#include "readers/bitmap.h"
+#include "base/bitmap.h"
+#include "base/colour.h"
 
 namespace dw {
 

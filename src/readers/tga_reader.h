@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "colour/colour.h"
+#include "base/colour.h"
 #include "readers/picture_loader.h"
 #include "readers/reader_picture.h"
 

@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <functional>
 
+#include "base/bitmap.h"
 #include "core/controls.h"
-#include "readers/bitmap.h"
 
 namespace dw::ui {
 

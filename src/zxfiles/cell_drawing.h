@@ -4,9 +4,9 @@
 // paper; a pair shows the sum of screen 1's and screen 2's entries. Each
 // component is taken modulo 256; the flash bit is ignored.
 
+#include "base/bitmap.h"
+#include "base/screen.h"
 #include "colour/palette.h"
-#include "core/form.h"
-#include "readers/bitmap.h"
 
 namespace dw {
 

@@ -11,7 +11,7 @@
 #include <array>
 #include <cstdint>
 
-#include "core/form.h"
+#include "base/screen.h"
 
 namespace dw {
 

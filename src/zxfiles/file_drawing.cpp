@@ -1,6 +1,6 @@
 #include "zxfiles/file_drawing.h"
 
-#include "colour/colour.h"
+#include "base/colour.h"
 #include "modes/conv_r48.h"
 #include "zxfiles/layouts.h"
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "readers/bitmap.h"
+#include "base/bitmap.h"
 #include "zxfiles/cell_drawing.h"
 
 namespace dw {

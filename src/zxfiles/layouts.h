@@ -14,8 +14,8 @@
 #include <span>
 #include <vector>
 
+#include "base/screen.h"
 #include "colour/helpers.h"
-#include "core/form.h"
 #include "zxfiles/emg_code.h"
 
 namespace dw {

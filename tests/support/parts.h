@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "colour/colour.h"
+#include "base/colour.h"
 #include "colour/helpers.h"
 #include "colour/mix_table.h"
 #include "modes/conversion.h"

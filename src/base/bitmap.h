@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "readers/picture_bytes.h"
+#include "base/picture_bytes.h"
 
 namespace dw {
 

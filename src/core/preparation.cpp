@@ -1,0 +1,76 @@
+// The picture preparation: settings from the edits, the palette reload, the
+// decode of a newly chosen picture, then the sampling into the work planes.
+
+#include <string>
+
+#include "core/form.h"
+#include "core/number_text.h"
+#include "picture/palette_file.h"
+#include "picture/preparation.h"
+#include "readers/picture_loader.h"
+
+namespace dw {
+
+namespace {
+
+void readPreparationSettings(TForm1& form)
+{
+    form.brightOnly = form.cbBrightOnly.checked;
+    form.chunkMask = form.cbChunk5.checked ? 1 : 7;
+    parseInto(form.edBrightness.text, form.brightness);
+    parseInto(form.edColor.text, form.saturation);
+    parseInto(form.edContrast.text, form.contrast);
+    parseInto(form.edPrior.text, form.mcLevel);
+    parseInto(form.edkcolerr.text, form.kcolerr);
+}
+
+// Frames the whole picture and writes the rectangle into the edits; each
+// write that changes a text runs that edit's handler, which may apply the
+// 3:4 lock and prepares again (nested, without decoding).
+void resetCropToPicture(TForm1& form)
+{
+    form.cropWidth = form.srcBitmap.width();
+    form.cropHeight = form.srcBitmap.height();
+    form.cropX = 0;
+    form.cropY = 0;
+    form.setText(form.edWidth, formatGeneral(form.cropWidth));
+    form.setText(form.edHeight, formatGeneral(form.cropHeight));
+    form.setText(form.edXmin, formatGeneral(form.cropX));
+    form.setText(form.edYmin, formatGeneral(form.cropY));
+}
+
+// Decodes `picName` into `srcBitmap`. Returns false when the decoder failed:
+// the failure is in the memo and `pictureError`, and the picture is empty.
+bool decodePicture(TForm1& form)
+{
+    form.srcBitmap = Bitmap();
+    form.loadedName = form.picName;
+    form.addMemoLine(form.picName);
+    PictureLoad load = loadPicture(form.picName);
+    if (!load.ok()) {
+        form.Image1.picture = form.srcBitmap;
+        form.pictureError = load.error;
+        form.addMemoLine("cannot read picture: " + load.error);
+        return false;
+    }
+    form.pictureError.clear();
+    form.srcBitmap = std::move(load.bitmap);
+    form.Image1.picture = form.srcBitmap;
+    form.addMemoLine(std::to_string(form.srcBitmap.width()) + "x" + std::to_string(form.srcBitmap.height()));
+    resetCropToPicture(form);
+    return true;
+}
+
+}  // namespace
+
+void TForm1::edBrightnessChange()
+{
+    readPreparationSettings(*this);
+    reloadPalette(palName, palB, palG, palR);
+    if (picName != loadedName && !decodePicture(*this)) return;
+    samplePicture(srcBitmap, {cropX, cropY, cropWidth, cropHeight, brightness, contrast, saturation}, workB, workG,
+                  workR, normBitmap);
+    imFrom.picture = normBitmap;
+}
+
+}  // namespace dw
