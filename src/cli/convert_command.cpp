@@ -55,22 +55,22 @@ void settleNames(ConvertOptions& options)
     options.layers = absoluteName(options.layers);
 }
 
-void applyConversionSettings(TForm1& form, const ConvertOptions& options)
+void addConversionSettings(FormSettings& settings, const ConvertOptions& options)
 {
-    if (options.mcLevel) form.setText(form.edPrior, *options.mcLevel);
-    if (options.dithLevel) form.setText(form.edDithLevel, *options.dithLevel);
-    if (options.kcolerr) form.setText(form.edkcolerr, *options.kcolerr);
-    form.setChecked(form.cbDith, !options.noFloyd);
-    if (options.chunk5) form.setChecked(form.cbChunk5, true);
-    if (options.brightOnly) form.setChecked(form.cbBrightOnly, true);
-    if (options.limitMC) form.setChecked(form.cbLimitMC, true);
-    if (options.noEvenMC) form.setChecked(form.cbEvenMC, false);
-    if (options.noBrightGrey) form.setChecked(form.cbBrightGrey, false);
-    if (options.noRModeNoise) form.setChecked(form.cbRModeNoise, false);
-    if (options.centering) form.setChecked(form.cbMCFilter, true);
-    if (options.projecting) form.setChecked(form.cbProjecting, true);
-    if (options.emg) form.setChecked(form.cbEcoImg, true);
-    if (options.chrs) form.setChecked(form.cbCHRS, true);
+    if (options.mcLevel) settings.texts.emplace_back(&TForm1::edPrior, *options.mcLevel);
+    if (options.dithLevel) settings.texts.emplace_back(&TForm1::edDithLevel, *options.dithLevel);
+    if (options.kcolerr) settings.texts.emplace_back(&TForm1::edkcolerr, *options.kcolerr);
+    settings.boxes.emplace_back(&TForm1::cbDith, !options.noFloyd);
+    if (options.chunk5) settings.boxes.emplace_back(&TForm1::cbChunk5, true);
+    if (options.brightOnly) settings.boxes.emplace_back(&TForm1::cbBrightOnly, true);
+    if (options.limitMC) settings.boxes.emplace_back(&TForm1::cbLimitMC, true);
+    if (options.noEvenMC) settings.boxes.emplace_back(&TForm1::cbEvenMC, false);
+    if (options.noBrightGrey) settings.boxes.emplace_back(&TForm1::cbBrightGrey, false);
+    if (options.noRModeNoise) settings.boxes.emplace_back(&TForm1::cbRModeNoise, false);
+    if (options.centering) settings.boxes.emplace_back(&TForm1::cbMCFilter, true);
+    if (options.projecting) settings.boxes.emplace_back(&TForm1::cbProjecting, true);
+    if (options.emg) settings.boxes.emplace_back(&TForm1::cbEcoImg, true);
+    if (options.chrs) settings.boxes.emplace_back(&TForm1::cbCHRS, true);
 }
 
 // Standard error when the output itself goes to standard output.
@@ -150,9 +150,10 @@ bool convertPicture(const ConvertOptions& options, const std::string& picture, H
     TForm1& form = session->form;
     PictureOptions shared = options.shared;
     shared.picture = picture;
-    if (std::optional<std::string> error = openPicture(*session, shared))
+    FormSettings settings = pictureSettings(shared);
+    addConversionSettings(settings, options);
+    if (std::optional<std::string> error = openPicture(*session, settings))
         return reportFailure("cannot read picture " + picture + ": " + *error);
-    applyConversionSettings(form, options);
     (form.*run)();
     if (!form.refusal.empty()) return reportFailure("cannot convert " + picture + ": " + form.refusal);
 

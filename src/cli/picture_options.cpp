@@ -42,9 +42,9 @@ std::optional<CropRect> parseCrop(const std::string& text)
 
 std::string absoluteName(const std::string& name) { return std::filesystem::absolute(name).string(); }
 
-void setToneEdit(TForm1& form, Edit& edit, const std::optional<std::string>& text)
+void addText(FormSettings& settings, Edit TForm1::*edit, const std::optional<std::string>& text)
 {
-    if (text) form.setText(edit, *text);
+    if (text) settings.texts.emplace_back(edit, *text);
 }
 
 }  // namespace
@@ -69,27 +69,27 @@ void addPictureOptions(CLI::App& command, PictureOptions& options)
     command.add_option("--palette", options.palette, "Palette file (.act)")->check(CLI::ExistingFile);
 }
 
-std::optional<std::string> openPicture(CliSession& session, const PictureOptions& options)
+FormSettings pictureSettings(const PictureOptions& options)
+{
+    FormSettings settings;
+    settings.picture = absoluteName(options.picture);
+    if (options.palette) settings.palette = absoluteName(*options.palette);
+    if (options.noLock) settings.boxes.emplace_back(&TForm1::cbFix, false);
+    addText(settings, &TForm1::edBrightness, options.brightness);
+    addText(settings, &TForm1::edContrast, options.contrast);
+    addText(settings, &TForm1::edColor, options.saturation);
+    if (const auto& crop = options.crop)
+        settings.crop = FormSettings::Corners{crop->x, crop->y, crop->x + crop->width, crop->y + crop->height};
+    return settings;
+}
+
+std::optional<std::string> openPicture(CliSession& session, const FormSettings& settings)
 {
     TForm1& form = session.form;
-    session.dialogs.picture = absoluteName(options.picture);
-    if (options.palette) session.dialogs.palette = absoluteName(*options.palette);
-
-    form.FormCreate();
-    if (options.noLock) form.setChecked(form.cbFix, false);
-    form.btOpenClick();
+    form.takeSettings(settings);
     if (!form.pictureError.empty()) return form.pictureError;
     if (form.srcBitmap.empty())
         return std::string("it is not named as a picture file (.bmp, .png, .tga, .jpg, .gif)");
-
-    setToneEdit(form, form.edBrightness, options.brightness);
-    setToneEdit(form, form.edContrast, options.contrast);
-    setToneEdit(form, form.edColor, options.saturation);
-    if (const auto& crop = options.crop) {
-        form.Image1MouseDown(MouseButton::left, crop->x, crop->y);
-        form.Image1MouseDown(MouseButton::right, crop->x + crop->width, crop->y + crop->height);
-    }
-    if (session.dialogs.palette) form.Button2Click();
     return std::nullopt;
 }
 

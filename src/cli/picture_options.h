@@ -14,10 +14,11 @@
 namespace dw::cli {
 
 // Answers each dialog with the name given on the command line, or cancels.
+// The picture comes with the settings, never through the dialog.
 class CliDialogs : public FileDialogs {
 public:
-    std::optional<std::string> picture, screen, palette;
-    std::optional<std::string> choosePicture(const std::string&) override { return picture; }
+    std::optional<std::string> screen, palette;
+    std::optional<std::string> choosePicture(const std::string&) override { return std::nullopt; }
     std::optional<std::string> chooseScreen(const std::string&) override { return screen; }
     std::optional<std::string> choosePalette(const std::string&) override { return palette; }
 };
@@ -49,11 +50,14 @@ struct CliSession {
     TForm1 form{dialogs, clock};
 };
 
-// Starts `session` up and opens the picture as the window's user would:
-// the 3:4 lock (unless --no-lock), the picture dialog, the tone edits, the
-// framing clicks and the palette dialog. Names are made absolute first, so
-// they mean what they meant when typed. Returns the reason the picture
-// cannot be used, or nothing when it was prepared.
-std::optional<std::string> openPicture(CliSession& session, const PictureOptions& options);
+// The settings the window's user would make for `options`: the 3:4 lock
+// (unless --no-lock), the picture, the tone edits, the framing clicks and the
+// palette. Names are made absolute, so they mean what they meant when typed.
+FormSettings pictureSettings(const PictureOptions& options);
+
+// Starts `session` up with `settings` taken at once; the picture is decoded
+// and framed, and prepared once by the next preparation. Returns the reason
+// the picture cannot be used, or nothing.
+std::optional<std::string> openPicture(CliSession& session, const FormSettings& settings);
 
 }  // namespace dw::cli

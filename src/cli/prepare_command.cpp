@@ -24,10 +24,11 @@ int prepare(const PrepareOptions& options)
 {
     const std::string output = outputPath(options.output);
     auto session = std::make_unique<CliSession>();
-    if (std::optional<std::string> error = openPicture(*session, options.picture)) {
+    if (std::optional<std::string> error = openPicture(*session, pictureSettings(options.picture))) {
         std::cerr << "cannot read picture " << options.picture.picture << ": " << *error << "\n";
         return 1;
     }
+    session->form.edBrightnessChange();
     const std::vector<uint8_t> png = encodePng(session->form.normBitmap);
     if (const std::string reason = writeFileAtomically(output, png); !reason.empty()) {
         std::cerr << "cannot write " << output << ": " << reason << "\n";

@@ -8,8 +8,10 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/bitmap.h"
@@ -25,6 +27,22 @@ struct WrittenFile {
     std::string name;
     size_t bytes = 0;
     std::string error;  // empty when written
+};
+
+class TForm1;
+
+// What a caller without a window sets before a run, all at once: the files
+// the dialogs would answer with, the edit texts and boxes it changes, and the
+// framing rectangle as the two clicks in the full view would set it.
+struct FormSettings {
+    struct Corners {
+        int left = 0, top = 0, right = 0, bottom = 0;
+    };
+    std::string picture;
+    std::optional<std::string> palette;
+    std::vector<std::pair<Edit TForm1::*, std::string>> texts;
+    std::vector<std::pair<CheckBox TForm1::*, bool>> boxes;
+    std::optional<Corners> crop;
 };
 
 class TForm1 : public PictureState, public ScreenState, public Palette, public Tables, public Scratch {
@@ -80,6 +98,11 @@ public:
     void click(CheckBox& box);
     // Clicks the box only when its state differs from `checked`.
     void setChecked(CheckBox& box, bool checked);
+    // Starts up and leaves the form as a user setting `settings` in the
+    // window would (boxes, edits, "Select File", framing clicks, "Pal"),
+    // without the change handlers' preparations: the picture is decoded and
+    // framed here and sampled once, by the next preparation (a run's own).
+    void takeSettings(const FormSettings& settings);
 
     // ---- Parts of the conversion run frame shared by the seven runs --------
     void beginRun(bool retouch, bool giga);  // preparation, save button, flags
@@ -159,12 +182,20 @@ private:
 
     // Takes `fileName`'s folder as the working folder when it has one.
     void enterFolderOf(const std::string& fileName);
+    // Decodes `picName` unless it was the last picture decoded; false when it
+    // could not be. The framing edits then take the whole picture through
+    // their handlers with the preparation held, so the caller samples once.
+    bool decodeChosenPicture();
+    // The preparation that start-up, opening and the framing handlers end
+    // with; skipped while takeSettings or a decode holds it.
+    void prepareUnlessHeld();
 
     FileOutput fileOutput_;
     FileDialogs& dialogs_;
     Clock& clock_;
     Output& output_;
     double runStart_ = 0;
+    bool preparationHeld_ = false;
 };
 
 // Names are held to at most 255 bytes; longer ones are cut.

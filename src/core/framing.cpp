@@ -29,7 +29,7 @@ void TForm1::openPictureFile(const std::string& name)
     picName = cutName(name);
     enterFolderOf(name);
     outBase = outputBase(picName);
-    edBrightnessChange();
+    prepareUnlessHeld();
 }
 
 // With the 3:4 lock, a new width sets the height, whose handler sets the
@@ -42,7 +42,7 @@ void TForm1::edWidthChange()
         cropHeight = static_cast<double>(static_cast<long double>(cropWidth) * 3 / 4);
         setText(edHeight, formatGeneral(cropHeight));
     }
-    edBrightnessChange();
+    prepareUnlessHeld();
 }
 
 void TForm1::edHeightChange()
@@ -53,7 +53,7 @@ void TForm1::edHeightChange()
         cropWidth = static_cast<double>(static_cast<long double>(cropHeight) * 4 / 3);
         setText(edWidth, formatGeneral(cropWidth));
     }
-    edBrightnessChange();
+    prepareUnlessHeld();
 }
 
 void TForm1::edXminChange()
@@ -61,7 +61,7 @@ void TForm1::edXminChange()
     if (cropLock) return;
     parseInto(edXmin.text, cropX);
     parseInto(edYmin.text, cropY);
-    edBrightnessChange();
+    prepareUnlessHeld();
 }
 
 // The left button sets the top-left corner, any other the bottom-right one.
@@ -81,7 +81,7 @@ void TForm1::Image1MouseDown(MouseButton button, int x, int y)
         setText(edWidth, formatGeneral(cropWidth));
         setText(edHeight, formatGeneral(cropHeight));
     }
-    edBrightnessChange();
+    prepareUnlessHeld();
     cropLock = false;
 }
 

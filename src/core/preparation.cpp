@@ -2,6 +2,7 @@
 // decode of a newly chosen picture, then the sampling into the work planes.
 
 #include <string>
+#include <utility>
 
 #include "core/form.h"
 #include "core/number_text.h"
@@ -26,7 +27,7 @@ void readPreparationSettings(TForm1& form)
 
 // Frames the whole picture and writes the rectangle into the edits; each
 // write that changes a text runs that edit's handler, which may apply the
-// 3:4 lock and prepares again (nested, without decoding).
+// 3:4 lock.
 void resetCropToPicture(TForm1& form)
 {
     form.cropWidth = form.srcBitmap.width();
@@ -63,11 +64,25 @@ bool decodePicture(TForm1& form)
 
 }  // namespace
 
+bool TForm1::decodeChosenPicture()
+{
+    if (picName == loadedName) return true;
+    const bool held = std::exchange(preparationHeld_, true);
+    const bool decoded = decodePicture(*this);
+    preparationHeld_ = held;
+    return decoded;
+}
+
+void TForm1::prepareUnlessHeld()
+{
+    if (!preparationHeld_) edBrightnessChange();
+}
+
 void TForm1::edBrightnessChange()
 {
     readPreparationSettings(*this);
     reloadPalette(palName, palB, palG, palR);
-    if (picName != loadedName && !decodePicture(*this)) return;
+    if (!decodeChosenPicture()) return;
     samplePicture(srcBitmap, {cropX, cropY, cropWidth, cropHeight, brightness, contrast, saturation}, workB, workG,
                   workR, normBitmap);
     imFrom.picture = normBitmap;

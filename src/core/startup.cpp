@@ -55,7 +55,7 @@ void TForm1::FormCreate()
     for (Bitmap* b : {&zxBitmap, &modelBitmap, &layer1Bitmap, &layer2Bitmap}) b->resize(screenWidth, screenHeight);
     imTo.picture.resize(zxBitmap.width(), zxBitmap.height());
 
-    edBrightnessChange();
+    prepareUnlessHeld();
     edDithLevelChange();
 
     unreadTables.clear();
