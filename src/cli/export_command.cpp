@@ -12,6 +12,7 @@
 #include "cli/commands.h"
 #include "cli/picture_options.h"
 #include "cli/screen_files.h"
+#include "cli/output_option.h"
 #include "core/output_file.h"
 #include "export/export_file.h"
 #include "zxfiles/layouts.h"
@@ -52,7 +53,7 @@ int exportScreens(const ExportOptions& options)
     if (!target) return fail(options.output + ": not a name to export to (extension tap, z80, asm or h)");
 
     // The loader enters each file's folder, so names are made absolute before the first load.
-    const std::string output = std::filesystem::absolute(options.output).string();
+    const std::string output = outputPath(options.output);
     std::vector<std::string> absoluteNames;
     std::vector<ExportScreen> screens;
     for (const std::string& name : options.screens) {
@@ -89,7 +90,7 @@ void addExportCommand(CLI::App& app, int& exitStatus)
         "(.z80) showing one, or their bytes as an assembler include (.asm) or a C array (.h). A .scr needs a 48K "
         "Spectrum, an .img or .emg a 128K, an .mc a Timex TC2048; the other kinds go only into .asm and .h");
     command->add_option("SCREEN", options->screens, "Spectrum screen files")->required();
-    command->add_option("-o,--output", options->output, "file to write: .tap, .z80, .asm or .h")->required();
+    addOutputOption(*command, options->output, "file to write: .tap, .z80, .asm or .h")->required();
     command->callback([options, &exitStatus] { exitStatus = exportScreens(*options); });
 }
 
