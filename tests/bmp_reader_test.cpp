@@ -33,7 +33,7 @@ TEST(BmpMade, PalettesRunLengthsMasksAndShortRowsGiveThePixelsWorkedOutByHand)
         {"made/bmp/masks-in-108.bmp", {0x112233}},
         {"made/bmp/masks-in-124.bmp", {0x112233}},
     });
-    EXPECT_EQ(test::decodeData("made/bmp/last-padding-missing.bmp").bitmap.pixel(6, 0), 0x266AC8u);
+    EXPECT_EQ(test::decodeData("made/bmp/last-padding-missing.bmp").value().pixel(6, 0), 0x266AC8u);
 }
 
 TEST(BmpRefusals, ImpossibleOversizedOrShortFilesGiveTheirSentenceAndNoPicture)
@@ -83,12 +83,12 @@ TEST(BmpSuite, PicturesMatchTheSuitesRenderings)
                    "q/rgb24lprof", "q/rgb32-xbgr", "q/rgb32h52", "q/rgb32fakealpha"}},
     };
     for (const auto& [reference, files] : renderings) {
-        const PictureLoad expected = test::decodeData("bmp/bmpsuite/html/" + reference + ".png");
-        ASSERT_TRUE(expected.ok()) << reference << ": " << expected.error;
+        const Result<Bitmap> expected = test::decodeData("bmp/bmpsuite/html/" + reference + ".png");
+        ASSERT_TRUE(expected.ok()) << reference << ": " << expected.error();
         for (const std::string& file : files) {
-            const PictureLoad load = test::decodeData("bmp/bmpsuite/" + file + ".bmp");
-            ASSERT_TRUE(load.ok()) << file << ": " << load.error;
-            EXPECT_TRUE(load.bitmap == expected.bitmap) << file << " differs from " << reference;
+            const Result<Bitmap> load = test::decodeData("bmp/bmpsuite/" + file + ".bmp");
+            ASSERT_TRUE(load.ok()) << file << ": " << load.error();
+            EXPECT_TRUE(load.value() == expected.value()) << file << " differs from " << reference;
         }
     }
 }
@@ -107,7 +107,7 @@ TEST(BmpSuite, PhotoBmpsSurviveADecodeAndReencodeUnchanged)
 {
     for (const char* name : {"shira_bird8.bmp", "vgl_6434_0018a.bmp", "vgl_6548_0026a.bmp"}) {
         const std::vector<uint8_t> file = test::readFile(test::testdata(std::string("bmp/libjpeg-turbo/") + name));
-        const std::vector<uint8_t> again = encodeBmp24(decodeBmp(file).bitmap);
+        const std::vector<uint8_t> again = encodeBmp24(decodeBmp(file).value());
         ASSERT_EQ(again.size(), file.size()) << name;
         EXPECT_TRUE(std::equal(file.begin() + 54, file.end(), again.begin() + 54)) << name;
     }

@@ -201,16 +201,16 @@ TEST(CliConvert, RenderedScreenEqualsThePreview)
     ASSERT_EQ(runCli("render cat.scr -o big.png --scale 3").status, 0);
 
     const auto png = [&](const char* name) { return decodePng(readFile(dir.path() / name)); };
-    const PictureLoad preview = png("preview.png"), rendered = png("rendered.png"), prepared = png("prepared.png");
-    const PictureLoad big = png("big.png");
+    const Result<Bitmap> preview = png("preview.png"), rendered = png("rendered.png"), prepared = png("prepared.png");
+    const Result<Bitmap> big = png("big.png");
     ASSERT_TRUE(preview.ok() && rendered.ok() && prepared.ok() && big.ok());
-    EXPECT_EQ(preview.bitmap.width() * 1000 + preview.bitmap.height(), 256192);
-    EXPECT_TRUE(rendered.bitmap == preview.bitmap);
-    EXPECT_EQ(prepared.bitmap.width(), 256);
-    EXPECT_FALSE(prepared.bitmap == preview.bitmap);
-    ASSERT_EQ(big.bitmap.width() * 1000 + big.bitmap.height(), 768576);
+    EXPECT_EQ(preview.value().width() * 1000 + preview.value().height(), 256192);
+    EXPECT_TRUE(rendered.value() == preview.value());
+    EXPECT_EQ(prepared.value().width(), 256);
+    EXPECT_FALSE(prepared.value() == preview.value());
+    ASSERT_EQ(big.value().width() * 1000 + big.value().height(), 768576);
     for (int y = 0; y < 576; ++y)
-        for (int x = 0; x < 768; ++x) ASSERT_EQ(big.bitmap.pixel(x, y), preview.bitmap.pixel(x / 3, y / 3)) << x << "," << y;
+        for (int x = 0; x < 768; ++x) ASSERT_EQ(big.value().pixel(x, y), preview.value().pixel(x / 3, y / 3)) << x << "," << y;
 }
 
 // The layouts the loader does not read render as their converters' previews;
@@ -219,7 +219,7 @@ TEST(CliConvert, RenderDrawsEveryLayoutAndEachFrame)
 {
     ScratchDir dir;
     copyPhoto(dir.path() / "cat.png");
-    const auto picture = [&](const char* name) { return decodePng(readFile(dir.path() / name)).bitmap; };
+    const auto picture = [&](const char* name) { return decodePng(readFile(dir.path() / name)).value(); };
     for (const auto& [mode, screen] : {std::pair{"8col", "cat.3"}, {"rmode", "cat.rm"}, {"r48", "cat.r48"}}) {
         ASSERT_EQ(runCli(std::string("convert cat.png --preview preview.png --mode ") + mode + " -o " + screen).status, 0);
         ASSERT_EQ(runCli(std::string("render ") + screen + " -o rendered.png").status, 0);

@@ -28,9 +28,9 @@ test::CliRun runPrepare(const std::string& picture, const std::string& output, c
 
 Bitmap readPng(const fs::path& name)
 {
-    PictureLoad load = decodePng(test::readFile(name));
-    EXPECT_TRUE(load.ok()) << name << ": " << load.error;
-    return load.bitmap;
+    Result<Bitmap> load = decodePng(test::readFile(name));
+    EXPECT_TRUE(load.ok()) << name << ": " << load.error();
+    return load.value();
 }
 
 

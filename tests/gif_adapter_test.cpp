@@ -28,9 +28,9 @@ TEST(GifAdapter, FirstFrameIsCompositedOntoItsScreenAsAViewerShowsIt)
 TEST(GifAdapter, GiflibSamplesMatchTheirReferenceDecodes)
 {
     for (const char* name : {"gifgrid", "porsche", "treescap", "treescap-interlaced", "x-trans"}) {
-        const PictureLoad load = test::decodeData(std::string("gif/giflib/") + name + ".gif");
-        ASSERT_TRUE(load.ok()) << name << ": " << load.error;
-        const std::vector<uint8_t> rgb(load.bitmap.rgb().begin(), load.bitmap.rgb().end());
+        const Result<Bitmap> load = test::decodeData(std::string("gif/giflib/") + name + ".gif");
+        ASSERT_TRUE(load.ok()) << name << ": " << load.error();
+        const std::vector<uint8_t> rgb(load.value().rgb().begin(), load.value().rgb().end());
         EXPECT_EQ(rgb, test::readFile(test::testdata(std::string("gif/giflib/expected_") + name + ".rgb"))) << name;
     }
 }
@@ -50,17 +50,17 @@ uint32_t screenBackground(const std::vector<uint8_t>& file)
 void expectFirstFrame(const std::filesystem::path& gif, const std::filesystem::path& reference)
 {
     const std::vector<uint8_t> file = test::readFile(gif);
-    const PictureLoad load = decodeGif(file);
-    ASSERT_TRUE(load.ok()) << gif << ": " << load.error;
-    const PictureLoad expected = loadPicture(reference.string());
-    ASSERT_TRUE(expected.ok()) << reference << ": " << expected.error;
-    ASSERT_EQ(std::make_pair(load.bitmap.width(), load.bitmap.height()),
-              std::make_pair(expected.bitmap.width(), expected.bitmap.height())) << gif;
+    const Result<Bitmap> load = decodeGif(file);
+    ASSERT_TRUE(load.ok()) << gif << ": " << load.error();
+    const Result<Bitmap> expected = loadPicture(reference.string());
+    ASSERT_TRUE(expected.ok()) << reference << ": " << expected.error();
+    ASSERT_EQ(std::make_pair(load.value().width(), load.value().height()),
+              std::make_pair(expected.value().width(), expected.value().height())) << gif;
     const uint32_t background = screenBackground(file);
     int mismatches = 0;
-    for (int y = 0; y < load.bitmap.height(); ++y)
-        for (int x = 0; x < load.bitmap.width(); ++x) {
-            const uint32_t got = load.bitmap.pixel(x, y), want = expected.bitmap.pixel(x, y);
+    for (int y = 0; y < load.value().height(); ++y)
+        for (int x = 0; x < load.value().width(); ++x) {
+            const uint32_t got = load.value().pixel(x, y), want = expected.value().pixel(x, y);
             mismatches += got != want && !(want == 0 && got == background);
         }
     EXPECT_EQ(mismatches, 0) << gif;
@@ -85,11 +85,11 @@ TEST(GifAdapter, CorruptFilesGiveOneSentenceAndNoPictureAndDamagedCopiesAreSurvi
 {
     for (const auto& entry : std::filesystem::directory_iterator(test::testdata("gif/corrupt")))
         if (entry.path().extension() == ".gif") {
-            const PictureLoad load = decodeGif(test::readFile(entry.path()));
+            const Result<Bitmap> load = decodeGif(test::readFile(entry.path()));
             EXPECT_FALSE(load.ok()) << entry.path();
             test::expectSane(load, entry.path());
         }
-    EXPECT_NE(test::decodeData("gif/corrupt/afl_huge_dimensions.gif").error.find("18425x17993"), std::string::npos);
+    EXPECT_NE(test::decodeData("gif/corrupt/afl_huge_dimensions.gif").error().find("18425x17993"), std::string::npos);
     test::expectDamagedCopiesSane("gif/giflib/treescap-interlaced.gif", decodeGif);
 }
 

@@ -47,10 +47,10 @@ TEST(JpegAdapter, BaselineProgressiveArithmeticGreyAndCmykGiveTheOriginalPicture
     const Bitmap original = originalPicture();
     for (const auto& [name, largest] : {std::pair{"testorig.jpg", 3}, {"testimgint.jpg", 255}, {"testimgp.jpg", 255},
                                         {"testimgari.jpg", 255}}) {
-        const PictureLoad load = test::decodeData(std::string("jpeg/libjpeg-turbo/") + name);
-        ASSERT_TRUE(load.ok()) << name << ": " << load.error;
-        EXPECT_LE(differences(load.bitmap, original).first, largest) << name;
-        EXPECT_LT(differences(load.bitmap, original).second, 1.0) << name;
+        const Result<Bitmap> load = test::decodeData(std::string("jpeg/libjpeg-turbo/") + name);
+        ASSERT_TRUE(load.ok()) << name << ": " << load.error();
+        EXPECT_LE(differences(load.value(), original).first, largest) << name;
+        EXPECT_LT(differences(load.value(), original).second, 1.0) << name;
     }
 
     // Grey fills all three channels with the luminance.
@@ -59,14 +59,14 @@ TEST(JpegAdapter, BaselineProgressiveArithmeticGreyAndCmykGiveTheOriginalPicture
         for (int x = 0; x < original.width(); ++x)
             luminance.setPixel(x, y, (original.red(x, y) * 299 + original.green(x, y) * 587 + original.blue(x, y) * 114) /
                                          1000 * 0x010101u);
-    EXPECT_LT(differences(test::decodeData("jpeg/libjpeg-turbo/testimggray.jpg").bitmap, luminance).second, 1.0);
+    EXPECT_LT(differences(test::decodeData("jpeg/libjpeg-turbo/testimggray.jpg").value(), luminance).second, 1.0);
 
     // The same picture stored as Adobe (inverted) CMYK and as YCbCr.
-    EXPECT_LT(differences(test::decodeData("jpeg/pillow/pil_sample_cmyk.jpg").bitmap,
-                          test::decodeData("jpeg/pillow/pil_sample_rgb.jpg").bitmap).second, 8.0);
+    EXPECT_LT(differences(test::decodeData("jpeg/pillow/pil_sample_cmyk.jpg").value(),
+                          test::decodeData("jpeg/pillow/pil_sample_rgb.jpg").value()).second, 8.0);
 
     // A premature end is only a warning: the rest is padded.
-    EXPECT_EQ(test::decodeData("jpeg/pillow/truncated_jpeg.jpg").bitmap.width(), 100);
+    EXPECT_EQ(test::decodeData("jpeg/pillow/truncated_jpeg.jpg").value().width(), 100);
 }
 
 // Rewrites the size in the frame header (SOF0) of a real file.
@@ -81,13 +81,13 @@ Bytes withClaimedSize(Bytes file, int width, int height)
 
 TEST(JpegAdapter, TwelveBitsHugeClaimedSizesAndEndlessScansAreRefused)
 {
-    EXPECT_NE(test::decodeData("jpeg/libjpeg-turbo/testorig12.jpg").error.find("12-bit"), std::string::npos);
+    EXPECT_NE(test::decodeData("jpeg/libjpeg-turbo/testorig12.jpg").error().find("12-bit"), std::string::npos);
 
     const Bytes file = jpegFile("libjpeg-turbo/testorig.jpg");
     for (const auto& [width, height] : {std::pair{65000, 65000}, {16385, 8}, {16384, 4097}}) {
-        const PictureLoad load = decodeJpeg(withClaimedSize(file, width, height));
-        EXPECT_TRUE(load.bitmap.empty());
-        EXPECT_NE(load.error.find(std::to_string(width) + "x" + std::to_string(height)), std::string::npos) << load.error;
+        const Result<Bitmap> load = decodeJpeg(withClaimedSize(file, width, height));
+        EXPECT_FALSE(load.ok());
+        EXPECT_NE(load.error().find(std::to_string(width) + "x" + std::to_string(height)), std::string::npos) << load.error();
     }
 
     // libjpeg only warns about a scan that repeats an earlier one, so without
@@ -99,11 +99,11 @@ TEST(JpegAdapter, TwelveBitsHugeClaimedSizesAndEndlessScansAreRefused)
     Bytes repeated(progressive.begin(), endOfImage);
     for (int i = 0; i < 600; ++i) repeated.insert(repeated.end(), lastScan, endOfImage);
     repeated.insert(repeated.end(), endOfImage, progressive.end());
-    EXPECT_NE(decodeJpeg(repeated).error.find("more than 500 scans"), std::string::npos);
+    EXPECT_NE(decodeJpeg(repeated).error().find("more than 500 scans"), std::string::npos);
 
     // Fewer than 500 scans, but each passes over a million blocks.
-    const PictureLoad heavy = decodeJpeg(test::readFile(test::testdata("made/jpeg/scan_heavy_16384x4096.jpg")));
-    EXPECT_NE(heavy.error.find("scans pass over more than 25165824 blocks"), std::string::npos) << heavy.error;
+    const Result<Bitmap> heavy = decodeJpeg(test::readFile(test::testdata("made/jpeg/scan_heavy_16384x4096.jpg")));
+    EXPECT_NE(heavy.error().find("scans pass over more than 25165824 blocks"), std::string::npos) << heavy.error();
 }
 
 TEST(JpegAdapter, NonJpegBytesDamageAndTruncationGiveAnErrorOrASanePicture)

@@ -186,7 +186,7 @@ TEST(ModeRuns, ARefusedFileIsReportedAndTheRunGoesOn)
         EXPECT_EQ(report, "cannot write " + std::string(name) + ": No space left on device");
         EXPECT_TRUE(w.memo()[w.memo().size() - (reportLast ? 2 : 1)].ends_with(" sec"));
         ASSERT_EQ(w.form.writtenFiles.size(), 1u);
-        EXPECT_FALSE(w.form.writtenFiles[0].error.empty());
+        EXPECT_FALSE(w.form.writtenFiles[0].written.ok());
         EXPECT_EQ(w.form.imTo.picture, w.form.zxBitmap);
     }
 
@@ -226,7 +226,7 @@ TEST(OutputFile, FifoGetsEveryByteAndFailuresLeaveTheOldFileAndNoTemporary)
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 / 3);
     std::vector<uint8_t> received;
     std::thread reader([&] { received = test::readFile("pipe"); });
-    EXPECT_EQ(writeFileAtomically("pipe", bytes), "");
+    EXPECT_TRUE(writeFileAtomically("pipe", bytes));
     reader.join();
     EXPECT_TRUE(received == bytes);
 
@@ -234,11 +234,11 @@ TEST(OutputFile, FifoGetsEveryByteAndFailuresLeaveTheOldFileAndNoTemporary)
     test::writeFile("old.bin", old);
     {
         FileSizeLimit limit(1000);
-        EXPECT_EQ(writeFileAtomically("old.bin", bytes), "File too large");
+        EXPECT_EQ(writeFileAtomically("old.bin", bytes).error(), "File too large");
     }
     fs::create_directory("taken");
-    EXPECT_EQ(writeFileAtomically("taken", bytes), "Is a directory");
-    EXPECT_EQ(writeFileAtomically("", bytes), "No such file or directory");
+    EXPECT_EQ(writeFileAtomically("taken", bytes).error(), "Is a directory");
+    EXPECT_EQ(writeFileAtomically("", bytes).error(), "No such file or directory");
     EXPECT_EQ(test::readFile("old.bin"), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);  // no temporary left
 }

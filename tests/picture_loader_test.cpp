@@ -32,9 +32,9 @@ TEST(PictureLoader, FirstKnownExtensionInTheLowerCasedNameChoosesTheReaderAndNon
     for (const auto& c : cases)
         for (const std::string& name : c.names) {
             fs::copy_file(test::testdata(c.data), name);
-            const PictureLoad load = loadPicture(name);
-            ASSERT_TRUE(load.ok()) << name << ": " << load.error;
-            EXPECT_EQ(load.bitmap.width(), c.width) << name;
+            const Result<Bitmap> load = loadPicture(name);
+            ASSERT_TRUE(load.ok()) << name << ": " << load.error();
+            EXPECT_EQ(load.value().width(), c.width) << name;
         }
 }
 
@@ -42,7 +42,7 @@ TEST(PictureLoader, UnreadableFilesAndDecoderErrorsGiveOneSentenceAndNoPicture)
 {
     test::ScratchDir scratch;
     // The caller names the file, so the sentence does not.
-    EXPECT_EQ(loadPicture((scratch.path() / "missing.png").string()).error,
+    EXPECT_EQ(loadPicture((scratch.path() / "missing.png").string()).error(),
               "the file cannot be opened: No such file or directory");
 
     fs::create_directory("folder.bmp");

@@ -94,9 +94,10 @@ TEST_F(ScreenLoader, ShortAndMissingFilesKeepWhatTheBuffersHeld)
     EXPECT_EQ(form.zxBitmap.pixel(0, 8), rgb(0, 0, 0));
     EXPECT_EQ(form.zxBitmap.pixel(0, 1), rgb(126, 126, 126));
 
-    // A file that is not there reads nothing; the old contents are drawn again.
+    // A file that is not there reads nothing, and says so; the old contents are drawn again.
     form.zxBitmap.setPixel(0, 1, rgb(1, 2, 3));
     loadExisting("missing.scr");
+    EXPECT_EQ(form.Memo1.lines.back(), "cannot load " + (dir.path() / "missing.scr").string() + ": the file cannot be opened");
     EXPECT_EQ(form.scr1[99], 0xFF);
     EXPECT_EQ(form.zxBitmap.pixel(0, 1), rgb(126, 126, 126));
     EXPECT_EQ(form.imTo.picture, form.zxBitmap);

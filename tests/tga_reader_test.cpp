@@ -53,9 +53,9 @@ TEST(TgaMade, HeadersThatCannotGiveARightPictureAreRefused)
 
 Bitmap decodedFile(const std::string& relative)
 {
-    const PictureLoad load = test::decodeData("tga/" + relative);
-    EXPECT_TRUE(load.ok()) << relative << ": " << load.error;
-    return load.bitmap;
+    const Result<Bitmap> load = test::decodeData("tga/" + relative);
+    EXPECT_TRUE(load.ok()) << relative << ": " << load.error();
+    return load.value();
 }
 
 // Where the suites' expected files differ from what this reader does on
@@ -113,12 +113,13 @@ TEST(TgaSuites, CorruptSamplesFailWithASentenceOrKeepWhatWasRead)
     for (const auto& entry : std::filesystem::directory_iterator(test::testdata("tga/image-rs/corrupt"))) {
         const std::string name = entry.path().filename().string();
         TTga tga;
-        if (tga.loadFromBytes(test::readFile(entry.path()))) {
+        const Status loaded = tga.loadFromBytes(test::readFile(entry.path()));
+        if (loaded) {
             // Headers that hold up but data that ends too soon.
             EXPECT_TRUE(name == "overfull-image.tga" || name == "slice-copy-length.tga") << name;
             EXPECT_FALSE(tga.complete()) << name;
         } else {
-            EXPECT_FALSE(tga.error().empty()) << name;
+            EXPECT_FALSE(loaded.error().empty()) << name;
             EXPECT_EQ(tga.width(), 0) << name;
         }
     }

@@ -102,8 +102,8 @@ bool writePng(const std::string& name, const Bitmap& picture)
 {
     Stopwatch watch;
     const std::vector<uint8_t> png = encodePng(picture);
-    if (const std::string reason = writeFileAtomically(name, png); !reason.empty())
-        return reportFailure("cannot write " + name + ": " + reason);
+    if (Status written = writeFileAtomically(name, png); !written)
+        return reportFailure("cannot write " + name + ": " + written.error());
     reportWritten(name, png.size(), watch.milliseconds());
     return true;
 }
@@ -114,15 +114,15 @@ class CliOutput : public Output {
 public:
     explicit CliOutput(std::string output) : output_(std::move(output)) {}
 
-    std::string write(const std::string& name, FileRole role, std::span<const uint8_t> bytes) override
+    Status write(const std::string& name, FileRole role, std::span<const uint8_t> bytes) override
     {
         const std::string target = targetOf(name, role);
-        const std::string reason = writeFileAtomically(target, bytes);
-        if (reason.empty())
+        Status written = writeFileAtomically(target, bytes);
+        if (written)
             reportWritten(target, bytes.size(), watch_.milliseconds());
         else
-            ok_ = reportFailure("cannot write " + target + ": " + reason);
-        return reason;
+            ok_ = reportFailure("cannot write " + target + ": " + written.error());
+        return written;
     }
     bool ok() const { return ok_; }
 
@@ -152,8 +152,8 @@ bool convertPicture(const ConvertOptions& options, const std::string& picture, H
     shared.picture = picture;
     FormSettings settings = pictureSettings(shared);
     addConversionSettings(settings, options);
-    if (std::optional<std::string> error = openPicture(*session, settings))
-        return reportFailure("cannot read picture " + picture + ": " + *error);
+    if (Status opened = openPicture(*session, settings); !opened)
+        return reportFailure("cannot read picture " + picture + ": " + opened.error());
     (form.*run)();
     if (!form.refusal.empty()) return reportFailure("cannot convert " + picture + ": " + form.refusal);
 

@@ -59,9 +59,9 @@ int exportScreens(const ExportOptions& options)
     for (const std::string& name : options.screens) {
         const ScreenFileType* type = screenFileTypeOf(name);
         if (!type) return fail(name + ": not a screen file (extension " + screenFileExtensions() + ")");
-        ScreenFileBytes file = readScreenFile(name, *type);
-        if (!file.error.empty()) return fail(file.error);
-        screens.push_back({name, std::move(file.bytes), type->display});
+        Result<std::vector<uint8_t>> file = readScreenFile(name, *type);
+        if (!file) return fail(file.error());
+        screens.push_back({name, std::move(*file), type->display});
         absoluteNames.push_back(std::filesystem::absolute(name).string());
     }
     if (needsDisplay(*target)) {
@@ -71,11 +71,11 @@ int exportScreens(const ExportOptions& options)
             if (screens[i].display) screens[i].bytes = shownBytes(*session, absoluteNames[i], *screens[i].display);
     }
 
-    const ExportResult result = exportFile(*target, screens, output);
-    if (!result.error.empty()) return fail(result.error);
-    if (const std::string reason = writeFileAtomically(output, result.bytes); !reason.empty())
-        return fail("cannot write " + options.output + ": " + reason);
-    std::cout << options.output << " " << result.bytes.size() << " bytes\n";
+    const Result<std::vector<uint8_t>> exported = exportFile(*target, screens, output);
+    if (!exported) return fail(exported.error());
+    if (Status written = writeFileAtomically(output, *exported); !written)
+        return fail("cannot write " + options.output + ": " + written.error());
+    std::cout << options.output << " " << exported->size() << " bytes\n";
     return 0;
 }
 

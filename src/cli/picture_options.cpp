@@ -83,14 +83,13 @@ FormSettings pictureSettings(const PictureOptions& options)
     return settings;
 }
 
-std::optional<std::string> openPicture(CliSession& session, const FormSettings& settings)
+Status openPicture(CliSession& session, const FormSettings& settings)
 {
     TForm1& form = session.form;
     form.takeSettings(settings);
-    if (!form.pictureError.empty()) return form.pictureError;
-    if (form.srcBitmap.empty())
-        return std::string("it is not named as a picture file (.bmp, .png, .tga, .jpg, .gif)");
-    return std::nullopt;
+    if (!form.pictureError.empty()) return Failure{form.pictureError};
+    if (form.srcBitmap.empty()) return Failure{"it is not named as a picture file (.bmp, .png, .tga, .jpg, .gif)"};
+    return {};
 }
 
 }  // namespace dw::cli

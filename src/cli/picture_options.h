@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "base/result.h"
 #include "core/form.h"
 #include "core/platform.h"
 
@@ -56,8 +57,8 @@ struct CliSession {
 FormSettings pictureSettings(const PictureOptions& options);
 
 // Starts `session` up with `settings` taken at once; the picture is decoded
-// and framed, and prepared once by the next preparation. Returns the reason
-// the picture cannot be used, or nothing.
-std::optional<std::string> openPicture(CliSession& session, const FormSettings& settings);
+// and framed, and prepared once by the next preparation. Fails saying why the
+// picture cannot be used.
+Status openPicture(CliSession& session, const FormSettings& settings);
 
 }  // namespace dw::cli

@@ -24,14 +24,14 @@ int prepare(const PrepareOptions& options)
 {
     const std::string output = outputPath(options.output);
     auto session = std::make_unique<CliSession>();
-    if (std::optional<std::string> error = openPicture(*session, pictureSettings(options.picture))) {
-        std::cerr << "cannot read picture " << options.picture.picture << ": " << *error << "\n";
+    if (Status opened = openPicture(*session, pictureSettings(options.picture)); !opened) {
+        std::cerr << "cannot read picture " << options.picture.picture << ": " << opened.error() << "\n";
         return 1;
     }
     session->form.edBrightnessChange();
     const std::vector<uint8_t> png = encodePng(session->form.normBitmap);
-    if (const std::string reason = writeFileAtomically(output, png); !reason.empty()) {
-        std::cerr << "cannot write " << output << ": " << reason << "\n";
+    if (Status written = writeFileAtomically(output, png); !written) {
+        std::cerr << "cannot write " << output << ": " << written.error() << "\n";
         return 1;
     }
     return 0;

@@ -62,12 +62,12 @@ void drawFrame(TForm1& form, ScreenFileKind kind, int frame)
         drawStandardScreen(screen, pal, form.zxBitmap);
 }
 
-void drawFile(TForm1& form, ScreenFileKind kind, const std::vector<uint8_t>& file)
+Status drawFile(TForm1& form, ScreenFileKind kind, const std::vector<uint8_t>& file)
 {
     const PaletteView pal{form.palB, form.palG, form.palR};
-    if (kind == ScreenFileKind::eightColour) drawEightColourFile(file, form.zxBitmap);
-    if (kind == ScreenFileKind::rMode) drawRModeFile(file, pal, form.zxBitmap);
-    if (kind == ScreenFileKind::r48) drawR48File(file, pal, form.zxBitmap);
+    if (kind == ScreenFileKind::eightColour) return drawEightColourFile(file, form.zxBitmap);
+    if (kind == ScreenFileKind::rMode) return drawRModeFile(file, pal, form.zxBitmap);
+    return drawR48File(file, pal, form.zxBitmap);
 }
 
 bool isPair(ScreenFileKind kind)
@@ -85,9 +85,9 @@ int render(const RenderOptions& options)
     if (!options.palette.empty() && !readable(options.palette)) return fail("cannot read " + options.palette);
     std::vector<uint8_t> file;
     if (!type->loaded) {
-        ScreenFileBytes read = readScreenFile(options.screen, *type);
-        if (!read.error.empty()) return fail(read.error);
-        file = std::move(read.bytes);
+        Result<std::vector<uint8_t>> read = readScreenFile(options.screen, *type);
+        if (!read) return fail(read.error());
+        file = std::move(*read);
     }
 
     // The loader and the palette dialog enter the chosen file's folder, so
@@ -103,13 +103,13 @@ int render(const RenderOptions& options)
     if (type->loaded) {
         form.ImLoadClick();
         if (options.frame != 0) drawFrame(form, type->kind, options.frame);
-    } else {
-        drawFile(form, type->kind, file);
+    } else if (Status drawn = drawFile(form, type->kind, file); !drawn) {
+        return fail(options.screen + ": " + drawn.error());
     }
 
     const std::vector<uint8_t> png = encodePng(enlarged(form.zxBitmap, options.scale));
-    if (const std::string reason = writeFileAtomically(output, png); !reason.empty())
-        return fail("cannot write " + options.output + ": " + reason);
+    if (Status written = writeFileAtomically(output, png); !written)
+        return fail("cannot write " + options.output + ": " + written.error());
     (isStandardOutput(output) ? std::cerr : std::cout) << options.output << " " << png.size() << " bytes\n";
     return 0;
 }

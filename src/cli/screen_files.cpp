@@ -41,18 +41,18 @@ const ScreenFileType* screenFileTypeOf(const std::string& name)
 
 std::string screenFileExtensions() { return "scr, img, emg, mc, mcx, 3, rm or r48"; }
 
-ScreenFileBytes readScreenFile(const std::string& name, const ScreenFileType& type)
+Result<std::vector<uint8_t>> readScreenFile(const std::string& name, const ScreenFileType& type)
 {
     std::error_code error;
     std::ifstream in(name, std::ios::binary);
-    if (!std::filesystem::is_regular_file(name, error) || !in) return {{}, "cannot read " + name};
+    if (!std::filesystem::is_regular_file(name, error) || !in) return Failure{"cannot read " + name};
     const uintmax_t size = std::filesystem::file_size(name, error);
     if (error || size != type.bytes)
-        return {{}, name + ": " + std::to_string(size) + " bytes, but a ." + type.extension + " file holds " +
-                        std::to_string(type.bytes)};
+        return Failure{name + ": " + std::to_string(size) + " bytes, but a ." + type.extension + " file holds " +
+                       std::to_string(type.bytes)};
     std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (bytes.size() != type.bytes) return {{}, "cannot read " + name};
-    return {std::move(bytes), {}};
+    if (bytes.size() != type.bytes) return Failure{"cannot read " + name};
+    return bytes;
 }
 
 }  // namespace dw::cli

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "export/screen_exports.h"
 
 namespace dw::cli {
@@ -27,12 +28,8 @@ const ScreenFileType* screenFileTypeOf(const std::string& name);
 // "scr, img, emg, mc, mcx, 3, rm or r48": for messages.
 std::string screenFileExtensions();
 
-struct ScreenFileBytes {
-    std::vector<uint8_t> bytes;
-    std::string error;  // one sentence naming the file, or empty
-};
-
-// The whole file, refused when it cannot be read or is not of its kind's size.
-ScreenFileBytes readScreenFile(const std::string& name, const ScreenFileType& type);
+// The whole file, refused with a sentence naming it when it cannot be read or
+// is not of its kind's size.
+Result<std::vector<uint8_t>> readScreenFile(const std::string& name, const ScreenFileType& type);
 
 }  // namespace dw::cli

@@ -26,7 +26,7 @@ namespace dw {
 struct WrittenFile {
     std::string name;
     size_t bytes = 0;
-    std::string error;  // empty when written
+    Status written;
 };
 
 class TForm1;
@@ -112,8 +112,7 @@ public:
     void showScreenPreview();                  // imTo gets a copy of zxBitmap
     // Hands a file to the output, a relative name taken in the working
     // folder; a failure adds a memo line "cannot write NAME: REASON".
-    // Returns whether it was stored.
-    bool writeOutput(const std::string& name, const std::vector<uint8_t>& bytes, FileRole role = FileRole::main);
+    void writeOutput(const std::string& name, const std::vector<uint8_t>& bytes, FileRole role = FileRole::main);
     // `name` in the working folder, unless it names its own folder.
     std::string inWorkFolder(const std::string& name) const;
     void addMemoLine(const std::string& line);

@@ -19,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string reasonFor(int error) { return std::strerror(error); }
+Failure failureFor(int error) { return {std::strerror(error)}; }
 
 // Without this a file-size limit (SIGXFSZ) or a closed pipe (SIGPIPE) would
 // end the process in the middle of a write, leaving the temporary file behind;
@@ -83,23 +83,24 @@ int writeAll(int fd, std::span<const uint8_t> bytes)
     return 0;
 }
 
-std::string writeDirectly(const std::string& name, std::span<const uint8_t> bytes)
+Status writeDirectly(const std::string& name, std::span<const uint8_t> bytes)
 {
     int fd;
     do fd = ::open(name.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
-    if (fd < 0) return reasonFor(errno);
+    if (fd < 0) return failureFor(errno);
     const int error = writeAll(fd, bytes);
     ::close(fd);
-    return error == 0 ? std::string() : reasonFor(error);
+    if (error != 0) return failureFor(error);
+    return {};
 }
 
 // `existing` is the file being replaced, or null for a new one.
-std::string replace(const std::string& target, const struct stat* existing, std::span<const uint8_t> bytes)
+Status replace(const std::string& target, const struct stat* existing, std::span<const uint8_t> bytes)
 {
     std::string temporary;
     const int fd = createTemporaryBeside(target, temporary);
-    if (fd < 0) return reasonFor(errno);
+    if (fd < 0) return failureFor(errno);
 
     int error = writeAll(fd, bytes);
     if (error == 0 && existing) {
@@ -112,36 +113,36 @@ std::string replace(const std::string& target, const struct stat* existing, std:
     if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
     if (error != 0) {
         ::unlink(temporary.c_str());
-        return reasonFor(error);
+        return failureFor(error);
     }
     return {};
 }
 
-std::string refusal(mode_t mode)
+Failure refusal(mode_t mode)
 {
-    if (S_ISDIR(mode)) return reasonFor(EISDIR);
-    if (S_ISBLK(mode)) return "it is a block device, not a file";
-    if (S_ISSOCK(mode)) return "it is a socket, not a file";
-    return "it is not a regular file";
+    if (S_ISDIR(mode)) return failureFor(EISDIR);
+    if (S_ISBLK(mode)) return {"it is a block device, not a file"};
+    if (S_ISSOCK(mode)) return {"it is a socket, not a file"};
+    return {"it is not a regular file"};
 }
 
 }  // namespace
 
-std::string writeFileAtomically(const std::string& name, std::span<const uint8_t> bytes)
+Status writeFileAtomically(const std::string& name, std::span<const uint8_t> bytes)
 {
-    if (name.empty()) return reasonFor(ENOENT);
+    if (name.empty()) return failureFor(ENOENT);
     letWritesFailInsteadOfSignalling();
 
     struct stat existing {};
     if (::stat(name.c_str(), &existing) != 0) {
-        if (errno != ENOENT) return reasonFor(errno);
+        if (errno != ENOENT) return failureFor(errno);
         return replace(endOfLinks(name), nullptr, bytes);
     }
     if (S_ISFIFO(existing.st_mode) || S_ISCHR(existing.st_mode)) return writeDirectly(name, bytes);
     if (!S_ISREG(existing.st_mode)) return refusal(existing.st_mode);
 
     char resolved[PATH_MAX];
-    if (!::realpath(name.c_str(), resolved)) return reasonFor(errno);
+    if (!::realpath(name.c_str(), resolved)) return failureFor(errno);
     return replace(resolved, &existing, bytes);
 }
 

@@ -7,10 +7,11 @@
 #include <span>
 #include <string>
 
+#include "base/result.h"
+
 namespace dw {
 
-// Writes `bytes` to `name`. Returns an empty string on success, otherwise the
-// reason as a short sentence.
+// Writes `bytes` to `name`, or fails with the reason as a short sentence.
 // - A regular file, a name not yet taken, or a symbolic link to either is
 //   replaced through a fresh temporary file in the folder of the file the
 //   links end at; the replacement keeps the old file's permission bits and
@@ -21,6 +22,6 @@ namespace dw {
 // - Anything else (a folder, a block device, a socket) is refused.
 // A file-size limit or a pipe whose reader has gone is reported as a failure
 // ("File too large", "Broken pipe") instead of ending the process.
-std::string writeFileAtomically(const std::string& name, std::span<const uint8_t> bytes);
+Status writeFileAtomically(const std::string& name, std::span<const uint8_t> bytes);
 
 }  // namespace dw

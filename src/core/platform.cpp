@@ -12,7 +12,7 @@ double SteadyClock::seconds()
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-std::string FileOutput::write(const std::string& name, FileRole, std::span<const uint8_t> bytes)
+Status FileOutput::write(const std::string& name, FileRole, std::span<const uint8_t> bytes)
 {
     return writeFileAtomically(name, bytes);
 }

@@ -8,6 +8,8 @@
 #include <span>
 #include <string>
 
+#include "base/result.h"
+
 namespace dw {
 
 class FileDialogs {
@@ -52,15 +54,15 @@ enum class FileRole { main, side };
 class Output {
 public:
     virtual ~Output() = default;
-    // `name` is where the window puts the file. Returns an empty text when the
-    // file was stored, otherwise the reason as a short sentence.
-    virtual std::string write(const std::string& name, FileRole role, std::span<const uint8_t> bytes) = 0;
+    // `name` is where the window puts the file. Fails with the reason as a
+    // short sentence when the file was not stored.
+    virtual Status write(const std::string& name, FileRole role, std::span<const uint8_t> bytes) = 0;
 };
 
 // Files written under their names, each through a temporary file renamed into place.
 class FileOutput : public Output {
 public:
-    std::string write(const std::string& name, FileRole role, std::span<const uint8_t> bytes) override;
+    Status write(const std::string& name, FileRole role, std::span<const uint8_t> bytes) override;
 };
 
 }  // namespace dw

@@ -47,15 +47,15 @@ bool decodePicture(TForm1& form)
     form.srcBitmap = Bitmap();
     form.loadedName = form.picName;
     form.addMemoLine(form.picName);
-    PictureLoad load = loadPicture(form.picName);
-    if (!load.ok()) {
+    Result<Bitmap> load = loadPicture(form.picName);
+    if (!load) {
         form.Image1.picture = form.srcBitmap;
-        form.pictureError = load.error;
-        form.addMemoLine("cannot read picture: " + load.error);
+        form.pictureError = load.error();
+        form.addMemoLine("cannot read picture: " + load.error());
         return false;
     }
     form.pictureError.clear();
-    form.srcBitmap = std::move(load.bitmap);
+    form.srcBitmap = std::move(*load);
     form.Image1.picture = form.srcBitmap;
     form.addMemoLine(std::to_string(form.srcBitmap.width()) + "x" + std::to_string(form.srcBitmap.height()));
     resetCropToPicture(form);
@@ -81,7 +81,9 @@ void TForm1::prepareUnlessHeld()
 void TForm1::edBrightnessChange()
 {
     readPreparationSettings(*this);
-    reloadPalette(palName, palB, palG, palR);
+    // A palette file gone since it was chosen leaves the palette black, which
+    // every preview shows at once; the memo is not filled on every preparation.
+    [[maybe_unused]] const Status palette = reloadPalette(palName, palB, palG, palR);
     if (!decodeChosenPicture()) return;
     samplePicture(srcBitmap, {cropX, cropY, cropWidth, cropHeight, brightness, contrast, saturation}, workB, workG,
                   workR, normBitmap);

@@ -75,12 +75,11 @@ void TForm1::addTimeLine()
 
 void TForm1::showScreenPreview() { imTo.picture = zxBitmap; }
 
-bool TForm1::writeOutput(const std::string& name, const std::vector<uint8_t>& bytes, FileRole role)
+void TForm1::writeOutput(const std::string& name, const std::vector<uint8_t>& bytes, FileRole role)
 {
-    const std::string reason = output_.write(inWorkFolder(name), role, bytes);
-    writtenFiles.push_back({inWorkFolder(name), bytes.size(), reason});
-    if (!reason.empty()) addMemoLine("cannot write " + name + ": " + reason);
-    return reason.empty();
+    Status written = output_.write(inWorkFolder(name), role, bytes);
+    if (!written) addMemoLine("cannot write " + name + ": " + written.error());
+    writtenFiles.push_back({inWorkFolder(name), bytes.size(), std::move(written)});
 }
 
 }  // namespace dw

@@ -16,13 +16,14 @@ namespace dw {
 
 namespace {
 
-// At most `limit` bytes from the start of the file; nothing when it cannot be opened.
-std::vector<uint8_t> readUpTo(const std::filesystem::path& path, size_t limit)
+// At most `limit` bytes from the start of the file.
+Result<std::vector<uint8_t>> readUpTo(const std::filesystem::path& path, size_t limit)
 {
     std::vector<uint8_t> bytes(limit);
     std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
+    if (!in) return Failure{"the file cannot be opened"};
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(limit));
+    if (in.bad()) return Failure{"the file cannot be read"};
     bytes.resize(static_cast<size_t>(in.gcount()));
     return bytes;
 }
@@ -48,22 +49,30 @@ void TForm1::loadScreenFile(const std::string& chosen)
     const std::filesystem::path path = std::filesystem::absolute(name, ignored);
     enterFolderOf(path.string());
 
+    // A file that cannot be read loads as an empty one: the buffers keep what
+    // they held and are drawn again, and the memo says why.
+    const auto bytesUpTo = [&](size_t limit) {
+        Result<std::vector<uint8_t>> bytes = readUpTo(path, limit);
+        if (bytes) return std::move(*bytes);
+        addMemoLine("cannot load " + name + ": " + bytes.error());
+        return std::vector<uint8_t>();
+    };
     const PaletteView pal{palB, palG, palR};
     switch (screenKindOf(name)) {
     case ScreenKind::scr:
-        readScr(readUpTo(path, scrFileSize), scr1);
+        readScr(bytesUpTo(scrFileSize), scr1);
         drawStandardScreen(scr1, pal, zxBitmap);
         break;
     case ScreenKind::mcx:
-        readMcx(readUpTo(path, mcxFileSize), scr1, scr2);
+        readMcx(bytesUpTo(mcxFileSize), scr1, scr2);
         drawMulticolorPair(scr1, scr2, pal, zxBitmap);
         break;
     case ScreenKind::mc:
-        readMc(readUpTo(path, mcReadLimit), scr1, scr2);
+        readMc(bytesUpTo(mcReadLimit), scr1, scr2);
         drawMulticolorScreen(scr1, pal, zxBitmap);
         break;
     case ScreenKind::img:
-        readImg(readUpTo(path, imgFileSize), scr1, scr2);
+        readImg(bytesUpTo(imgFileSize), scr1, scr2);
         drawStandardPair(scr1, scr2, pal, zxBitmap);
         break;
     case ScreenKind::emg:
@@ -72,7 +81,7 @@ void TForm1::loadScreenFile(const std::string& chosen)
             addMemoLine("cannot load " + name + ": deco256.dat could not be read");
             return;
         }
-        readEmg(readUpTo(path, emgFileSize), emgBuf);
+        readEmg(bytesUpTo(emgFileSize), emgBuf);
         unpackEmg(emgBuf, decoTab, scr1, scr2);
         drawStandardPair(scr1, scr2, pal, zxBitmap);
         break;

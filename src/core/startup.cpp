@@ -79,10 +79,10 @@ void TForm1::readStartupTable(const std::string& fileName, std::span<uint8_t> ta
 {
     std::vector<std::string> folders = {workFolder.empty() ? std::string(".") : workFolder};
     folders.insert(folders.end(), tableFolders.begin(), tableFolders.end());
-    const std::string reason = readTable(fileName, folders, table);
-    if (reason.empty()) return;
+    const Status read = readTable(fileName, folders, table);
+    if (read) return;
     unreadTables.push_back(fileName);
-    addMemoLine("cannot read " + fileName + ": " + reason);
+    addMemoLine("cannot read " + fileName + ": " + read.error());
 }
 
 void TForm1::edDithLevelChange()

@@ -34,15 +34,16 @@ fs::path locate(const std::string& fileName, const std::vector<std::string>& fol
 
 }  // namespace
 
-std::string readTable(const std::string& fileName, const std::vector<std::string>& folders, std::span<uint8_t> out)
+Status readTable(const std::string& fileName, const std::vector<std::string>& folders, std::span<uint8_t> out)
 {
     const fs::path path = locate(fileName, folders);
-    if (path.empty()) return "not found";
+    if (path.empty()) return Failure{"not found"};
     std::ifstream in(path, std::ios::binary);
-    if (!in) return "cannot be opened";
+    if (!in) return Failure{"cannot be opened"};
     in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
     const auto got = static_cast<size_t>(in.gcount());
-    if (got < out.size()) return "only " + std::to_string(got) + " of " + std::to_string(out.size()) + " bytes";
+    if (got < out.size())
+        return Failure{"only " + std::to_string(got) + " of " + std::to_string(out.size()) + " bytes"};
     return {};
 }
 

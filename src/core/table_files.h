@@ -9,14 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
+
 namespace dw {
 
 // Beside the executable, its ../share/dapplewright, and the install folder.
 std::vector<std::string> defaultTableFolders();
 
 // Reads up to out.size() bytes of the named table into out; bytes the file
-// does not hold keep their value. Returns why the table is not whole ("not
-// found", "only N of M bytes"), or nothing when every byte was read.
-std::string readTable(const std::string& fileName, const std::vector<std::string>& folders, std::span<uint8_t> out);
+// does not hold keep their value. Fails saying why the table is not whole
+// ("not found", "only N of M bytes").
+Status readTable(const std::string& fileName, const std::vector<std::string>& folders, std::span<uint8_t> out);
 
 }  // namespace dw

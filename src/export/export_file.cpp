@@ -16,19 +16,19 @@ const char* machineOf(Display display)
     return "";
 }
 
-std::string displayProblem(ExportTarget target, std::span<const ExportScreen> screens)
+Status checkDisplays(ExportTarget target, std::span<const ExportScreen> screens)
 {
     const ExportScreen& first = screens.front();
     if (target == ExportTarget::snapshot && screens.size() > 1)
-        return "a snapshot shows one screen, but " + std::to_string(screens.size()) + " were given";
+        return Failure{"a snapshot shows one screen, but " + std::to_string(screens.size()) + " were given"};
     for (const ExportScreen& screen : screens) {
-        if (!screen.display) return screen.fileName + ": no Spectrum shows this kind of screen file";
+        if (!screen.display) return Failure{screen.fileName + ": no Spectrum shows this kind of screen file"};
         if (screen.bytes.size() != displayBytes(*screen.display))
-            return screen.fileName + ": " + std::to_string(screen.bytes.size()) + " bytes where " +
-                   std::to_string(displayBytes(*screen.display)) + " were expected";
+            return Failure{screen.fileName + ": " + std::to_string(screen.bytes.size()) + " bytes where " +
+                           std::to_string(displayBytes(*screen.display)) + " were expected"};
         if (*screen.display != *first.display)
-            return first.fileName + " needs " + machineOf(*first.display) + " and " + screen.fileName + " " +
-                   machineOf(*screen.display) + ": one tape serves one machine";
+            return Failure{first.fileName + " needs " + machineOf(*first.display) + " and " + screen.fileName + " " +
+                           machineOf(*screen.display) + ": one tape serves one machine"};
     }
     return {};
 }
@@ -49,23 +49,24 @@ std::optional<ExportTarget> exportTargetOf(const std::string& outputName)
     return std::nullopt;
 }
 
-ExportResult exportFile(ExportTarget target, std::span<const ExportScreen> screens, const std::string& outputName)
+Result<std::vector<uint8_t>> exportFile(ExportTarget target, std::span<const ExportScreen> screens,
+                                        const std::string& outputName)
 {
-    if (screens.empty()) return {{}, "no screen file to export"};
+    if (screens.empty()) return Failure{"no screen file to export"};
     if (needsDisplay(target)) {
-        if (std::string problem = displayProblem(target, screens); !problem.empty()) return {{}, problem};
+        if (Status shown = checkDisplays(target, screens); !shown) return Failure{shown.error()};
         const Display display = *screens.front().display;
-        if (target == ExportTarget::snapshot) return {screenSnapshot(display, screens.front().bytes), {}};
+        if (target == ExportTarget::snapshot) return screenSnapshot(display, screens.front().bytes);
         std::vector<NamedScreen> named;
         for (const ExportScreen& screen : screens) named.push_back({screen.fileName, screen.bytes});
-        return {screenTape(display, named, outputName), {}};
+        return screenTape(display, named, outputName);
     }
     std::string text;
     for (const ExportScreen& screen : screens) {
         const std::string name = identifierOf(screen.fileName);
         text += target == ExportTarget::assembler ? assemblerInclude(name, screen.bytes) : cArray(name, screen.bytes);
     }
-    return {bytesOf(text), {}};
+    return bytesOf(text);
 }
 
 }  // namespace dw

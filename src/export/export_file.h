@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "export/screen_exports.h"
 
 namespace dw {
@@ -30,11 +31,8 @@ struct ExportScreen {
     std::optional<Display> display;   // none: no machine shows this kind of file
 };
 
-struct ExportResult {
-    std::vector<uint8_t> bytes;
-    std::string error;  // one sentence; empty when the bytes are the export
-};
-
-ExportResult exportFile(ExportTarget target, std::span<const ExportScreen> screens, const std::string& outputName);
+// The bytes of the export, or why these screens cannot make it.
+Result<std::vector<uint8_t>> exportFile(ExportTarget target, std::span<const ExportScreen> screens,
+                                        const std::string& outputName);
 
 }  // namespace dw

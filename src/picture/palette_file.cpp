@@ -15,23 +15,27 @@ bool isPaletteFileName(const std::string& palName)
 
 namespace {
 
-std::vector<uint8_t> readPaletteFile(const std::string& name)
+// Up to the first 48 bytes of the file.
+Result<std::vector<uint8_t>> readPaletteFile(const std::string& name)
 {
     std::vector<uint8_t> bytes(paletteFileBytes);
     std::ifstream in(name, std::ios::binary);
-    if (!in) return {};
+    if (!in) return Failure{"the palette file " + name + " cannot be opened"};
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad()) return Failure{"the palette file " + name + " cannot be read"};
     bytes.resize(static_cast<size_t>(in.gcount()));
     return bytes;
 }
 
 }  // namespace
 
-void reloadPalette(const std::string& palName, PaletteTable& palB, PaletteTable& palG, PaletteTable& palR)
+Status reloadPalette(const std::string& palName, PaletteTable& palB, PaletteTable& palG, PaletteTable& palR)
 {
-    if (!isPaletteFileName(palName)) return;
-    std::vector<uint8_t> bytes = readPaletteFile(palName);
-    readPaletteBytes(bytes, palB, palG, palR);
+    if (!isPaletteFileName(palName)) return {};
+    const Result<std::vector<uint8_t>> bytes = readPaletteFile(palName);
+    readPaletteBytes(bytes ? *bytes : std::vector<uint8_t>(), palB, palG, palR);
+    if (!bytes) return Failure{bytes.error()};
+    return {};
 }
 
 }  // namespace dw

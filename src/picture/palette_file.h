@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "base/result.h"
 #include "picture/palette_bytes.h"
 
 namespace dw {
@@ -12,7 +13,8 @@ namespace dw {
 bool isPaletteFileName(const std::string& palName);
 
 // The reload step of every preparation: when `palName` names a palette file,
-// reads it (a file that cannot be opened reads as empty) into the palettes.
-void reloadPalette(const std::string& palName, PaletteTable& palB, PaletteTable& palG, PaletteTable& palR);
+// reads it into the palettes. A file that cannot be read reads as empty (every
+// colour black), and the reload fails saying why.
+Status reloadPalette(const std::string& palName, PaletteTable& palB, PaletteTable& palG, PaletteTable& palR);
 
 }  // namespace dw

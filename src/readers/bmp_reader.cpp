@@ -82,17 +82,18 @@ std::string sizeText(long long width, long long height)
     return std::to_string(width) + "x" + std::to_string(height);
 }
 
-// Fills `header` from the file and info headers; returns an error sentence or "".
-std::string readHeader(const Bytes& in, Header& header)
+// The file and info headers, or why they are not a BMP header.
+Result<Header> readHeader(const Bytes& in)
 {
+    Header header;
     if (!in.has(0, fileHeaderBytes + 4) || in.u8(0) != 'B' || in.u8(1) != 'M')
-        return "not a BMP file: it does not start with \"BM\" and a header";
+        return Failure{"not a BMP file: it does not start with \"BM\" and a header"};
     header.pixelOffset = in.u32(10);
     header.infoSize = in.u32(14);
     if (!knownHeaderSize(header.infoSize))
-        return "the BMP header size " + std::to_string(header.infoSize) + " belongs to no known BMP version";
+        return Failure{"the BMP header size " + std::to_string(header.infoSize) + " belongs to no known BMP version"};
     if (!in.has(fileHeaderBytes, header.infoSize))
-        return "the BMP file ends inside its " + std::to_string(header.infoSize) + "-byte header";
+        return Failure{"the BMP file ends inside its " + std::to_string(header.infoSize) + "-byte header"};
 
     const size_t info = fileHeaderBytes;
     if (header.infoSize == coreHeaderBytes) {
@@ -123,53 +124,53 @@ std::string readHeader(const Bytes& in, Header& header)
         if (header.infoSize == infoHeaderBytes)
             header.paletteStart += header.compression == biAlphaBitfields ? 16 : 12;
         if (!in.has(masksAt, 12))
-            return "the BMP file ends inside its colour masks";
+            return Failure{"the BMP file ends inside its colour masks"};
         for (size_t i = 0; i < 3; ++i)
             header.masks[i] = in.u32(masksAt + 4 * i);
     }
-    return "";
+    return header;
 }
 
-std::string checkHeader(const Header& header)
+Status checkHeader(const Header& header)
 {
     if (header.width <= 0 || header.height == 0)
-        return "the BMP picture claims a size of " + sizeText(header.width, header.height) + " pixels";
+        return Failure{"the BMP picture claims a size of " + sizeText(header.width, header.height) + " pixels"};
     if (header.width > maxPictureSide || header.height > maxPictureSide ||
         header.width * header.height > maxPicturePixels)
-        return "the BMP picture of " + sizeText(header.width, header.height) +
+        return Failure{"the BMP picture of " + sizeText(header.width, header.height) +
                " pixels is larger than the limit of " + std::to_string(maxPictureSide) + " pixels a side and " +
-               std::to_string(maxPicturePixels / (1024 * 1024)) + " megapixels";
+               std::to_string(maxPicturePixels / (1024 * 1024)) + " megapixels"};
     if (header.planes != 1)
-        return "the BMP picture claims " + std::to_string(header.planes) + " colour planes instead of 1";
+        return Failure{"the BMP picture claims " + std::to_string(header.planes) + " colour planes instead of 1"};
 
     const uint32_t bits = header.bitsPerPixel;
     const std::string bitsText = std::to_string(bits) + " bits per pixel";
     if (isOs2Version2(header.infoSize) && header.compression == 3)
-        return "OS/2 Huffman-compressed BMP pictures are not supported";
+        return Failure{"OS/2 Huffman-compressed BMP pictures are not supported"};
     if (isOs2Version2(header.infoSize) && header.compression == 4)
-        return "OS/2 RLE24-compressed BMP pictures are not supported";
+        return Failure{"OS/2 RLE24-compressed BMP pictures are not supported"};
     switch (header.compression) {
     case biRgb:
         if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-            return "BMP pictures of " + bitsText + " are not supported";
-        return "";
+            return Failure{"BMP pictures of " + bitsText + " are not supported"};
+        return {};
     case biRle8:
     case biRle4:
         if (bits != (header.compression == biRle8 ? 8u : 4u))
-            return "a run-length compressed BMP picture cannot have " + bitsText;
+            return Failure{"a run-length compressed BMP picture cannot have " + bitsText};
         if (header.topDown)
-            return "a run-length compressed BMP picture cannot be stored top-down";
-        return "";
+            return Failure{"a run-length compressed BMP picture cannot be stored top-down"};
+        return {};
     case biBitfields:
     case biAlphaBitfields:
         if (bits != 16 && bits != 32)
-            return "a BMP picture with colour masks cannot have " + bitsText;
-        return "";
+            return Failure{"a BMP picture with colour masks cannot have " + bitsText};
+        return {};
     case biJpeg:
     case biPng:
-        return "BMP files holding an embedded JPEG or PNG picture are not supported";
+        return Failure{"BMP files holding an embedded JPEG or PNG picture are not supported"};
     default:
-        return "the BMP compression method " + std::to_string(header.compression) + " is unknown";
+        return Failure{"the BMP compression method " + std::to_string(header.compression) + " is unknown"};
     }
 }
 
@@ -231,15 +232,15 @@ uint64_t strideOf(const Header& header) { return (header.width * header.bitsPerP
 
 // Checked before the bitmap is allocated, so a short file claiming a large
 // picture costs nothing.
-std::string checkPixelDataLength(const Bytes& in, const Header& header)
+Status checkPixelDataLength(const Bytes& in, const Header& header)
 {
     const uint64_t rowBytes = (header.width * header.bitsPerPixel + 7) / 8;
     const uint64_t needed = strideOf(header) * (header.height - 1) + rowBytes;
     const uint64_t held = header.pixelOffset < in.size() ? in.size() - header.pixelOffset : 0;
     if (held < needed)
-        return "the BMP pixel data is truncated: the " + sizeText(header.width, header.height) +
-               " picture needs " + std::to_string(needed) + " bytes but the file holds " + std::to_string(held);
-    return "";
+        return Failure{"the BMP pixel data is truncated: the " + sizeText(header.width, header.height) +
+               " picture needs " + std::to_string(needed) + " bytes but the file holds " + std::to_string(held)};
+    return {};
 }
 
 void decodeUncompressed(const Bytes& in, const Header& header, Canvas& canvas)
@@ -322,23 +323,20 @@ void decodeRunLength(const Bytes& in, const Header& header, Canvas& canvas)
 
 }  // namespace
 
-PictureLoad decodeBmp(std::span<const uint8_t> bytes)
+Result<Bitmap> decodeBmp(std::span<const uint8_t> bytes)
 {
     const Bytes in(bytes);
-    Header header;
-    PictureLoad result;
-    result.error = readHeader(in, header);
-    if (result.error.empty())
-        result.error = checkHeader(header);
-    if (!result.ok())
-        return result;
+    const Result<Header> read = readHeader(in);
+    if (!read)
+        return Failure{read.error()};
+    const Header& header = *read;
+    if (Status checked = checkHeader(header); !checked)
+        return Failure{checked.error()};
 
     const bool runLength = header.compression == biRle8 || header.compression == biRle4;
-    if (!runLength) {
-        result.error = checkPixelDataLength(in, header);
-        if (!result.ok())
-            return result;
-    }
+    if (!runLength)
+        if (Status checked = checkPixelDataLength(in, header); !checked)
+            return Failure{checked.error()};
     const std::vector<Rgb> palette = readPalette(in, header);
     Bitmap bitmap(static_cast<int>(header.width), static_cast<int>(header.height));
     Canvas canvas(bitmap, palette);
@@ -346,8 +344,7 @@ PictureLoad decodeBmp(std::span<const uint8_t> bytes)
         decodeRunLength(in, header, canvas);
     else
         decodeUncompressed(in, header, canvas);
-    result.bitmap = std::move(bitmap);
-    return result;
+    return bitmap;
 }
 
 }  // namespace dw

@@ -9,6 +9,6 @@
 
 namespace dw {
 
-PictureLoad decodeBmp(std::span<const uint8_t> bytes);
+Result<Bitmap> decodeBmp(std::span<const uint8_t> bytes);
 
 }  // namespace dw

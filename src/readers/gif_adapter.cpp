@@ -47,10 +47,10 @@ struct GifCloser {
 };
 using GifHandle = std::unique_ptr<GifFileType, GifCloser>;
 
-std::string gifError(int code)
+Failure gifFailure(int code)
 {
     const char* text = GifErrorString(code);
-    return std::string("the GIF file cannot be decoded: ") + (text ? text : "unknown error " + std::to_string(code));
+    return {std::string("the GIF file cannot be decoded: ") + (text ? text : "unknown error " + std::to_string(code))};
 }
 
 bool tooLarge(long long width, long long height)
@@ -58,11 +58,11 @@ bool tooLarge(long long width, long long height)
     return width > maxPictureSide || height > maxPictureSide || width * height > maxPicturePixels;
 }
 
-std::string sizeRefusal(const char* what, long long width, long long height)
+Failure sizeRefusal(const char* what, long long width, long long height)
 {
-    return std::string("the GIF ") + what + " of " + std::to_string(width) + "x" + std::to_string(height) +
-           " pixels is larger than the limit of " + std::to_string(maxPictureSide) + " pixels a side and " +
-           std::to_string(maxPicturePixels / (1024 * 1024)) + " megapixels";
+    return {std::string("the GIF ") + what + " of " + std::to_string(width) + "x" + std::to_string(height) +
+            " pixels is larger than the limit of " + std::to_string(maxPictureSide) + " pixels a side and " +
+            std::to_string(maxPicturePixels / (1024 * 1024)) + " megapixels"};
 }
 
 uint32_t packed(const GifColorType& colour)
@@ -96,14 +96,15 @@ struct VisibleFrame {
 
 // Reads the frame's rows in stored order (interlaced ones in their four
 // passes) and keeps their visible part; the whole frame must decode.
-std::string readFrame(GifFileType* gif, VisibleFrame& visible)
+Result<VisibleFrame> readFrame(GifFileType* gif)
 {
     const GifImageDesc& frame = gif->Image;
     if (frame.Width <= 0 || frame.Height <= 0)
-        return "the first GIF frame is empty (" + std::to_string(frame.Width) + "x" +
-               std::to_string(frame.Height) + " pixels)";
+        return Failure{"the first GIF frame is empty (" + std::to_string(frame.Width) + "x" +
+                       std::to_string(frame.Height) + " pixels)"};
     if (tooLarge(frame.Width, frame.Height))
         return sizeRefusal("frame", frame.Width, frame.Height);
+    VisibleFrame visible;
     const auto visiblePart = [](int start, int extent, int screen) {
         return static_cast<int>(std::clamp<long long>(static_cast<long long>(screen) - start, 0, extent));
     };
@@ -128,11 +129,11 @@ std::string readFrame(GifFileType* gif, VisibleFrame& visible)
     std::vector<GifPixelType> row(static_cast<size_t>(frame.Width));
     for (int frameY : rowOrder) {
         if (DGifGetLine(gif, row.data(), frame.Width) == GIF_ERROR)
-            return gifError(gif->Error);
+            return gifFailure(gif->Error);
         if (frameY < visible.height)
             std::copy_n(row.data(), visible.width, visible.indices.data() + static_cast<size_t>(frameY) * visible.width);
     }
-    return "";
+    return visible;
 }
 
 // Each screen pixel is written once: the frame's colour, or the background
@@ -150,28 +151,28 @@ Bitmap composeScreen(const GifFileType& gif, const VisibleFrame& frame, int tran
     return screen;
 }
 
-// Skips records up to the first frame, noting its transparent index from a
-// graphics control extension.
-std::string findFirstFrame(GifFileType* gif, int& transparentIndex)
+// Skips records up to the first frame; its transparent index (from a
+// graphics control extension) or NO_TRANSPARENT_COLOR.
+Result<int> findFirstFrame(GifFileType* gif)
 {
-    transparentIndex = NO_TRANSPARENT_COLOR;
+    int transparentIndex = NO_TRANSPARENT_COLOR;
     for (;;) {
         GifRecordType type = UNDEFINED_RECORD_TYPE;
         if (DGifGetRecordType(gif, &type) == GIF_ERROR)
-            return gifError(gif->Error);
+            return gifFailure(gif->Error);
         if (type == IMAGE_DESC_RECORD_TYPE) {
             if (DGifGetImageDesc(gif) == GIF_ERROR)
-                return gifError(gif->Error);
-            return "";
+                return gifFailure(gif->Error);
+            return transparentIndex;
         }
         if (type == TERMINATE_RECORD_TYPE)
-            return "the GIF file holds no picture";
+            return Failure{"the GIF file holds no picture"};
         if (type != EXTENSION_RECORD_TYPE)
-            return "the GIF file holds an unknown record";
+            return Failure{"the GIF file holds an unknown record"};
         int code = 0;
         GifByteType* block = nullptr;
         if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
-            return gifError(gif->Error);
+            return gifFailure(gif->Error);
         if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
             GraphicsControlBlock control;
             if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
@@ -179,45 +180,36 @@ std::string findFirstFrame(GifFileType* gif, int& transparentIndex)
         }
         while (block) {
             if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
-                return gifError(gif->Error);
+                return gifFailure(gif->Error);
         }
     }
 }
 
 }  // namespace
 
-PictureLoad decodeGif(std::span<const uint8_t> bytes)
+Result<Bitmap> decodeGif(std::span<const uint8_t> bytes)
 {
-    PictureLoad result;
     MemorySource source{bytes};
     int openError = 0;
     GifHandle gif(DGifOpen(&source, readFromMemory, &openError));
-    if (!gif) {
-        result.error = gifError(openError);
-        return result;
-    }
-    if (gif->SWidth <= 0 || gif->SHeight <= 0) {
-        result.error = "the GIF picture claims a size of " + std::to_string(gif->SWidth) + "x" +
-                       std::to_string(gif->SHeight) + " pixels";
-        return result;
-    }
-    if (tooLarge(gif->SWidth, gif->SHeight)) {
-        result.error = sizeRefusal("picture", gif->SWidth, gif->SHeight);
-        return result;
-    }
+    if (!gif)
+        return gifFailure(openError);
+    if (gif->SWidth <= 0 || gif->SHeight <= 0)
+        return Failure{"the GIF picture claims a size of " + std::to_string(gif->SWidth) + "x" +
+                       std::to_string(gif->SHeight) + " pixels"};
+    if (tooLarge(gif->SWidth, gif->SHeight))
+        return sizeRefusal("picture", gif->SWidth, gif->SHeight);
 
-    int transparentIndex = NO_TRANSPARENT_COLOR;
-    result.error = findFirstFrame(gif.get(), transparentIndex);
-    if (!result.ok())
-        return result;
+    const Result<int> transparentIndex = findFirstFrame(gif.get());
+    if (!transparentIndex)
+        return Failure{transparentIndex.error()};
 
     // The frame is read before the screen is made, so a damaged one costs
     // no more than what it holds.
-    VisibleFrame frame;
-    result.error = readFrame(gif.get(), frame);
-    if (result.ok())
-        result.bitmap = composeScreen(*gif, frame, transparentIndex);
-    return result;
+    const Result<VisibleFrame> frame = readFrame(gif.get());
+    if (!frame)
+        return Failure{frame.error()};
+    return composeScreen(*gif, *frame, *transparentIndex);
 }
 
 }  // namespace dw

@@ -9,6 +9,6 @@
 
 namespace dw {
 
-PictureLoad decodeGif(std::span<const uint8_t> bytes);
+Result<Bitmap> decodeGif(std::span<const uint8_t> bytes);
 
 }  // namespace dw

@@ -148,38 +148,30 @@ private:
     ScanBudget budget_{};
 };
 
-std::string decodeFailure(Decompressor& jpeg)
+Failure decodeFailure(Decompressor& jpeg)
 {
     if (jpeg.info().data_precision == 12)
-        return "12-bit JPEG pictures are not supported, only 8-bit ones";
-    return "the JPEG file cannot be decoded: " + jpeg.message();
+        return {"12-bit JPEG pictures are not supported, only 8-bit ones"};
+    return {"the JPEG file cannot be decoded: " + jpeg.message()};
 }
 
 }  // namespace
 
-PictureLoad decodeJpeg(std::span<const uint8_t> bytes)
+Result<Bitmap> decodeJpeg(std::span<const uint8_t> bytes)
 {
-    PictureLoad result;
     Decompressor jpeg;
-    if (!jpeg.readHeader(bytes)) {
-        result.error = decodeFailure(jpeg);
-        return result;
-    }
+    if (!jpeg.readHeader(bytes))
+        return decodeFailure(jpeg);
     const long long width = jpeg.info().image_width;
     const long long height = jpeg.info().image_height;
-    if (width > maxPictureSide || height > maxPictureSide || width * height > maxPicturePixels) {
-        result.error = "the JPEG picture of " + std::to_string(width) + "x" + std::to_string(height) +
+    if (width > maxPictureSide || height > maxPictureSide || width * height > maxPicturePixels)
+        return Failure{"the JPEG picture of " + std::to_string(width) + "x" + std::to_string(height) +
                        " pixels is larger than the limit of " + std::to_string(maxPictureSide) +
-                       " pixels a side and " + std::to_string(maxPicturePixels / (1024 * 1024)) + " megapixels";
-        return result;
-    }
+                       " pixels a side and " + std::to_string(maxPicturePixels / (1024 * 1024)) + " megapixels"};
     Bitmap bitmap(static_cast<int>(width), static_cast<int>(height));
-    if (!jpeg.readPixels(bitmap.rgb().data())) {
-        result.error = decodeFailure(jpeg);
-        return result;
-    }
-    result.bitmap = std::move(bitmap);
-    return result;
+    if (!jpeg.readPixels(bitmap.rgb().data()))
+        return decodeFailure(jpeg);
+    return bitmap;
 }
 
 }  // namespace dw

@@ -9,6 +9,6 @@
 
 namespace dw {
 
-PictureLoad decodeJpeg(std::span<const uint8_t> bytes);
+Result<Bitmap> decodeJpeg(std::span<const uint8_t> bytes);
 
 }  // namespace dw

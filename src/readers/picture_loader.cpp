@@ -21,7 +21,7 @@ namespace {
 // read into memory at all.
 constexpr long long maxPictureFileBytes = 512LL * 1024 * 1024;
 
-using Decoder = PictureLoad (*)(std::span<const uint8_t>);
+using Decoder = Result<Bitmap> (*)(std::span<const uint8_t>);
 
 std::string lowerCased(const std::string& text)
 {
@@ -53,53 +53,42 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// Reads the whole file; on failure returns false with one sentence in `error`.
-bool readWholeFile(const std::string& name, std::vector<uint8_t>& bytes, std::string& error)
+// The whole file, or why it cannot be read.
+Result<std::vector<uint8_t>> readWholeFile(const std::string& name)
 {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "rb"));
-    if (!file) {
-        error = std::string("the file cannot be opened: ") + std::strerror(errno);
-        return false;
-    }
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) {
-        error = std::string("the file cannot be read: ") + std::strerror(errno);
-        return false;
-    }
+    if (!file)
+        return Failure{std::string("the file cannot be opened: ") + std::strerror(errno)};
+    if (std::fseek(file.get(), 0, SEEK_END) != 0)
+        return Failure{std::string("the file cannot be read: ") + std::strerror(errno)};
     const long size = std::ftell(file.get());
-    if (size < 0) {
-        error = std::string("the file cannot be read: ") + std::strerror(errno);
-        return false;
-    }
-    if (size > maxPictureFileBytes) {
-        error = "the file holds " + std::to_string(size) + " bytes, more than the " +
-                std::to_string(maxPictureFileBytes) + " a picture may have";
-        return false;
-    }
+    if (size < 0)
+        return Failure{std::string("the file cannot be read: ") + std::strerror(errno)};
+    if (size > maxPictureFileBytes)
+        return Failure{"the file holds " + std::to_string(size) + " bytes, more than the " +
+                       std::to_string(maxPictureFileBytes) + " a picture may have"};
     std::rewind(file.get());
-    bytes.resize(static_cast<size_t>(size));
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
     const size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
-    if (std::ferror(file.get())) {
-        error = std::string("the file cannot be read: ") + std::strerror(errno);
-        return false;
-    }
+    if (std::ferror(file.get()))
+        return Failure{std::string("the file cannot be read: ") + std::strerror(errno)};
     bytes.resize(got);
-    return true;
+    return bytes;
 }
 
 }  // namespace
 
 bool namesAPicture(const std::string& name) { return decoderFor(name) != nullptr; }
 
-PictureLoad loadPicture(const std::string& name)
+Result<Bitmap> loadPicture(const std::string& name)
 {
     const Decoder decode = decoderFor(name);
     if (!decode)
-        return {};
-    std::vector<uint8_t> bytes;
-    PictureLoad failed;
-    if (!readWholeFile(name, bytes, failed.error))
-        return failed;
-    return decode(bytes);
+        return Bitmap();
+    const Result<std::vector<uint8_t>> bytes = readWholeFile(name);
+    if (!bytes)
+        return Failure{bytes.error()};
+    return decode(*bytes);
 }
 
 }  // namespace dw

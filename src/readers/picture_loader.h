@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/bitmap.h"
+#include "base/result.h"
 
 namespace dw {
 
@@ -20,13 +21,7 @@ inline constexpr long long maxPicturePixels = 128 * 128;
 inline constexpr long long maxPicturePixels = 64LL * 1024 * 1024;
 #endif
 
-struct PictureLoad {
-    Bitmap bitmap;
-    std::string error;  // empty on success; one sentence otherwise
-    bool ok() const { return error.empty(); }
-};
-
-PictureLoad loadPicture(const std::string& name);
+Result<Bitmap> loadPicture(const std::string& name);
 
 // Whether the name picks a reader.
 bool namesAPicture(const std::string& name);

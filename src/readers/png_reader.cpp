@@ -236,14 +236,14 @@ private:
 
 }  // namespace
 
-bool TPNG::loadFromBytes(std::span<const uint8_t> bytes)
+Status TPNG::loadFromBytes(std::span<const uint8_t> bytes)
 {
     *this = TPNG();
     if (bytes.size() < pngSignature.size() || !std::equal(pngSignature.begin(), pngSignature.end(), bytes.begin()))
         return fail("not a PNG file: the signature is wrong");
     const std::span<const uint8_t> chunks = bytes.subspan(pngSignature.size());
-    if (!walkChunks(chunks))
-        return false;
+    if (Status walked = walkChunks(chunks); !walked)
+        return walked;
     if (!haveHeader_)
         return fail("the PNG file has no header (IHDR chunk)");
     if (!haveImageData_)
@@ -251,9 +251,9 @@ bool TPNG::loadFromBytes(std::span<const uint8_t> bytes)
     return decodeImage(chunks);
 }
 
-// Reads chunks up to IEND or the end of the bytes. False only when a chunk
+// Reads chunks up to IEND or the end of the bytes. Fails only when a chunk
 // makes the file undecodable.
-bool TPNG::walkChunks(std::span<const uint8_t> chunks)
+Status TPNG::walkChunks(std::span<const uint8_t> chunks)
 {
     ChunkCursor cursor(chunks);
     Chunk chunk;
@@ -266,23 +266,23 @@ bool TPNG::walkChunks(std::span<const uint8_t> chunks)
         if (chunk.name == "IHDR") {
             if (haveHeader_)
                 note("a second IHDR chunk is ignored");
-            else if (!readHeader(chunk.data))
-                return false;
+            else if (Status read = readHeader(chunk.data); !read)
+                return read;
         } else if (chunk.name == "PLTE") {
             readPalette(chunk.data);
         } else if (chunk.name == "IDAT") {
             haveImageData_ = haveImageData_ || !chunk.data.empty();
         } else if (chunk.name == "IEND") {
-            return true;
+            return {};
         } else if (chunk.name == "tEXt") {
             readText(chunk.data);
         }
     }
     note("the file ends without an IEND chunk; the image data read so far is decoded");
-    return true;
+    return {};
 }
 
-bool TPNG::readHeader(std::span<const uint8_t> data)
+Status TPNG::readHeader(std::span<const uint8_t> data)
 {
     if (data.size() != 13)
         return fail("the PNG header (IHDR chunk) has " + std::to_string(data.size()) + " bytes instead of 13");
@@ -318,7 +318,7 @@ bool TPNG::readHeader(std::span<const uint8_t> data)
     interlaced_ = interlace == 1;
     format_ = colourType_ == 3 ? Format::indexed8 : (colourType_ == 4 || colourType_ == 6) ? Format::bgra32 : Format::bgr24;
     haveHeader_ = true;
-    return true;
+    return {};
 }
 
 void TPNG::readPalette(std::span<const uint8_t> data)
@@ -348,7 +348,7 @@ int TPNG::channels() const
     }
 }
 
-bool TPNG::decodeImage(std::span<const uint8_t> chunks)
+Status TPNG::decodeImage(std::span<const uint8_t> chunks)
 {
     pixels_ = PictureBytes(static_cast<size_t>(width_) * height_ * bytesPerPixel());
     const size_t bpp = std::max(1, channels() * bitDepth_ / 8);
@@ -371,7 +371,7 @@ bool TPNG::decodeImage(std::span<const uint8_t> chunks)
                 note("the image data ends early; the rest of the picture stays black");
                 stoppedPass_ = static_cast<int>(p);
                 stoppedRow_ = r;
-                return true;
+                return {};
             }
             const std::span<uint8_t> row(current.data() + 1, rowBytes);
             if (!unfilterRow(current[0], row, previous, bpp))
@@ -381,7 +381,7 @@ bool TPNG::decodeImage(std::span<const uint8_t> chunks)
         }
     }
     complete_ = true;
-    return true;
+    return {};
 }
 
 // Converts one unfiltered row of a pass into the picture's pixel format.
@@ -459,12 +459,12 @@ Bitmap TPNG::toBitmap() const
     return bitmap;
 }
 
-PictureLoad decodePng(std::span<const uint8_t> bytes)
+Result<Bitmap> decodePng(std::span<const uint8_t> bytes)
 {
     TPNG png;
-    if (!png.loadFromBytes(bytes))
-        return PictureLoad{Bitmap(), png.error()};
-    return PictureLoad{png.toBitmap(), {}};
+    if (Status loaded = png.loadFromBytes(bytes); !loaded)
+        return Failure{loaded.error()};
+    return png.toBitmap();
 }
 
 }  // namespace dw

@@ -19,11 +19,10 @@ namespace dw {
 // Sixteen-bit samples keep their high byte. Row 0 is the top row.
 class TPNG : public ReaderPicture {
 public:
-    // False, with error() set and no picture, when the bytes cannot be
-    // decoded. Damaged chunk checksums and image data that ends early are
+    // Fails, leaving no picture, when the bytes cannot be decoded. Damaged chunk checksums and image data that ends early are
     // only noted in info(): what was read is kept.
     // Palette entries beyond the PLTE chunk are black.
-    bool loadFromBytes(std::span<const uint8_t> bytes) override;
+    Status loadFromBytes(std::span<const uint8_t> bytes) override;
 
     // False when the image data ended before the last row; the pixels of
     // the rows never read stay zero and pixelDecoded() tells which they are.
@@ -35,12 +34,12 @@ public:
     Bitmap toBitmap() const;
 
 private:
-    bool walkChunks(std::span<const uint8_t> chunks);
-    bool readHeader(std::span<const uint8_t> data);
+    Status walkChunks(std::span<const uint8_t> chunks);
+    Status readHeader(std::span<const uint8_t> data);
     void readPalette(std::span<const uint8_t> data);
     void readText(std::span<const uint8_t> data);
     // Inflates the IDAT chunks where the file holds them, never copied.
-    bool decodeImage(std::span<const uint8_t> chunks);
+    Status decodeImage(std::span<const uint8_t> chunks);
     int channels() const;
     void storeRow(const uint8_t* row, int passIndex, int passRow, int passWidth);
 
@@ -55,6 +54,6 @@ private:
     int stoppedRow_ = 0;
 };
 
-PictureLoad decodePng(std::span<const uint8_t> bytes);
+Result<Bitmap> decodePng(std::span<const uint8_t> bytes);
 
 }  // namespace dw

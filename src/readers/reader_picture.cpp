@@ -1,7 +1,5 @@
 #include "readers/reader_picture.h"
 
-#include <fstream>
-#include <iterator>
 
 namespace dw {
 
@@ -13,14 +11,6 @@ int ReaderPicture::bytesPerPixel() const
     case Format::bgra32: return 4;
     }
     return 3;
-}
-
-bool ReaderPicture::loadFromFile(const std::string& name)
-{
-    std::ifstream file(name, std::ios::binary);
-    if (!file) return fail("the file " + name + " cannot be opened");
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    return loadFromBytes(bytes);
 }
 
 std::vector<std::string> ReaderPicture::info() const
@@ -38,12 +28,11 @@ void ReaderPicture::note(std::string line)
         ++notesLeftOut_;
 }
 
-bool ReaderPicture::fail(std::string sentence)
+Failure ReaderPicture::fail(std::string sentence)
 {
-    error_ = std::move(sentence);
     width_ = height_ = 0;
     pixels_.clear();
-    return false;
+    return {std::move(sentence)};
 }
 
 void ReaderPicture::copyPixels(size_t first, size_t count, size_t step, PictureBytes& rgb) const

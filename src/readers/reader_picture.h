@@ -1,7 +1,7 @@
 #pragma once
 // What our own picture readers hold once a file is decoded: the picture in
-// the pixel format the file calls for, its palette, notes and error. Row 0 is
-// the top row.
+// the pixel format the file calls for, its palette and notes. Row 0 is the
+// top row.
 
 #include <array>
 #include <cstdint>
@@ -11,6 +11,7 @@
 
 #include "base/bitmap.h"
 #include "base/colour.h"
+#include "base/result.h"
 
 namespace dw {
 
@@ -20,10 +21,8 @@ public:
 
     virtual ~ReaderPicture() = default;
 
-    // False, with error() set and no picture, when the bytes cannot be
-    // decoded.
-    virtual bool loadFromBytes(std::span<const uint8_t> bytes) = 0;
-    bool loadFromFile(const std::string& name);
+    // Fails, leaving no picture, when the bytes cannot be decoded.
+    virtual Status loadFromBytes(std::span<const uint8_t> bytes) = 0;
 
     int width() const { return width_; }
     int height() const { return height_; }
@@ -38,11 +37,10 @@ public:
     // maxNotes are kept, followed by a line counting the ones left out.
     std::vector<std::string> info() const;
     static constexpr size_t maxNotes = 32;
-    const std::string& error() const { return error_; }
 
 protected:
-    // Records the sentence and drops the picture; returns false.
-    bool fail(std::string sentence);
+    // Drops the picture; returns the sentence as the failure.
+    Failure fail(std::string sentence);
     void note(std::string line);
     // The `count` pixels from row-major index `first` on, `step` apart,
     // converted into rgb, a 24-bit bitmap's bytes: indices through the
@@ -54,7 +52,6 @@ protected:
     Format format_ = Format::bgr24;
     PictureBytes pixels_;
     std::array<Colour, 256> palette_{};
-    std::string error_;
 
 private:
     std::vector<std::string> notes_;

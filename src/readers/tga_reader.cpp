@@ -83,7 +83,7 @@ bool depthAllowed(int imageType, int depth)
 
 }  // namespace
 
-bool TTga::loadFromBytes(std::span<const uint8_t> bytes)
+Status TTga::loadFromBytes(std::span<const uint8_t> bytes)
 {
     *this = TTga();
     if (bytes.size() < headerBytes)
@@ -97,8 +97,8 @@ bool TTga::loadFromBytes(std::span<const uint8_t> bytes)
                     std::to_string(header_.mapType) + " (" + std::to_string(header_.mapLength) + " entries of " +
                     std::to_string(header_.mapEntryBits) + " bits from index " + std::to_string(header_.mapFirst) +
                     "), origin " + std::to_string(littleEndian16(b + 8)) + "," + std::to_string(littleEndian16(b + 10)));
-    if (!checkHeader(header_))
-        return false;
+    if (Status checked = checkHeader(header_); !checked)
+        return checked;
 
     width_ = header_.width;
     height_ = header_.height;
@@ -120,13 +120,13 @@ bool TTga::loadFromBytes(std::span<const uint8_t> bytes)
     if (!complete())
         note("the file ends after " + std::to_string(pixelsRead_) + " pixels; the rest stay black");
     readExtensionArea(bytes);
-    return true;
+    return {};
 }
 
 // Refuses what cannot be shown rightly: unknown or compressed-by-other-means
 // image types, depths that do not fit the type, mapped pictures without a
 // map, and sizes beyond the limits.
-bool TTga::checkHeader(const Header& h)
+Status TTga::checkHeader(const Header& h)
 {
     const bool knownType = (h.imageType >= 1 && h.imageType <= 3) || (h.imageType >= 9 && h.imageType <= 11);
     if (!knownType)
@@ -143,7 +143,7 @@ bool TTga::checkHeader(const Header& h)
                     std::to_string(h.imageType));
     if ((h.imageType & 7) == 1 && h.mapType != 1)
         return fail("the colour-mapped TGA picture has no colour map");
-    return true;
+    return {};
 }
 
 // Reads the colour map starting at `at` when the header announces one;
@@ -293,12 +293,12 @@ Bitmap TTga::toBitmap() const
     return bitmap;
 }
 
-PictureLoad decodeTga(std::span<const uint8_t> bytes)
+Result<Bitmap> decodeTga(std::span<const uint8_t> bytes)
 {
     TTga tga;
-    if (!tga.loadFromBytes(bytes))
-        return PictureLoad{Bitmap(), tga.error()};
-    return PictureLoad{tga.toBitmap(), {}};
+    if (Status loaded = tga.loadFromBytes(bytes); !loaded)
+        return Failure{loaded.error()};
+    return tga.toBitmap();
 }
 
 }  // namespace dw

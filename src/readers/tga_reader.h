@@ -20,10 +20,9 @@ namespace dw {
 // Row 0 is the top row, whatever order the file stores its rows in.
 class TTga : public ReaderPicture {
 public:
-    // False, with error() set and no picture, for a header this reader
-    // cannot decode. A file that ends inside the pixels keeps what was read.
+    // Fails, leaving no picture, for a header this reader cannot decode. A file that ends inside the pixels keeps what was read.
     // Palette entries beyond the colour map are black.
-    bool loadFromBytes(std::span<const uint8_t> bytes) override;
+    Status loadFromBytes(std::span<const uint8_t> bytes) override;
 
     // False when the file ended before the last pixel; the pixels never read
     // stay zero and pixelDecoded() tells which they are.
@@ -40,7 +39,7 @@ private:
         int width, height, depth, descriptor;
     };
 
-    bool checkHeader(const Header& header);
+    Status checkHeader(const Header& header);
     size_t readColourMap(std::span<const uint8_t> bytes, size_t at);
     void readPixels(std::span<const uint8_t> bytes, size_t at, bool runLength);
     // Converts one stored value into the pixel at row-major `pixelIndex`.
@@ -53,6 +52,6 @@ private:
     size_t pixelsRead_ = 0;
 };
 
-PictureLoad decodeTga(std::span<const uint8_t> bytes);
+Result<Bitmap> decodeTga(std::span<const uint8_t> bytes);
 
 }  // namespace dw

@@ -66,12 +66,11 @@ bool MainWindow::exportShownScreen(const std::string& name)
         // The tape names the screen after its file: the one loaded, or the one the run wrote beside the picture.
         const std::string source = form_.outBase;
         const ExportScreen screen{source, std::move(bytes), shown_->display};
-        const ExportResult result = exportFile(*target, {&screen, 1}, name);
-        problem = result.error;
-        if (problem.empty()) {
-            if (const std::string reason = writeFileAtomically(name, result.bytes); !reason.empty())
-                problem = "cannot write " + name + ": " + reason;
-        }
+        const Result<std::vector<uint8_t>> exported = exportFile(*target, {&screen, 1}, name);
+        if (!exported)
+            problem = exported.error();
+        else if (Status written = writeFileAtomically(name, *exported); !written)
+            problem = "cannot write " + name + ": " + written.error();
     }
     if (!problem.empty()) form_.addMemoLine(problem);
     refreshFromCore();

@@ -1,5 +1,7 @@
 #include "zxfiles/file_drawing.h"
 
+#include <string>
+
 #include "base/colour.h"
 #include "modes/conv_r48.h"
 #include "zxfiles/layouts.h"
@@ -13,6 +15,12 @@ constexpr size_t layerBlock = 768;
 
 bool bitAt(std::span<const uint8_t> bitmap, int offset, int x) { return (bitmap[offset] & pixelMask(x)) != 0; }
 
+Status checkSize(std::span<const uint8_t> file, size_t expected)
+{
+    if (file.size() == expected) return {};
+    return Failure{"the file holds " + std::to_string(file.size()) + " bytes instead of " + std::to_string(expected)};
+}
+
 void startScreen(Bitmap& out)
 {
     if (out.width() != screenWidth || out.height() != screenHeight) out.resize(screenWidth, screenHeight);
@@ -20,9 +28,9 @@ void startScreen(Bitmap& out)
 
 }  // namespace
 
-bool drawEightColourFile(std::span<const uint8_t> file, Bitmap& out)
+Status drawEightColourFile(std::span<const uint8_t> file, Bitmap& out)
 {
-    if (file.size() != eightColourFileSize) return false;
+    if (Status sized = checkSize(file, eightColourFileSize); !sized) return sized;
     startScreen(out);
     const auto blue = file.first(bitmapSize), red = file.subspan(bitmapSize, bitmapSize),
                green = file.subspan(2 * bitmapSize, bitmapSize);
@@ -31,12 +39,12 @@ bool drawEightColourFile(std::span<const uint8_t> file, Bitmap& out)
             const int at = standardPixelOffset(x, y);
             out.setPixel(x, y, packColour({255 * bitAt(blue, at, x), 255 * bitAt(green, at, x), 255 * bitAt(red, at, x)}));
         }
-    return true;
+    return {};
 }
 
-bool drawRModeFile(std::span<const uint8_t> file, const PaletteView& pal, Bitmap& out)
+Status drawRModeFile(std::span<const uint8_t> file, const PaletteView& pal, Bitmap& out)
 {
-    if (file.size() != rModeFileSize) return false;
+    if (Status sized = checkSize(file, rModeFileSize); !sized) return sized;
     startScreen(out);
     const auto bitmap1 = file.first(bitmapSize), bitmap2 = file.subspan(bitmapSize, bitmapSize);
     auto shown = [](const PaletteTable& table, int first, int second) {
@@ -54,12 +62,12 @@ bool drawRModeFile(std::span<const uint8_t> file, const PaletteView& pal, Bitmap
             out.setPixel(x, y, packColour({shown(pal.b, first, second), shown(pal.g, first, second),
                                            shown(pal.r, first, second)}));
         }
-    return true;
+    return {};
 }
 
-bool drawR48File(std::span<const uint8_t> file, const PaletteView& pal, Bitmap& out)
+Status drawR48File(std::span<const uint8_t> file, const PaletteView& pal, Bitmap& out)
 {
-    if (file.size() != r48FileSize) return false;
+    if (Status sized = checkSize(file, r48FileSize); !sized) return sized;
     startScreen(out);
     for (int y = 0; y < screenHeight; ++y)
         for (int x = 0; x < screenWidth; ++x) {
@@ -68,7 +76,7 @@ bool drawR48File(std::span<const uint8_t> file, const PaletteView& pal, Bitmap& 
             const Colour colour{r48FullLevel(pal.b[k]), r48FullLevel(pal.g[k]), r48FullLevel(pal.r[k])};
             out.setPixel(x, y, bitAt(file, at, x) ? packColour(colour) : 0u);
         }
-    return true;
+    return {};
 }
 
 }  // namespace dw

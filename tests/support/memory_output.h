@@ -15,7 +15,7 @@ namespace dw::test {
 class MemoryOutput : public Output {
 public:
     std::map<std::string, std::vector<uint8_t>> files;  // by the name the window would write
-    std::string write(const std::string& name, FileRole, std::span<const uint8_t> bytes) override
+    Status write(const std::string& name, FileRole, std::span<const uint8_t> bytes) override
     {
         files[name].assign(bytes.begin(), bytes.end());
         return {};
@@ -26,9 +26,9 @@ class FullDiskOutput : public Output {
 public:
     explicit FullDiskOutput(size_t room) : room_(room) {}
     MemoryOutput stored;
-    std::string write(const std::string& name, FileRole role, std::span<const uint8_t> bytes) override
+    Status write(const std::string& name, FileRole role, std::span<const uint8_t> bytes) override
     {
-        if (bytes.size() > room_) return "No space left on device";
+        if (bytes.size() > room_) return Failure{"No space left on device"};
         room_ -= bytes.size();
         return stored.write(name, role, bytes);
     }

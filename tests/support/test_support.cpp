@@ -77,16 +77,16 @@ CliRun runCli(const std::string& arguments, const std::string& program)
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, takeText(out), takeText(err)};
 }
 
-PictureLoad decodeData(const std::string& relative) { return loadPicture(testdata(relative).string()); }
+Result<Bitmap> decodeData(const std::string& relative) { return loadPicture(testdata(relative).string()); }
 
 void expectPixels(const std::vector<std::pair<std::string, std::vector<uint32_t>>>& files)
 {
     for (const auto& [name, expected] : files) {
-        const PictureLoad load = decodeData(name);
-        ASSERT_TRUE(load.ok()) << name << ": " << load.error;
+        const Result<Bitmap> load = decodeData(name);
+        ASSERT_TRUE(load.ok()) << name << ": " << load.error();
         std::vector<uint32_t> pixels;
-        for (int y = 0; y < load.bitmap.height(); ++y)
-            for (int x = 0; x < load.bitmap.width(); ++x) pixels.push_back(load.bitmap.pixel(x, y));
+        for (int y = 0; y < load.value().height(); ++y)
+            for (int x = 0; x < load.value().width(); ++x) pixels.push_back(load.value().pixel(x, y));
         EXPECT_EQ(pixels, expected) << name;
     }
 }
@@ -94,21 +94,24 @@ void expectPixels(const std::vector<std::pair<std::string, std::vector<uint32_t>
 void expectRefused(const std::vector<std::pair<std::string, std::string>>& files)
 {
     for (const auto& [name, sentence] : files) {
-        const PictureLoad load = decodeData(name);
-        EXPECT_EQ(load.error, sentence) << name;
-        EXPECT_TRUE(load.bitmap.empty()) << name;
+        const Result<Bitmap> load = decodeData(name);
+        EXPECT_EQ(load.error(), sentence) << name;
     }
 }
 
-void expectSane(const PictureLoad& load, const std::string& what)
+void expectSane(const Result<Bitmap>& load, const std::string& what)
 {
-    EXPECT_EQ(load.ok(), !load.bitmap.empty()) << what << ": " << load.error;
-    EXPECT_EQ(load.error.find('\n'), std::string::npos) << what;
-    EXPECT_LE(std::max(load.bitmap.width(), load.bitmap.height()), maxPictureSide) << what;
-    EXPECT_EQ(load.bitmap.rgb().size(), size_t(load.bitmap.width()) * load.bitmap.height() * 3) << what;
+    EXPECT_EQ(load.error().find('\n'), std::string::npos) << what;
+    if (!load) {
+        EXPECT_FALSE(load.error().empty()) << what;
+        return;
+    }
+    EXPECT_FALSE(load->empty()) << what;
+    EXPECT_LE(std::max(load->width(), load->height()), maxPictureSide) << what;
+    EXPECT_EQ(load->rgb().size(), size_t(load->width()) * load->height() * 3) << what;
 }
 
-void expectDamagedCopiesSane(const std::string& relative, PictureLoad (*decode)(std::span<const uint8_t>), size_t step)
+void expectDamagedCopiesSane(const std::string& relative, Result<Bitmap> (*decode)(std::span<const uint8_t>), size_t step)
 {
     const std::vector<uint8_t> sound = readFile(testdata(relative));
     ASSERT_FALSE(sound.empty()) << relative;

@@ -67,7 +67,7 @@ struct CliRun {
 CliRun runCli(const std::string& arguments, const std::string& program = DW_CLI);
 
 // Decodes tests/data/RELATIVE by its name, as the window opens a picture.
-PictureLoad decodeData(const std::string& relative);
+Result<Bitmap> decodeData(const std::string& relative);
 
 // Each file's pixels (red + 256 green + 65536 blue, top row first), or the
 // sentence it is refused with.
@@ -76,12 +76,12 @@ void expectRefused(const std::vector<std::pair<std::string, std::string>>& files
 
 // What any input must give: a whole picture within the limits, or one
 // sentence and no picture.
-void expectSane(const PictureLoad& load, const std::string& what);
+void expectSane(const Result<Bitmap>& load, const std::string& what);
 
 // For every `step`-th byte of a sound file: copies with it set to 0, 0xFF,
 // its value with bit 0 flipped and plus 0x80, and the file cut before it;
 // each must decode sanely.
-void expectDamagedCopiesSane(const std::string& relative, PictureLoad (*decode)(std::span<const uint8_t>),
+void expectDamagedCopiesSane(const std::string& relative, Result<Bitmap> (*decode)(std::span<const uint8_t>),
                              size_t step = 1);
 
 }  // namespace dw::test

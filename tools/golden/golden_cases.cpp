@@ -168,7 +168,7 @@ std::vector<GoldenItem> runGoldenCase(const GoldenCase& goldenCase, const Golden
 
     std::vector<GoldenItem> items;
     for (const WrittenFile& file : form->writtenFiles) {
-        if (!file.error.empty()) throw std::runtime_error("cannot write " + file.name + ": " + file.error);
+        if (!file.written) throw std::runtime_error("cannot write " + file.name + ": " + file.written.error());
         items.push_back({"file " + fs::path(file.name).filename().string(), sha256Hex(fileBytes(file.name))});
     }
     items.push_back({"preview imFrom", previewDigest(form->imFrom.picture)});
