@@ -47,34 +47,35 @@ void MainWindow::buildExportMenu(PictureView* screenView)
     });
 }
 
-bool MainWindow::exportShownScreen(const std::string& name)
+Status MainWindow::writeShownScreen(const std::string& name) const
 {
     const std::optional<ExportTarget> target = exportTargetOf(name);
-    std::string problem = !target  ? name + ": not a name to export to (extension tap, z80, asm or h)"
-                          : !shown_ ? std::string("the screen view shows nothing a Spectrum shows")
-                                    : "";
-    if (problem.empty()) {
-        std::vector<uint8_t> bytes;
-        switch (shown_->display) {
-        case Display::standard: bytes = scrFile(form_.scr1); break;
-        case Display::gigascreen: bytes = imgFile(form_.scr1, form_.scr2); break;
-        case Display::hiColour:
-            bytes = shown_->loaded ? std::vector<uint8_t>(form_.scr1.begin(), form_.scr1.begin() + mcFileSize)
-                                   : mcFile(form_.scr1, form_.scr2);
-            break;
-        }
-        // The tape names the screen after its file: the one loaded, or the one the run wrote beside the picture.
-        const std::string source = form_.outBase;
-        const ExportScreen screen{source, std::move(bytes), shown_->display};
-        const Result<std::vector<uint8_t>> exported = exportFile(*target, {&screen, 1}, name);
-        if (!exported)
-            problem = exported.error();
-        else if (Status written = writeFileAtomically(name, *exported); !written)
-            problem = "cannot write " + name + ": " + written.error();
+    if (!target) return Failure{name + ": not a name to export to (extension tap, z80, asm or h)"};
+    if (!shown_) return Failure{"the screen view shows nothing a Spectrum shows"};
+    std::vector<uint8_t> bytes;
+    switch (shown_->display) {
+    case Display::standard: bytes = scrFile(form_.scr1); break;
+    case Display::gigascreen: bytes = imgFile(form_.scr1, form_.scr2); break;
+    case Display::hiColour:
+        bytes = shown_->loaded ? std::vector<uint8_t>(form_.scr1.begin(), form_.scr1.begin() + mcFileSize)
+                               : mcFile(form_.scr1, form_.scr2);
+        break;
     }
-    if (!problem.empty()) form_.addMemoLine(problem);
+    // The tape names the screen after its file: the one loaded, or the one the run wrote beside the picture.
+    const ExportScreen screen{form_.outBase, std::move(bytes), shown_->display};
+    const Result<std::vector<uint8_t>> exported = exportFile(*target, {&screen, 1}, name);
+    if (!exported) return Failure{exported.error()};
+    if (Status written = writeFileAtomically(name, *exported); !written)
+        return Failure{"cannot write " + name + ": " + written.error()};
+    return {};
+}
+
+bool MainWindow::exportShownScreen(const std::string& name)
+{
+    const Status exported = writeShownScreen(name);
+    if (!exported) form_.addMemoLine(exported.error());
     refreshFromCore();
-    return problem.empty();
+    return exported.ok();
 }
 
 }  // namespace dw::ui

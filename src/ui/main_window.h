@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "core/form.h"
 #include "export/screen_exports.h"
 
@@ -88,6 +89,7 @@ private:
     void run(void (TForm1::*handler)());
     void noteShownScreen(void (TForm1::*handler)());
     void buildExportMenu(PictureView* screenView);
+    Status writeShownScreen(const std::string& name) const;
     void mirrorMemo();
 
     DialogRouter router_;
