@@ -83,6 +83,9 @@ public:
     // answered with `name`.
     void openPictureFile(const std::string& name);
     void loadScreenFile(const std::string& name);
+    // The screen file the last load read, which the screen view shows; every
+    // run clears it.
+    std::string loadedScreen;
     // A file dropped on the window: a screen file the loader reads is loaded,
     // a picture opened; anything else is refused with a memo line.
     void dropFile(const std::string& name);

@@ -14,6 +14,7 @@ namespace dw {
 void TForm1::beginRun(bool retouch, bool giga)
 {
     edBrightnessChange();
+    loadedScreen.clear();
     btSaveDraw.enabled = false;
     retouchOn = retouch;
     gigaShown = giga;

@@ -48,6 +48,7 @@ void TForm1::loadScreenFile(const std::string& chosen)
     std::error_code ignored;
     const std::filesystem::path path = std::filesystem::absolute(name, ignored);
     enterFolderOf(path.string());
+    loadedScreen = path.string();
 
     // A file that cannot be read loads as an empty one: the buffers keep what
     // they held and are drawn again, and the memo says why.

@@ -10,6 +10,7 @@
 #include "ui/main_window.h"
 #include "ui/picture_view.h"
 #include "zxfiles/layouts.h"
+#include "zxfiles/screen_kind.h"
 
 namespace dw::ui {
 
@@ -28,7 +29,22 @@ void MainWindow::noteShownScreen(void (TForm1::*handler)())
     for (auto other : {&TForm1::btConvMCXClick, &TForm1::btConv8colClick, &TForm1::btConvRModeClick,
                        &TForm1::btConvR48ModeClick})
         if (handler == other) shown_.reset();
-    if (handler == &TForm1::ImLoadClick) shown_.reset();  // TODO: the loaded file's kind is not known here yet
+    if (handler == &TForm1::ImLoadClick) noteLoadedScreen();
+}
+
+// A load that was cancelled, or a drop that opened a picture, leaves the view
+// and the file it shows as they were.
+void MainWindow::noteLoadedScreen()
+{
+    if (form_.loadedScreen.empty()) return;
+    switch (screenKindOf(form_.loadedScreen)) {
+    case ScreenKind::scr: shown_ = ShownScreen{Display::standard, true}; break;
+    case ScreenKind::img:
+    case ScreenKind::emg: shown_ = ShownScreen{Display::gigascreen, true}; break;
+    case ScreenKind::mc: shown_ = ShownScreen{Display::hiColour, true}; break;
+    case ScreenKind::mcx:
+    case ScreenKind::none: shown_.reset(); break;
+    }
 }
 
 // The right button belongs to the brush while it is on; the keyboard's
@@ -62,7 +78,7 @@ Status MainWindow::writeShownScreen(const std::string& name) const
         break;
     }
     // The tape names the screen after its file: the one loaded, or the one the run wrote beside the picture.
-    const ExportScreen screen{form_.outBase, std::move(bytes), shown_->display};
+    const ExportScreen screen{shown_->loaded ? form_.loadedScreen : form_.outBase, std::move(bytes), shown_->display};
     const Result<std::vector<uint8_t>> exported = exportFile(*target, {&screen, 1}, name);
     if (!exported) return Failure{exported.error()};
     if (Status written = writeFileAtomically(name, *exported); !written)

@@ -306,6 +306,7 @@ void MainWindow::run(void (TForm1::*handler)())
 void MainWindow::openFile(const QString& fileName)
 {
     form_.dropFile(fullLocalName(fileName));
+    noteLoadedScreen();
     refreshFromCore();
 }
 

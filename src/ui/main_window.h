@@ -88,6 +88,7 @@ private:
     void buildMemo();
     void run(void (TForm1::*handler)());
     void noteShownScreen(void (TForm1::*handler)());
+    void noteLoadedScreen();
     void buildExportMenu(PictureView* screenView);
     Status writeShownScreen(const std::string& name) const;
     void mirrorMemo();
