@@ -1,7 +1,5 @@
 #include "colour/dithering.h"
 
-#include <cmath>
-
 #include "colour/helpers.h"
 #include "colour/palette.h"
 
@@ -43,7 +41,7 @@ Between between(const Colour& q, const Colour& P, const Colour& I)
 int inkShare(const Colour& q, const Colour& P, const Colour& I)
 {
     const Between s = between(q, P, I);
-    return static_cast<int>(std::trunc((static_cast<long double>(s.diff) / s.n + 1) * 128));
+    return static_cast<int>((static_cast<long double>(s.diff) / s.n + 1) * 128);
 }
 
 int inkShareInt(const Colour& q, const Colour& P, const Colour& I)

@@ -37,7 +37,9 @@ double min2f(double a, double b) { return a < b ? a : b; }
 int tobyte(double x)
 {
     const double v = static_cast<double>(255.4L * x);
-    const long double r = std::trunc(static_cast<long double>(v) + 0.5L);
+    // Truncated toward zero by the conversion; truncation cannot carry a
+    // value across either bound, so the bounds are tested first.
+    const long double r = static_cast<long double>(v) + 0.5L;
     if (r < 0) return 0;
     if (r > 255) return 255;
     return static_cast<int>(r);

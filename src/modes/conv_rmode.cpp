@@ -333,7 +333,8 @@ void encodeCell(const Conversion& job, int cx, int cy)
 int sqrtScale(double v)
 {
     if (v <= 0.5) return 0;
-    const long double r = std::trunc(256.0L * std::exp(0.5L * std::log(static_cast<long double>(v) / 256.0L)) + 0.5L);
+    // The conversion truncates; a value between 255 and 256 caps to 255 either way.
+    const long double r = 256.0L * std::exp(0.5L * std::log(static_cast<long double>(v) / 256.0L)) + 0.5L;
     return r > 255 ? 255 : static_cast<int>(r);
 }
 

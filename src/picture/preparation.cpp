@@ -4,6 +4,7 @@
 
 #include "picture/preparation.h"
 
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -14,36 +15,45 @@ namespace dw {
 
 namespace {
 
-// Source pixel at the truncated position; white outside the picture (and
-// everywhere in an empty one). Positions beyond any int read as outside.
+// Source pixel at the position truncated toward zero; white outside the
+// picture (and everywhere in an empty one). A position truncates into the
+// picture exactly when it lies above -1 and below the size; positions beyond
+// any int read as outside.
 Colour sourcePixel(const Bitmap& picture, long double u, long double v)
 {
-    if (!(u >= 0 && u < picture.width() && v >= 0 && v < picture.height())) return {255, 255, 255};
-    int x = static_cast<int>(u), y = static_cast<int>(v);
+    if (!(u > -1 && u < picture.width() && v > -1 && v < picture.height())) return {255, 255, 255};
+    const int x = static_cast<int>(u), y = static_cast<int>(v);
     return {picture.blue(x, y), picture.green(x, y), picture.red(x, y)};
 }
 
-// Above 255 becomes 255, then below 0 becomes 0.
+// Truncated toward zero, then above 255 becomes 255 and below 0 becomes 0.
+// Truncation cannot move a value across those bounds, so none is made.
 int32_t clampComponent(long double value)
 {
     if (value > 255) return 255;
-    if (!(value >= 0)) return 0;
+    if (!(value > -1)) return 0;
     return static_cast<int32_t>(value);
 }
 
-struct Tone {
-    double contrast, offset, saturation;
+class Tone {
+public:
+    Tone(double contrast, double offset, double saturation) : saturation_(saturation)
+    {
+        // A channel's contrast step depends on its own value only.
+        for (int c = 0; c < 256; ++c) stretched_[c] = std::trunc(c * static_cast<long double>(contrast) + offset);
+    }
 
     Colour apply(const Colour& c) const
     {
-        long double b1 = std::trunc(c.b * static_cast<long double>(contrast) + offset);
-        long double g1 = std::trunc(c.g * static_cast<long double>(contrast) + offset);
-        long double r1 = std::trunc(c.r * static_cast<long double>(contrast) + offset);
-        double lum = static_cast<double>(0.15L * b1 + 0.3L * r1 + 0.55L * g1);
-        return {clampComponent(std::trunc((b1 - lum) * saturation + lum)),
-                clampComponent(std::trunc((g1 - lum) * saturation + lum)),
-                clampComponent(std::trunc((r1 - lum) * saturation + lum))};
+        const long double b1 = stretched_[c.b], g1 = stretched_[c.g], r1 = stretched_[c.r];
+        const double lum = static_cast<double>(0.15L * b1 + 0.3L * r1 + 0.55L * g1);
+        return {clampComponent((b1 - lum) * saturation_ + lum), clampComponent((g1 - lum) * saturation_ + lum),
+                clampComponent((r1 - lum) * saturation_ + lum)};
     }
+
+private:
+    std::array<long double, 256> stretched_;
+    double saturation_;
 };
 
 }  // namespace
@@ -55,12 +65,12 @@ void samplePicture(const Bitmap& source, const Sampling& sampling, Plane& workB,
     const double sy = static_cast<double>(sampling.cropHeight / 192.0L);
     const double offset =
         static_cast<double>(256.0L * sampling.brightness - 128.0L * (sampling.contrast - 1.0L));
-    const Tone tone{sampling.contrast, offset, sampling.saturation};
+    const Tone tone(sampling.contrast, offset, sampling.saturation);
     Bitmap sampled(screenWidth, screenHeight);
     for (int y = 0; y < screenHeight; ++y) {
-        long double v = std::trunc(static_cast<long double>(y) * sy + sampling.cropY);
+        const long double v = static_cast<long double>(y) * sy + sampling.cropY;
         for (int x = 0; x < screenWidth; ++x) {
-            long double u = std::trunc(static_cast<long double>(x) * sx + sampling.cropX);
+            const long double u = static_cast<long double>(x) * sx + sampling.cropX;
             Colour c = tone.apply(sourcePixel(source, u, v));
             workB[y][x] = c.b;
             workG[y][x] = c.g;
