@@ -1,16 +1,10 @@
-#include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 #include "readers/bmp_reader.h"
 #include "readers/bmp_writer.h"
 #include "support/test_support.h"
 
 namespace dw {
-namespace {
 
 // Palette entry i of the run-length files is grey 16 (i + 1), so index 0
 // differs from the black of pixels never written.
@@ -113,5 +107,4 @@ TEST(BmpSuite, PhotoBmpsSurviveADecodeAndReencodeUnchanged)
     }
 }
 
-}  // namespace
 }  // namespace dw

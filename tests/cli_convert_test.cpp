@@ -3,31 +3,24 @@
 // elsewhere, a bad picture does not stop the good ones, and the screen it
 // writes renders back to the preview it wrote.
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 #include "readers/png_reader.h"
 #include "support/test_support.h"
 
 namespace dw {
-namespace {
 
 namespace fs = std::filesystem;
 using test::readFile;
 using test::runCli;
 using test::CliRun;
-using test::ScratchDir;
+using Names = std::vector<std::string>;
 
 void copyPhoto(const fs::path& to) { fs::copy_file(test::testdata("photos/skimage_chelsea.png"), to); }
 
-std::vector<std::string> filesIn(const fs::path& folder)
+Names filesIn(const fs::path& folder)
 {
-    std::vector<std::string> names;
+    Names names;
     for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
@@ -35,49 +28,29 @@ std::vector<std::string> filesIn(const fs::path& folder)
 
 TEST(CliConvert, DefaultOptionsWriteTheBytesTheWindowWrites)
 {
-    ScratchDir dir;
-    fs::create_directories(dir.path() / "cli");
-    fs::create_directories(dir.path() / "window");
-    copyPhoto(dir.path() / "cli" / "cat.png");
-    copyPhoto(dir.path() / "window" / "cat.png");
-
+    test::ScratchDir dir;
+    for (const char* folder : {"cli", "window"}) {
+        fs::create_directories(dir.path() / folder);
+        copyPhoto(dir.path() / folder / "cat.png");
+    }
     const CliRun run = runCli("convert cli/cat.png --mode 6912");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("cat.scr 6912 bytes "), std::string::npos) << run.out;
-
     test::Harness window;
     window.dialogs.picture = (dir.path() / "window" / "cat.png").string();
     window.form->btOpenClick();
     window.form->btConv6912Click();
-
-    const std::vector<uint8_t> fromCli = readFile(dir.path() / "cli" / "cat.scr");
-    ASSERT_EQ(fromCli.size(), 6912u);
-    EXPECT_EQ(fromCli, readFile(dir.path() / "window" / "cat.scr"));
-}
-
-TEST(CliConvert, OutputNameTakesTheOneFileAndNothingElse)
-{
-    ScratchDir dir;
-    copyPhoto(dir.path() / "cat.png");
-    fs::create_directories(dir.path() / "out");
-    ASSERT_EQ(runCli("convert cat.png --mode 6912").status, 0);
-    const std::vector<uint8_t> besideThePicture = readFile(dir.path() / "cat.scr");
-    fs::remove(dir.path() / "cat.scr");
-
-    const CliRun run = runCli("convert cat.png --mode 6912 -o out/screen.bin");
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(readFile(dir.path() / "out" / "screen.bin"), besideThePicture);
-    EXPECT_EQ(filesIn(dir.path() / "out"), std::vector<std::string>{"screen.bin"});
-    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"cat.png", "out"}));
+    EXPECT_EQ(readFile(dir.path() / "cli" / "cat.scr").size(), 6912u);
+    EXPECT_EQ(readFile(dir.path() / "cli" / "cat.scr"), readFile(dir.path() / "window" / "cat.scr"));
 }
 
 // Refused commands write nothing and leave what was there.
 TEST(CliConvert, RefusedCommandsExitWithTheirStatusAndWriteNothing)
 {
-    ScratchDir dir;
+    test::ScratchDir dir;
     copyPhoto(dir.path() / "cat.png");
-    test::writeFile(dir.path() / "cat.Scr", std::vector<uint8_t>(6912, 0));
-    for (const auto& [name, size] : {std::pair{"a.scr", 6912}, {"b.img", 6912}, {"c.mcx", 24576}, {"d.img", 13824}})
+    for (const auto& [name, size] :
+         {std::pair{"cat.Scr", 6912}, {"a.scr", 6912}, {"b.img", 6912}, {"c.mcx", 24576}, {"d.img", 13824}})
         test::writeFile(dir.path() / name, std::vector<uint8_t>(size, 0));
     const struct {
         const char* arguments;
@@ -105,37 +78,40 @@ TEST(CliConvert, RefusedCommandsExitWithTheirStatusAndWriteNothing)
         {"export a.scr d.img -o x.tap", 1, "one tape serves one machine"},
     };
     const std::vector<uint8_t> photo = readFile(dir.path() / "cat.png");
+    Names before = {"a.scr", "b.img", "c.mcx", "cat.Scr", "cat.png", "d.img"};
     for (const auto& c : cases) {
         const CliRun run = runCli(c.arguments);
         EXPECT_EQ(run.status, c.status) << c.arguments;
         EXPECT_NE(run.err.find(c.error), std::string::npos) << c.arguments << ": " << run.err;
-        EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"a.scr", "b.img", "c.mcx", "cat.Scr", "cat.png", "d.img"}))
-            << c.arguments;
+        EXPECT_EQ(filesIn(dir.path()), before) << c.arguments;
     }
     EXPECT_EQ(readFile(dir.path() / "cat.png"), photo);
-}
 
-// A copy of the program with no tables beside it, in a folder without them.
-TEST(CliConvert, RunsThatNeedAMissingTableFailAndWriteNothing)
-{
-    ScratchDir dir;
-    copyPhoto(dir.path() / "cat.png");
+    // A copy of the program with no tables beside it, in a folder without them.
     fs::copy_file(DW_CLI, dir.path() / "cli");
+    before.insert(before.begin() + 5, "cli");
     for (const char* mode : {"giga --emg", "mcx"}) {
         const CliRun run = runCli(std::string("convert cat.png --mode ") + mode, (dir.path() / "cli").string());
         EXPECT_EQ(run.status, 1) << mode;
         EXPECT_NE(run.err.find("tablo.dat could not be read"), std::string::npos) << run.err;
-        EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"cat.png", "cli"}));
+        EXPECT_EQ(filesIn(dir.path()), before) << mode;
     }
 }
 
-// -o through a link replaces the file the link names, beside it, and keeps
-// that file's mode.
-TEST(CliConvert, OutputThroughALinkReplacesItsFileKeepingItsMode)
+// -o takes the one file and nothing else: through a link it replaces the
+// file the link names, beside it, keeping that file's mode; standard
+// output, named either way, carries the screen's bytes alone.
+TEST(CliConvert, OutputGoesWhereNamedThroughLinksAndToStandardOutput)
 {
-    ScratchDir dir;
+    test::ScratchDir dir;
     copyPhoto(dir.path() / "cat.png");
     ASSERT_EQ(runCli("convert cat.png --mode 6912").status, 0);
+    const std::vector<uint8_t> screen = readFile(dir.path() / "cat.scr");
+    fs::create_directories(dir.path() / "out");
+    ASSERT_EQ(runCli("convert cat.png --mode 6912 -o out/screen.bin").status, 0);
+    EXPECT_EQ(readFile(dir.path() / "out" / "screen.bin"), screen);
+    EXPECT_EQ(filesIn(dir.path() / "out"), Names{"screen.bin"});
+
     fs::create_directories(dir.path() / "real");
     fs::create_symlink("real/old.scr", "link.scr");
     for (const fs::perms mode : {fs::perms(0600), fs::perms(0444)}) {
@@ -145,18 +121,10 @@ TEST(CliConvert, OutputThroughALinkReplacesItsFileKeepingItsMode)
         const CliRun run = runCli("convert cat.png --mode 6912 -o link.scr");
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_TRUE(fs::is_symlink(dir.path() / "link.scr"));
-        EXPECT_EQ(readFile(dir.path() / "real" / "old.scr"), readFile(dir.path() / "cat.scr"));
+        EXPECT_EQ(readFile(dir.path() / "real" / "old.scr"), screen);
         EXPECT_EQ(fs::status(dir.path() / "real" / "old.scr").permissions(), mode);
-        EXPECT_EQ(filesIn(dir.path() / "real"), std::vector<std::string>{"old.scr"});
+        EXPECT_EQ(filesIn(dir.path() / "real"), Names{"old.scr"});
     }
-}
-
-// Standard output, named either way, carries the screen's bytes alone.
-TEST(CliConvert, OutputToStandardOutputPipesTheBytes)
-{
-    ScratchDir dir;
-    copyPhoto(dir.path() / "cat.png");
-    ASSERT_EQ(runCli("convert cat.png --mode 6912").status, 0);
     for (const char* name : {"-", "/dev/stdout"}) {
         const std::string command = "'" DW_CLI "' convert cat.png --mode 6912 -o " + std::string(name) + " 2>/dev/null";
         std::FILE* pipe = ::popen(command.c_str(), "r");
@@ -164,9 +132,9 @@ TEST(CliConvert, OutputToStandardOutputPipesTheBytes)
         std::vector<uint8_t> bytes;
         for (int c; (c = std::fgetc(pipe)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
         EXPECT_EQ(::pclose(pipe), 0) << name;
-        EXPECT_EQ(bytes, readFile(dir.path() / "cat.scr")) << name;
+        EXPECT_EQ(bytes, screen) << name;
     }
-    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"cat.png", "cat.scr"}));
+    EXPECT_EQ(filesIn(dir.path()), (Names{"cat.png", "cat.scr", "link.scr", "out", "real"}));
 }
 
 // Several pictures in other folders, named relative to where the CLI was
@@ -174,56 +142,33 @@ TEST(CliConvert, OutputToStandardOutputPipesTheBytes)
 // does not stop the good ones.
 TEST(CliConvert, BadPictureDoesNotStopTheGoodOnesAndLaterNamesStillResolve)
 {
-    ScratchDir dir;
-    fs::create_directories(dir.path() / "one");
-    fs::create_directories(dir.path() / "two");
+    test::ScratchDir dir;
+    for (const char* folder : {"one", "two"}) fs::create_directories(dir.path() / folder);
     copyPhoto(dir.path() / "one" / "a.png");
     copyPhoto(dir.path() / "two" / "c.png");
     test::writeFile(dir.path() / "b.png", {'n', 'o', 't'});
     const CliRun run = runCli("convert one/a.png b.png two/c.png missing.png --mode 6912 --chrs");
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("b.png"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("missing.png"), std::string::npos) << run.err;
-    EXPECT_EQ(readFile(dir.path() / "one" / "a.ch$").size(), 6919u);
-    EXPECT_EQ(readFile(dir.path() / "two" / "c.ch$").size(), 6919u);
+    EXPECT_TRUE(run.err.find("b.png") != std::string::npos && run.err.find("missing.png") != std::string::npos) << run.err;
+    EXPECT_EQ(readFile(dir.path() / "one" / "a.ch$").size() + readFile(dir.path() / "two" / "c.ch$").size(), 2 * 6919u);
     EXPECT_FALSE(fs::exists(dir.path() / "b.ch$"));
 }
 
-// Rendered at scale 1 the screen is the preview pixel for pixel; at scale 3
-// every preview pixel becomes a 3x3 block.
-TEST(CliConvert, RenderedScreenEqualsThePreview)
+// Every layout renders as its converter's preview (at scale 3 each pixel a
+// 3x3 block); one frame of a pair renders as that screen alone.
+TEST(CliConvert, RenderedScreensEqualThePreviews)
 {
-    ScratchDir dir;
-    copyPhoto(dir.path() / "cat.png");
-    const CliRun convert = runCli("convert cat.png --mode 6912 --preview preview.png --prepared prepared.png");
-    ASSERT_EQ(convert.status, 0) << convert.err;
-    ASSERT_EQ(runCli("render cat.scr -o rendered.png").status, 0);
-    ASSERT_EQ(runCli("render cat.scr -o big.png --scale 3").status, 0);
-
-    const auto png = [&](const char* name) { return decodePng(readFile(dir.path() / name)); };
-    const Result<Bitmap> preview = png("preview.png"), rendered = png("rendered.png"), prepared = png("prepared.png");
-    const Result<Bitmap> big = png("big.png");
-    ASSERT_TRUE(preview.ok() && rendered.ok() && prepared.ok() && big.ok());
-    EXPECT_EQ(preview.value().width() * 1000 + preview.value().height(), 256192);
-    EXPECT_TRUE(rendered.value() == preview.value());
-    EXPECT_EQ(prepared.value().width(), 256);
-    EXPECT_FALSE(prepared.value() == preview.value());
-    ASSERT_EQ(big.value().width() * 1000 + big.value().height(), 768576);
-    for (int y = 0; y < 576; ++y)
-        for (int x = 0; x < 768; ++x) ASSERT_EQ(big.value().pixel(x, y), preview.value().pixel(x / 3, y / 3)) << x << "," << y;
-}
-
-// The layouts the loader does not read render as their converters' previews;
-// one frame of a pair renders as that screen alone.
-TEST(CliConvert, RenderDrawsEveryLayoutAndEachFrame)
-{
-    ScratchDir dir;
+    test::ScratchDir dir;
     copyPhoto(dir.path() / "cat.png");
     const auto picture = [&](const char* name) { return decodePng(readFile(dir.path() / name)).value(); };
-    for (const auto& [mode, screen] : {std::pair{"8col", "cat.3"}, {"rmode", "cat.rm"}, {"r48", "cat.r48"}}) {
+    for (const auto& [mode, screen] :
+         {std::pair{"6912", "cat.scr"}, {"8col", "cat.3"}, {"rmode", "cat.rm"}, {"r48", "cat.r48"}}) {
         ASSERT_EQ(runCli(std::string("convert cat.png --preview preview.png --mode ") + mode + " -o " + screen).status, 0);
-        ASSERT_EQ(runCli(std::string("render ") + screen + " -o rendered.png").status, 0);
-        EXPECT_TRUE(picture("rendered.png") == picture("preview.png")) << mode;
+        ASSERT_EQ(runCli(std::string("render ") + screen + " -o rendered.png --scale 3").status, 0);
+        const Bitmap preview = picture("preview.png"), big = picture("rendered.png");
+        ASSERT_EQ(big.width() * 1000 + big.height(), 768576) << mode;
+        for (int y = 0; y < 576; ++y)
+            for (int x = 0; x < 768; ++x) ASSERT_EQ(big.pixel(x, y), preview.pixel(x / 3, y / 3)) << mode << x << "," << y;
     }
     ASSERT_EQ(runCli("convert cat.png --mode giga").status, 0);
     const std::vector<uint8_t> pair = readFile(dir.path() / "cat.img");
@@ -235,5 +180,4 @@ TEST(CliConvert, RenderDrawsEveryLayoutAndEachFrame)
     }
 }
 
-}  // namespace
 }  // namespace dw

@@ -3,20 +3,13 @@
 // window does, and every picture it cannot read ends with status 1 and one
 // line on stderr, never a crash or a partial file.
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
-#include <functional>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 #include "core/form.h"
 #include "readers/png_reader.h"
 #include "support/test_support.h"
 
 namespace dw {
-namespace {
 
 namespace fs = std::filesystem;
 using test::ScratchDir;
@@ -32,7 +25,6 @@ Bitmap readPng(const fs::path& name)
     EXPECT_TRUE(load.ok()) << name << ": " << load.error();
     return load.value();
 }
-
 
 // The command drives the core exactly as the window's user would: opening
 // with the lock on (off with --no-lock), the edits, a mouse framing for --crop.
@@ -125,5 +117,4 @@ TEST(CliPrepare, MalformedOptionsAreRefusedBeforeAnythingIsWritten)
     }
 }
 
-}  // namespace
 }  // namespace dw

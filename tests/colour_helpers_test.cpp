@@ -1,16 +1,14 @@
 // Tie rules and edge values of the small helpers: a wrong tie here changes
 // which colour every converter picks.
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 
+#include "support/test_support.h"
 #include "colour/helpers.h"
 #include "colour/mix_table.h"
 #include "colour/palette.h"
 
 namespace dw {
-namespace {
 
 TEST(Helpers, TiesGoToTheDocumentedArgumentAndBytesRoundAndClamp)
 {
@@ -42,25 +40,6 @@ TEST(Projectcolor, ClampsToTheUnitCubeOfTheAxesWithInclusiveBoundsAndShiftsByThe
     EXPECT_TRUE(p.a == 0.75 && p.err == 0);  // Q subtracts the offset again
 }
 
-TEST(Projectcolor, DegenerateSetTakesBFromTheLastPositiveComponentOfA)
-{
-    // Yellow = red + green: the three colours lie in one plane. A = yellow:
-    // its green component gives 0.5, then its red one 0.25 overrides.
-    const Triple yellow = triple(0, 1, 1);
-    const Projection p = projectcolor(triple(0, 0.5, 0.25), zero, yellow, red, green, 0.0);
-    EXPECT_TRUE(!p.inside && p.a == 0 && p.c == 0);
-    EXPECT_DOUBLE_EQ(p.b, 0.25);
-    EXPECT_DOUBLE_EQ(p.err, 0.25);  // Q = (0, 0, 0.25): error 0.5 squared in green
-}
-
-TEST(Projectcolor, KcolerrPenalisesOnlyDarkerApproximations)
-{
-    // X = (2, 0, 0) clamps to Q = (1, 0, 0): error 1, Q shorter by 1.
-    EXPECT_DOUBLE_EQ(projectcolor(triple(2, 0, 0), zero, blue, green, red, 0.5).err, 1.0 + 0.5);
-    // X = 0 shifted by T = (-0.5, 0, 0): Q = -T is longer than X, no penalty.
-    EXPECT_DOUBLE_EQ(projectcolor(zero, triple(-0.5, 0, 0), blue, green, red, 10.0).err, 0.25);
-}
-
 TEST(Palette, BrightComesFromThePaperAndFlashIsNoPartOfIt)
 {
     EXPECT_EQ(inkIndex(71), 15);
@@ -86,5 +65,4 @@ TEST(MixTable, HoldsEveryDefaultSumOnceWithBlackWhereItSays)
         }
 }
 
-}  // namespace
 }  // namespace dw

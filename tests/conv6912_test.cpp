@@ -2,14 +2,11 @@
 // out by hand (default palette: a plain colour is 0 or 126 per component, a
 // bright one 0 or 252).
 
-#include <gtest/gtest.h>
-
 #include "colour/palette.h"
 #include "modes/conv6912.h"
 #include "support/parts.h"
 
 namespace dw {
-namespace {
 
 using test::attrAt;
 using test::bitAt;
@@ -74,49 +71,23 @@ TEST(Conv6912Attributes, HandWorkedPicturesTakeTheirAttributeInEveryCell)
 }
 
 // Grey 63 is the half mix of black and white (attribute 7): t = 128, and the
-// matrix entries below 128 form a checkerboard in both matrix sizes.
-TEST(Conv6912Pixels, OrderedMatrixAtHalfShareInksHalfThePixels)
+// matrix entries below 128 form a checkerboard in both matrix sizes. Greys
+// 0, 31, 63, 94, 126 are the five mixes of attribute 7 (t = 0, 62, 128, 190,
+// 256); at level 0 ink is exactly t >= 128, in both modes.
+TEST(Conv6912Pixels, OrderedMatrixAtHalfShareInksHalfThePixelsAndLevelZeroIsAPureThreshold)
 {
-    for (uint8_t chunkMask : {uint8_t{7}, uint8_t{1}}) {
+    for (int chunkMask : {7, 1, 0, -1}) {  // 0 and -1: level 0 with diffusion and without
         test::Parts p;
-        p.settings.floyd = false;
-        p.settings.chunkMask = chunkMask;
-        p.fill(63, 63, 63);
-        conv6912(p.conversion());
-        expectAllAttributes(p, 7);
-        for (int y = 0; y < screenHeight; ++y)
-            for (int c = 0; c < 32; ++c) ASSERT_EQ(p.scr1[32 * zxline(y) + c], y % 2 ? 0x55 : 0xAA);
-        EXPECT_EQ(p.chunkLevel1[5][5], 128);
-    }
-}
-
-// Greys 0, 31, 63, 94, 126 are the five mixes of attribute 7 (t = 0, 62,
-// 128, 190, 256); at level 0 ink is exactly t >= 128, in both modes.
-TEST(Conv6912Pixels, DitheringLevelZeroIsAPureThreshold)
-{
-    for (bool floyd : {true, false}) {
-        test::Parts p;
-        p.levelZero();
-        p.settings.floyd = floyd;
+        if (chunkMask <= 0) p.levelZero();
+        p.settings.floyd = chunkMask == 0;
+        p.settings.chunkMask = static_cast<uint8_t>(chunkMask > 0 ? chunkMask : 7);
         const int levels[5] = {0, 31, 63, 94, 126};
-        p.paint([&](int x, int y) { return grey(levels[(x + y) % 5]); });
+        p.paint([&](int x, int y) { return grey(chunkMask > 0 ? 63 : levels[(x + y) % 5]); });
         conv6912(p.conversion());
         expectAllAttributes(p, 7);
         for (int y = 0; y < screenHeight; ++y)
-            for (int x = 0; x < screenWidth; ++x) ASSERT_EQ(bitAt(p.scr1, x, y), (x + y) % 5 >= 2) << x << "," << y;
-    }
-}
-
-TEST(Conv6912Pixels, RowsAreStoredInSpectrumLineOrderLeftmostPixelHighest)
-{
-    test::Parts p;
-    p.levelZero();
-    p.paint([](int x, int y) { return grey(y == 1 || y == 8 || (y == 0 && (x == 0 || x == 9)) ? 63 : 0); });
-    conv6912(p.conversion());
-    for (int i = 0; i < 6144; ++i) {
-        int expected = (i >= 32 && i < 64) || (i >= 256 && i < 288) ? 0xFF : 0;  // rows 8 and 1
-        if (i < 2) expected = 0x80 >> i;
-        ASSERT_EQ(p.scr1[i], expected) << "byte " << i;
+            for (int x = 0; x < screenWidth; ++x)
+                ASSERT_EQ(bitAt(p.scr1, x, y), chunkMask > 0 ? (x + y) % 2 == 0 : (x + y) % 5 >= 2) << x << "," << y;
     }
 }
 
@@ -127,9 +98,7 @@ TEST(Conv6912Pixels, InkShareIsKeptUnclamped)
     p.paint([](int x, int y) { return grey(x == 3 && y == 2 ? 130 : (x % 2 ? 126 : 0)); });
     conv6912(p.conversion());
     EXPECT_EQ(attrAt(p.scr1, 3, 2), 7);
-    EXPECT_EQ(p.chunkLevel1[2][0], 0);
-    EXPECT_EQ(p.chunkLevel1[2][1], 256);
-    EXPECT_EQ(p.chunkLevel1[2][3], 264);
+    EXPECT_EQ((std::array{p.chunkLevel1[2][0], p.chunkLevel1[2][1], p.chunkLevel1[2][3]}), (std::array{0, 256, 264}));
 }
 
 // Worked-out blue work-plane values after a run: {y, x, value}.
@@ -185,5 +154,4 @@ TEST(Conv6912Diffusion, ErrorSharesTruncateTowardZeroAndRespectCellEdgesUnlessPr
     }
 }
 
-}  // namespace
 }  // namespace dw

@@ -3,8 +3,6 @@
 // out by hand with the default palette (a plain component 63, a bright one
 // 126; a pixel shows the sum of two entries).
 
-#include <gtest/gtest.h>
-
 #include "colour/palette.h"
 #include "modes/conv_giga.h"
 #include "support/parts.h"
@@ -12,8 +10,6 @@
 namespace dw {
 
 void PrintTo(const Colour& c, std::ostream* os) { *os << "(b " << c.b << ", g " << c.g << ", r " << c.r << ")"; }
-
-namespace {
 
 using test::attrAt;
 using test::bitAt;
@@ -224,5 +220,4 @@ TEST(GigaOneRecord, ProjectionAndSharesForEveryShapeOfTheMixes)
     }
 }
 
-}  // namespace
 }  // namespace dw

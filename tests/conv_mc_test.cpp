@@ -1,15 +1,10 @@
 // The multicolor converter: attribute choice per 8x1 cell, the column-pair
 // ranking and quota, the error kernel and the dithering band.
 
-#include <gtest/gtest.h>
-
-#include <random>
-
 #include "modes/conv_mc.h"
 #include "support/parts.h"
 
 namespace dw {
-namespace {
 
 struct ConvMcTest : ::testing::Test {
     test::Parts p;
@@ -159,5 +154,4 @@ TEST_F(ConvMcTest, DitheringLevelZeroForcesChannelsToTheExtremesBeforeTheChoice)
     }
 }
 
-}  // namespace
 }  // namespace dw

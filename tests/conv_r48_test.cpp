@@ -2,16 +2,11 @@
 // clamped model, the limited error with its right share and sixteen
 // thirty-seconds, and full levels held to a byte.
 
-#include <gtest/gtest.h>
-
-#include <random>
-
 #include "modes/conv_r48.h"
 #include "support/parts.h"
 #include "zxfiles/layouts.h"
 
 namespace dw {
-namespace {
 
 // Complement colour bytes of rows with y mod 3 = 0, 1, 2: cyan, magenta, yellow.
 constexpr uint8_t complementByte[3] = {69, 67, 70};
@@ -108,5 +103,4 @@ TEST_F(ConvR48Test, FullLevelsAbove255AreHeldAt255)
     EXPECT_EQ(p.scr1[0], 255);
 }
 
-}  // namespace
 }  // namespace dw

@@ -2,16 +2,11 @@
 // with and without noise, the mix, the model and grey previews, and the
 // screen encoding with its kernel.
 
-#include <gtest/gtest.h>
-
-#include <array>
-
 #include "modes/conv_rmode.h"
 #include "support/parts.h"
 #include "zxfiles/layouts.h"
 
 namespace dw {
-namespace {
 
 using Bytes = std::array<uint8_t, 4>;
 using Levels = std::array<int, 4>;
@@ -170,5 +165,4 @@ TEST_F(ConvRModeTest, SlotsAbove255AreMatchedAsTheyAreAndShownHeldAt255)
     EXPECT_EQ(p.scr2[6143], 255);
 }
 
-}  // namespace
 }  // namespace dw

@@ -1,13 +1,10 @@
-// The shared dithering pieces: ink shares in both forms, the pixel decision
-// with its band override, error shares and the five-mix cell error.
+// The shared dithering pieces: ink shares in both forms and the pixel
+// decision with its band override.
 
-#include <gtest/gtest.h>
-
+#include "support/test_support.h"
 #include "colour/dithering.h"
-#include "colour/palette.h"
 
 namespace dw {
-namespace {
 
 const Colour black{0, 0, 0}, white{252, 252, 252};
 
@@ -68,36 +65,4 @@ TEST(PixelDecision, NearerColourOrStrictMatrixThresholdThenTheBandOverridesButNo
             EXPECT_EQ(decidePixel(black, black, white, 100, x, y, false, 1, full).bit, x % 2 == y % 2) << x << "," << y;
 }
 
-TEST(ErrorShare, TruncatesTowardZeroForNegativeErrors)
-{
-    EXPECT_EQ(errorShare(-5, 3, 3), -1);
-    EXPECT_EQ(errorShare(-7, 1, 3), 0);
-    EXPECT_EQ(errorShare(-8, 1, 3), -1);
-    EXPECT_EQ(errorShare(100, 3, 3), 37);
-}
-
-TEST(SegmentProjection, MovesPixelsOntoTheSegmentWithTheShareClampedTo255)
-{
-    EXPECT_EQ(projectOntoSegment({126, 126, 126}, black, white), (Colour{126, 126, 126}));
-    // Pure blue 255: share -61992 * 128 / 190512 + 128 = 87, each channel 252 * 87 / 256.
-    EXPECT_EQ(projectOntoSegment({255, 0, 0}, black, white), (Colour{85, 85, 85}));
-    EXPECT_EQ(projectOntoSegment({1, 2, 3}, white, white), white);
-    EXPECT_EQ(projectOntoSegment(white, black, white), (Colour{251, 251, 251}));
-}
-
-TEST(FiveMixCellError, SumsTheNearestOfFiveMixesAndStopsAboveTheLimit)
-{
-    // Black paper and bright white ink (126): the quarter mix is 63.
-    Plane b, g, r;
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) b[y][x] = g[y][x] = r[y][x] = 63;
-    const Colour paper = paletteColour(defaultPalB, defaultPalG, defaultPalR, 0);
-    const Colour ink = paletteColour(defaultPalB, defaultPalG, defaultPalR, 15);
-    EXPECT_EQ(fiveMixCellError(b, g, r, 0, 0, paper, ink, INT64_MAX), 0);
-    b[3][5] = g[3][5] = r[3][5] = 70;
-    EXPECT_EQ(fiveMixCellError(b, g, r, 0, 0, paper, ink, INT64_MAX), 147);
-    EXPECT_GT(fiveMixCellError(b, g, r, 0, 0, paper, paper, 10), 10);
-}
-
-}  // namespace
 }  // namespace dw

@@ -1,14 +1,9 @@
-#include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-#include <vector>
 
 #include "readers/gif_adapter.h"
 #include "support/test_support.h"
 
 namespace dw {
-namespace {
 
 // Files written with giflib's encoder, listed in tests/data/README.md; red,
 // green, blue and 0x102030 are their colours.
@@ -93,5 +88,4 @@ TEST(GifAdapter, CorruptFilesGiveOneSentenceAndNoPictureAndDamagedCopiesAreSurvi
     test::expectDamagedCopiesSane("gif/giflib/treescap-interlaced.gif", decodeGif);
 }
 
-}  // namespace
 }  // namespace dw

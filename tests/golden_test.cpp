@@ -3,10 +3,7 @@
 // here means a converter's output changed; remake the table with make-golden
 // only when that change is meant.
 
-#include <gtest/gtest.h>
-
 #include <fstream>
-#include <map>
 #include <sstream>
 
 #include "golden/golden_cases.h"

@@ -1,16 +1,11 @@
-#include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "readers/jpeg_adapter.h"
 #include "support/test_support.h"
 
 namespace dw {
-namespace {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -112,5 +107,4 @@ TEST(JpegAdapter, NonJpegBytesDamageAndTruncationGiveAnErrorOrASanePicture)
     test::expectDamagedCopiesSane("jpeg/libjpeg-turbo/testimgp.jpg", decodeJpeg, 13);
 }
 
-}  // namespace
 }  // namespace dw

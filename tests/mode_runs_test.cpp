@@ -2,34 +2,26 @@
 // files it hands over, the same bytes for the same input, the preview drawn
 // from the file again; then start-up, refusals and failed writes.
 
-#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <algorithm>
 #include <deque>
-#include <filesystem>
-#include <map>
-#include <set>
 #include <thread>
-#include <tuple>
 
 #include "colour/mix_table.h"
-#include "colour/palette.h"
 #include "core/mode_table.h"
 #include "core/number_text.h"
 #include "core/output_file.h"
 #include "support/memory_output.h"
 #include "support/test_support.h"
-#include "zxfiles/cell_drawing.h"
 #include "zxfiles/file_drawing.h"
 #include "zxfiles/layouts.h"
 
 namespace dw {
-namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
+using Names = std::set<std::string>;
 
 // A clock answering from a list, so a timed span is known.
 struct ListClock : Clock {
@@ -55,35 +47,30 @@ struct Window {
         form.FormCreate();
     }
     explicit Window(const std::string& folder = DW_DATA) : Window(memory, folder) {}
-    void open(const fs::path& picture)
-    {
-        dialogs.picture = picture.string();
-        form.btOpenClick();
-    }
     const Lines& memo() const { return form.Memo1.lines; }
 };
 
-std::set<std::string> namesOf(const std::map<std::string, std::vector<uint8_t>>& files)
+Names namesOf(const std::map<std::string, std::vector<uint8_t>>& files)
 {
-    std::set<std::string> names;
+    Names names;
     for (const auto& [name, bytes] : files) names.insert(fs::path(name).filename().string());
     return names;
 }
 
-const std::map<std::string, size_t> fileSize = {
-    {".scr", scrFileSize}, {".img", imgFileSize},         {".mc", mcFileSize},  {".mcx", mcxFileSize},
-    {".3", eightColourFileSize}, {".rm", rModeFileSize}, {".r48", r48FileSize}, {".bmp", 54 + 256 * 192 * 3}};
-
 TEST(ModeRuns, EachModeHandsOverItsFilesAndTheFileDrawsItsPreview)
 {
+    const std::map<std::string, size_t> fileSize = {
+        {".scr", scrFileSize}, {".img", imgFileSize}, {".mc", mcFileSize}, {".mcx", mcxFileSize},
+        {".3", eightColourFileSize}, {".rm", rModeFileSize}, {".r48", r48FileSize}, {".bmp", 54 + 256 * 192 * 3}};
     for (const Mode& mode : modeTable()) {
         SCOPED_TRACE(mode.name);
         Window w;
-        w.open(test::testdata("photos/kodim05.png"));
+        w.dialogs.picture = test::testdata("photos/kodim05.png").string();
+        w.form.btOpenClick();
         (w.form.*mode.run)();
         const std::string screenName = std::string("kodim05") + mode.extensions[0];
-        std::set<std::string> expected = {screenName};
-        expected.insert(mode.sideFiles.begin(), mode.sideFiles.end());
+        Names expected(mode.sideFiles.begin(), mode.sideFiles.end());
+        expected.insert(screenName);
         EXPECT_EQ(namesOf(w.memory.files), expected);
         for (const auto& [name, bytes] : w.memory.files) {
             EXPECT_TRUE(fs::equivalent(fs::path(name).parent_path(), test::testdata("photos"))) << name;
@@ -97,21 +84,17 @@ TEST(ModeRuns, EachModeHandsOverItsFilesAndTheFileDrawsItsPreview)
         (w.form.*mode.run)();
         EXPECT_TRUE(w.memory.files == first);
 
-        const std::vector<uint8_t>& file =
-            std::ranges::find_if(first, [&](const auto& f) { return fs::path(f.first).filename() == screenName; })->second;
+        const auto& file = std::ranges::find_if(first, [&](auto& f) { return f.first.ends_with(screenName); })->second;
         const Bitmap preview = w.form.zxBitmap;
         const PaletteView pal{w.form.palB, w.form.palG, w.form.palR};
         Bitmap drawn(screenWidth, screenHeight);
-        if (mode.name == std::string("8col")) {
-            ASSERT_TRUE(drawEightColourFile(file, drawn));
-        } else if (mode.name == std::string("rmode")) {
-            ASSERT_TRUE(drawRModeFile(file, pal, drawn));
-        } else if (mode.name == std::string("r48")) {
-            ASSERT_TRUE(drawR48File(file, pal, drawn));
+        const std::string name = mode.name;
+        if (name == "8col" || name == "rmode" || name == "r48") {
+            ASSERT_TRUE(name == "8col" ? drawEightColourFile(file, drawn)
+                        : name == "rmode" ? drawRModeFile(file, pal, drawn) : drawR48File(file, pal, drawn));
         } else {
             test::ScratchDir dir;
             test::writeFile(screenName, file);
-            w.form.zxBitmap = Bitmap(screenWidth, screenHeight);
             w.form.loadScreenFile((dir.path() / screenName).string());
             drawn = w.form.zxBitmap;
         }
@@ -119,37 +102,23 @@ TEST(ModeRuns, EachModeHandsOverItsFilesAndTheFileDrawsItsPreview)
     }
 }
 
-// The check boxes choose the layout; the brush gets a copy of what was made.
-TEST(ModeRuns, CheckBoxesChooseTheLayoutAndTheBrushGetsTheScreens)
+// "Eco" wins over character files; the brush gets a copy of what was made.
+TEST(ModeRuns, EcoWinsOverCharacterFilesAndTheBrushGetsTheScreens)
 {
-    struct Case {
-        Handler run;
-        bool eco, chrs;
-        const char* name;
-        size_t size;
-    };
-    const Case cases[] = {{&TForm1::btConv6912Click, false, true, "noname.ch$", chrsFileSize},
-                          {&TForm1::btConvGigaClick, true, false, "noname.emg", emgFileSize},
-                          {&TForm1::btConvGigaClick, false, true, "noname.ch$", gigaChrsFileSize},
-                          {&TForm1::btConvGigaClick, true, true, "noname.emg", emgFileSize}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        Window w;
-        w.form.cbEcoImg.checked = c.eco;
-        w.form.setChecked(w.form.cbCHRS, c.chrs);
-        (w.form.*c.run)();
-        EXPECT_EQ(namesOf(w.memory.files), std::set<std::string>{c.name});
-        EXPECT_EQ(w.memory.files.begin()->second.size(), c.size);
-    }
+    Window eco;
+    eco.form.cbEcoImg.checked = true;
+    eco.form.setChecked(eco.form.cbCHRS, true);
+    eco.form.btConvGigaClick();
+    EXPECT_EQ(namesOf(eco.memory.files), Names{"noname.emg"});
     for (bool floyd : {true, false}) {
         Window w;
-        w.open(test::testdata("photos/skimage_chelsea.png"));
-        w.form.setChecked(w.form.cbDith, floyd);
-        w.form.btSaveDraw.enabled = w.form.gigaShown = true;
-        w.form.btConv6912Click();
         TForm1& f = w.form;
-        EXPECT_TRUE(f.scr2 == f.scr1 && f.scr1Conv == f.scr1 && f.scr2Conv == f.scr1);
-        EXPECT_TRUE(f.chunkLevel2 == f.chunkLevel1);
+        w.dialogs.picture = test::testdata("photos/skimage_chelsea.png").string();
+        f.btOpenClick();
+        f.setChecked(f.cbDith, floyd);
+        f.btSaveDraw.enabled = f.gigaShown = true;
+        f.btConv6912Click();
+        EXPECT_TRUE(f.scr2 == f.scr1 && f.scr1Conv == f.scr1 && f.scr2Conv == f.scr1 && f.chunkLevel2 == f.chunkLevel1);
         EXPECT_EQ(f.retouchOn, floyd);
         EXPECT_FALSE(f.gigaShown || f.btSaveDraw.enabled);
         f.btConvGigaClick();
@@ -157,18 +126,6 @@ TEST(ModeRuns, CheckBoxesChooseTheLayoutAndTheBrushGetsTheScreens)
         f.btConvMCClick();
         EXPECT_FALSE(f.retouchOn);
     }
-}
-
-// A palette read from a file lasts until the gigascreen run, which puts the
-// default back before it converts.
-TEST(ModeRuns, GigascreenRunPutsTheDefaultPaletteBack)
-{
-    Window w;
-    w.dialogs.palette = test::testdata("act/16pal_v20.act").string();
-    w.form.Button2Click();
-    ASSERT_NE(w.form.palR, defaultPalR);
-    w.form.btConvGigaClick();
-    EXPECT_TRUE(w.form.palB == defaultPalB && w.form.palG == defaultPalG && w.form.palR == defaultPalR);
 }
 
 // A file the output refuses is named in the memo (after the time line of
@@ -181,65 +138,47 @@ TEST(ModeRuns, ARefusedFileIsReportedAndTheRunGoesOn)
         test::FullDiskOutput empty(0);
         Window w(empty);
         (w.form.*run)();
-        ASSERT_GE(w.memo().size(), 2u);
-        const std::string& report = w.memo()[w.memo().size() - (reportLast ? 1 : 2)];
-        EXPECT_EQ(report, "cannot write " + std::string(name) + ": No space left on device");
-        EXPECT_TRUE(w.memo()[w.memo().size() - (reportLast ? 2 : 1)].ends_with(" sec"));
+        const size_t lines = w.memo().size();
+        EXPECT_EQ(w.memo()[lines - (reportLast ? 1 : 2)], "cannot write " + std::string(name) + ": No space left on device");
+        EXPECT_TRUE(w.memo()[lines - (reportLast ? 2 : 1)].ends_with(" sec"));
         ASSERT_EQ(w.form.writtenFiles.size(), 1u);
         EXPECT_FALSE(w.form.writtenFiles[0].written.ok());
         EXPECT_EQ(w.form.imTo.picture, w.form.zxBitmap);
     }
-
     test::FullDiskOutput roomForTheScreen(rModeFileSize);
     Window r(roomForTheScreen);
     r.form.btConvRModeClick();
-    EXPECT_EQ(namesOf(roomForTheScreen.stored.files), std::set<std::string>{"noname.rm"});
-    EXPECT_TRUE(std::ranges::count(r.memo(), "cannot write layer1.bmp: No space left on device") == 1);
-    EXPECT_TRUE(std::ranges::count(r.memo(), "cannot write layer2.bmp: No space left on device") == 1);
+    EXPECT_EQ(namesOf(roomForTheScreen.stored.files), Names{"noname.rm"});
+    for (const char* layer : {"layer1.bmp", "layer2.bmp"})
+        EXPECT_EQ(std::ranges::count(r.memo(), "cannot write " + std::string(layer) + ": No space left on device"), 1);
 }
 
-// Holds the file size limit low for one scope, as `ulimit -f` does; the
-// signal for exceeding it would end the test unless the writer handles it.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit low = saved_;
-        low.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &low);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved_); }
-
-private:
-    rlimit saved_{};
-};
-
 // A FIFO is written directly, so a thread reading it gets every byte (more
-// than a pipe holds at once); a file-size limit, a folder and no name are
-// reported, leaving the old file and no temporary.
+// than a pipe holds at once); a file-size limit (as `ulimit -f` sets, whose
+// signal would end the test unless the writer handles it), a folder and no
+// name are reported, leaving the old file and no temporary.
 TEST(OutputFile, FifoGetsEveryByteAndFailuresLeaveTheOldFileAndNoTemporary)
 {
     test::ScratchDir dir;
     ASSERT_EQ(mkfifo("pipe", 0600), 0);
-    std::vector<uint8_t> bytes(200000);
+    std::vector<uint8_t> bytes(200000), received;
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7 / 3);
-    std::vector<uint8_t> received;
     std::thread reader([&] { received = test::readFile("pipe"); });
     EXPECT_TRUE(writeFileAtomically("pipe", bytes));
     reader.join();
     EXPECT_TRUE(received == bytes);
 
-    const std::vector<uint8_t> old = {1, 2, 3};
-    test::writeFile("old.bin", old);
-    {
-        FileSizeLimit limit(1000);
-        EXPECT_EQ(writeFileAtomically("old.bin", bytes).error(), "File too large");
-    }
+    test::writeFile("old.bin", {1, 2, 3});
+    rlimit saved{}, low{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    low = {1000, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &low);
+    EXPECT_EQ(writeFileAtomically("old.bin", bytes).error(), "File too large");
+    setrlimit(RLIMIT_FSIZE, &saved);
     fs::create_directory("taken");
     EXPECT_EQ(writeFileAtomically("taken", bytes).error(), "Is a directory");
     EXPECT_EQ(writeFileAtomically("", bytes).error(), "No such file or directory");
-    EXPECT_EQ(test::readFile("old.bin"), old);
+    EXPECT_EQ(test::readFile("old.bin"), (std::vector<uint8_t>{1, 2, 3}));
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 3);  // no temporary left
 }
 
@@ -258,7 +197,7 @@ TEST(Refusals, UnreadTablesAreNamedAndTheRunsThatNeedThemWriteNothing)
         EXPECT_EQ(w.memo().back(), "nothing written: tablo.dat could not be read");
     }
     w.form.btConv6912Click();
-    EXPECT_EQ(namesOf(w.memory.files), std::set<std::string>{"noname.scr"});
+    EXPECT_EQ(namesOf(w.memory.files), Names{"noname.scr"});
 
     test::writeFile("tablo.dat", std::vector<uint8_t>(6832, 1));
     w.form.FormCreate();
@@ -267,7 +206,7 @@ TEST(Refusals, UnreadTablesAreNamedAndTheRunsThatNeedThemWriteNothing)
     EXPECT_EQ(w.memo().back(), "nothing written: code256.dat could not be read");
     w.form.setChecked(w.form.cbEcoImg, false);
     w.form.btConvGigaClick();
-    EXPECT_EQ(namesOf(w.memory.files), (std::set<std::string>{"noname.img", "noname.scr"}));
+    EXPECT_EQ(namesOf(w.memory.files), (Names{"noname.img", "noname.scr"}));
 }
 
 // A run never replaces a file with the blank screen of an empty picture:
@@ -280,7 +219,8 @@ TEST(Refusals, AnEmptyPictureNeverReplacesAFile)
     Window w;
     w.form.btConv6912Click();
     EXPECT_EQ(w.memo().back(), "nothing written: no picture is open and noname.scr exists");
-    w.open(dir.path() / "noname.scr");
+    w.dialogs.picture = (dir.path() / "noname.scr").string();
+    w.form.btOpenClick();
     w.form.btConv6912Click();
     EXPECT_EQ(w.memo().back(), "nothing written: the picture could not be read");
     EXPECT_FALSE(w.form.retouchOn);
@@ -301,54 +241,36 @@ TEST(StartUp, TablesAreReadWhereverFoundAndRecordsGetTheirMixes)
     test::writeFile("tablo.dat", {1, 2, 12, 15, 0xF9, 10});
     Window w(dir.path().string());
     const TForm1& f = w.form;
-    EXPECT_EQ(f.codeTab[624], static_cast<uint8_t>(624 * 7));
-    EXPECT_EQ(f.decoTab[0][0], 255);
-    EXPECT_EQ(f.decoTab[1][0], static_cast<uint8_t>(255 - 256));
-    auto mixOf = [](int index) { return std::array<int, 3>{mixTable[index].r, mixTable[index].g, mixTable[index].b}; };
+    EXPECT_TRUE(f.codeTab[624] == code[624] && f.decoTab[0][0] == deco[0] && f.decoTab[1][0] == deco[256]);
+    auto mix = [](int index) { return std::array<int, 3>{mixTable[index].r, mixTable[index].g, mixTable[index].b}; };
     using Rgb = std::array<int, 3>;
-    EXPECT_EQ(mixOf(f.gigaTab[0][4]), (Rgb{0, 126, 63}));     // blue + bright green
-    EXPECT_EQ(mixOf(f.gigaTab[0][5]), (Rgb{63, 126, 0}));     // red + bright green
-    EXPECT_EQ(mixOf(f.gigaTab[0][6]), (Rgb{126, 126, 189}));  // blue + bright white
-    EXPECT_EQ(mixOf(f.gigaTab[0][7]), (Rgb{189, 126, 126}));  // red + bright white
+    // Blue + bright green, red + bright green, blue + bright white, red + bright white.
+    EXPECT_EQ((std::array{mix(f.gigaTab[0][4]), mix(f.gigaTab[0][5]), mix(f.gigaTab[0][6]), mix(f.gigaTab[0][7])}),
+              (std::array{Rgb{0, 126, 63}, Rgb{63, 126, 0}, Rgb{126, 126, 189}, Rgb{189, 126, 126}}));
     const auto& cut = f.gigaTab[1];
     EXPECT_EQ((std::array<int, 4>{cut[0], cut[1], cut[2], cut[3]}), (std::array<int, 4>{9, 10, 0, 0}));
-    EXPECT_EQ(mixOf(cut[4]), (Rgb{0, 0, 126}));  // bright blue + black
-    EXPECT_EQ(mixOf(cut[7]), (Rgb{126, 0, 0}));  // bright red + black
+    EXPECT_EQ(mix(cut[4]), (Rgb{0, 0, 126}));  // bright blue + black
     EXPECT_EQ(f.gigaTab[2][4], blackMix);
 
     fs::remove("tablo.dat");
     Window fallback;
-    EXPECT_TRUE(fallback.form.unreadTables.empty());
-    EXPECT_EQ(fallback.form.codeTab[624], static_cast<uint8_t>(624 * 7));
+    EXPECT_TRUE(fallback.form.unreadTables.empty() && fallback.form.codeTab[624] == code[624]);
     EXPECT_EQ(fallback.form.gigaTab[0][0], test::readFile(fs::path(DW_DATA) / "tablo.dat")[0] & 15);
 }
 
-TEST(StartUp, DitheringLevelClampsAndKeepsTheLevelOnBadText)
+TEST(StartUp, DitheringLevelClampsKeepsTheLevelOnBadTextAndRunsAreTimed)
 {
     Window w;
     TForm1& f = w.form;
     EXPECT_EQ(f.dithLo + f.dithHi, 255);
-    struct Case {
-        const char* text;
-        double level;
-        int lo, hi;
-    };
-    for (const Case& c : {Case{"2", 1.0, 0, 255}, Case{"-1", 0.0, 128, 127}, Case{"0.5", 0.5, 64, 191},
-                          Case{"abc", 0.5, 64, 191}, Case{"0.3", 0.3, 89, 165}}) {
-        f.setText(f.edDithLevel, c.text);
-        EXPECT_EQ(f.dithLevel, c.level) << c.text;
-        EXPECT_EQ(f.dithLo, c.lo) << c.text;
-        EXPECT_EQ(f.dithHi, c.hi) << c.text;
+    for (const auto& [text, level, lo, hi] : {std::tuple{"2", 1.0, 0, 255}, {"-1", 0.0, 128, 127}, {"0.5", 0.5, 64, 191},
+                                              {"abc", 0.5, 64, 191}, {"0.3", 0.3, 89, 165}}) {
+        f.setText(f.edDithLevel, text);
+        EXPECT_TRUE(f.dithLevel == level && f.dithLo == lo && f.dithHi == hi) << text;
     }
-}
-
-TEST(StartUp, TimeLineIsTheElapsedSecondsAndNamesAreCutTo255Bytes)
-{
-    Window w;
     const size_t before = w.memo().size();
-    w.form.btConv8colClick();
-    ASSERT_EQ(w.memo().size(), before + 1);
-    EXPECT_EQ(w.memo().back(), "2.25 sec");
+    f.btConv8colClick();
+    EXPECT_EQ(Lines(w.memo().begin() + before, w.memo().end()), Lines{"2.25 sec"});
     EXPECT_EQ(cutName(std::string(300, 'a')).size(), 255u);
     EXPECT_EQ(cutName("short"), "short");
 }
@@ -363,5 +285,4 @@ TEST(NumberText, ParsesDecimalsAndFormatsTheGeneralWay)
         EXPECT_EQ(formatGeneral(value), text);
 }
 
-}  // namespace
 }  // namespace dw

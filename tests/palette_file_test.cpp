@@ -1,18 +1,12 @@
 // Palette files: which names are reloaded, how the 48 bytes become the three
 // palettes, and what a short, missing or replaced file leaves behind.
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <vector>
-
 #include "colour/palette.h"
 #include "core/form.h"
 #include "picture/palette_file.h"
 #include "support/test_support.h"
 
 namespace dw {
-namespace {
 
 using test::Harness;
 using test::ScratchDir;
@@ -41,41 +35,22 @@ std::vector<uint8_t> spectrumColours()
     return bytes;
 }
 
-TEST(PaletteFile, EntriesAreHalfTheFileBytesInRedGreenBlueOrder)
+TEST(PaletteFile, EntriesAreHalfTheBytesInRedGreenBlueOrderAndShortFilesRepeatTheLastByte)
 {
     std::vector<uint8_t> bytes = spectrumColours();
     bytes.resize(768, 200);  // a full colour table: only the first 16 entries count
     const Palettes p = read(bytes);
-    for (int k = 0; k < 16; ++k) {
-        EXPECT_EQ(p.b[k], k & 1 ? 127 : 0) << k;
-        EXPECT_EQ(p.r[k], k & 2 ? 127 : 0) << k;
-        EXPECT_EQ(p.g[k], k & 4 ? 127 : 0) << k;
-    }
-
+    for (int k = 0; k < 16; ++k)
+        EXPECT_EQ((Colour{p.b[k], p.g[k], p.r[k]}), (Colour{k & 1 ? 127 : 0, k & 4 ? 127 : 0, k & 2 ? 127 : 0})) << k;
     const Palettes odd = read({1, 3, 5, 254, 253, 252});
-    EXPECT_EQ((Colour{odd.b[0], odd.g[0], odd.r[0]}), (Colour{2, 1, 0}));
     EXPECT_EQ((Colour{odd.b[1], odd.g[1], odd.r[1]}), (Colour{126, 126, 127}));
-}
-
-TEST(PaletteFile, ShortFileRepeatsTheLastByteOfEachComponent)
-{
-    // Two whole entries and the red of a third.
-    const Palettes p = read({10, 20, 30, 40, 50, 60, 70});
-    EXPECT_EQ((Colour{p.b[0], p.g[0], p.r[0]}), (Colour{15, 10, 5}));
-    for (int k = 2; k < 16; ++k) EXPECT_EQ((Colour{p.b[k], p.g[k], p.r[k]}), (Colour{30, 25, 35})) << k;
-
-    const Palettes none = read({});  // no bytes at all give black
+    // Two whole entries and the red of a third; no bytes at all give black.
+    const Palettes cut = read({10, 20, 30, 40, 50, 60, 70}), none = read({});
+    EXPECT_EQ((Colour{cut.b[0], cut.g[0], cut.r[0]}), (Colour{15, 10, 5}));
+    for (int k = 2; k < 16; ++k) EXPECT_EQ((Colour{cut.b[k], cut.g[k], cut.r[k]}), (Colour{30, 25, 35})) << k;
     for (int k = 0; k < 16; ++k) EXPECT_EQ(none.b[k] | none.g[k] | none.r[k], 0) << k;
-}
-
-TEST(PaletteFile, NameTestIsForDotActAnywhereInTheLowerCasedName)
-{
-    EXPECT_TRUE(isPaletteFileName("PAL.ACT"));
-    EXPECT_TRUE(isPaletteFileName("/x/pal.act.bak"));
-    EXPECT_TRUE(isPaletteFileName("/x/my.actual/colours"));
-    EXPECT_FALSE(isPaletteFileName("pal.ac"));
-    EXPECT_FALSE(isPaletteFileName("palact"));
-    EXPECT_FALSE(isPaletteFileName(""));
+    for (const char* name : {"PAL.ACT", "/x/pal.act.bak", "/x/my.actual/colours"}) EXPECT_TRUE(isPaletteFileName(name));
+    for (const char* name : {"pal.ac", "palact", ""}) EXPECT_FALSE(isPaletteFileName(name));
 }
 
 TEST(PaletteFile, ChosenFileIsReloadedOnEveryPreparation)
@@ -105,23 +80,18 @@ TEST(PaletteFile, ChosenFileIsReloadedOnEveryPreparation)
     for (int k = 0; k < 16; ++k) EXPECT_EQ(f.palB[k] | f.palG[k] | f.palR[k], 0) << k;
 }
 
+// Another name stops the reload without restoring the default.
 TEST(PaletteFile, OtherNamesStopTheReloadWithoutRestoringTheDefault)
 {
     ScratchDir dir;
     Harness h;
-    TForm1& f = *h.form;
-    EXPECT_EQ(f.palB, defaultPalB);
     test::writeFile("a.act", spectrumColours());
-    h.dialogs.palette = "a.act";
-    f.Button2Click();
-    EXPECT_EQ(f.palB[1], 127);
-
     test::writeFile("b.pal", {});
-    h.dialogs.palette = "b.pal";
-    f.Button2Click();
-    EXPECT_EQ(f.palB[1], 127);
-    EXPECT_NE(f.palB, defaultPalB);
+    for (const char* name : {"a.act", "b.pal"}) {
+        h.dialogs.palette = name;
+        h.form->Button2Click();
+        EXPECT_EQ(h.form->palB[1], 127) << name;
+    }
 }
 
-}  // namespace
 }  // namespace dw

@@ -1,9 +1,6 @@
 // Two forms on two threads convert independently: all seven modes, run on
 // two threads at once, give the bytes of a run on one.
 
-#include <gtest/gtest.h>
-
-#include <memory>
 #include <thread>
 
 #include "core/mode_table.h"
@@ -11,7 +8,6 @@
 #include "support/test_support.h"
 
 namespace dw {
-namespace {
 
 // Every file and screen preview of every mode, from one form of its own.
 std::map<std::string, std::vector<uint8_t>> convertAll()
@@ -45,5 +41,4 @@ TEST(ParallelRuns, TwoThreadsGiveTheBytesOfOne)
     EXPECT_TRUE(second == sequential);
 }
 
-}  // namespace
 }  // namespace dw

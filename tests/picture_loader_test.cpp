@@ -1,14 +1,9 @@
-#include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-#include <vector>
 
 #include "readers/picture_loader.h"
 #include "support/test_support.h"
 
 namespace dw {
-namespace {
 
 namespace fs = std::filesystem;
 
@@ -54,5 +49,4 @@ TEST(PictureLoader, UnreadableFilesAndDecoderErrorsGiveOneSentenceAndNoPicture)
     }
 }
 
-}  // namespace
 }  // namespace dw

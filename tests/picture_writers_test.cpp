@@ -1,15 +1,12 @@
-#include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
 
+#include "support/test_support.h"
 #include "readers/bmp_reader.h"
 #include "readers/bmp_writer.h"
 #include "readers/png_reader.h"
 #include "readers/png_writer.h"
 
 namespace dw {
-namespace {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -53,5 +50,4 @@ TEST(PictureWriters, AwkwardSizesReadBackUnchangedWithSoundChecksumsAndZeroPaddi
     }
 }
 
-}  // namespace
 }  // namespace dw

@@ -1,17 +1,11 @@
-#include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "readers/png_reader.h"
 #include "support/test_support.h"
 
 namespace dw {
-namespace {
 
 using test::readFile;
 using test::testdata;
@@ -156,5 +150,4 @@ TEST(PngRobustness, EveryDamagedByteAndEveryCutOfASmallFileIsSurvived)
     for (const char* name : {"png/basi3p02.png", "png/basn0g01.png"}) test::expectDamagedCopiesSane(name, decodePng);
 }
 
-}  // namespace
 }  // namespace dw

@@ -1,14 +1,9 @@
-#include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-#include <vector>
 
 #include "readers/tga_reader.h"
 #include "support/test_support.h"
 
 namespace dw {
-namespace {
 
 constexpr uint32_t grey(uint32_t level) { return level * 0x010101u; }
 
@@ -131,5 +126,4 @@ TEST(TgaRobustness, EveryDamagedByteAndEveryCutOfASmallFileIsSurvived)
         test::expectDamagedCopiesSane(name, decodeTga);
 }
 
-}  // namespace
 }  // namespace dw

@@ -1,12 +1,10 @@
-// Spectrum file layouts the golden table does not pin (the character files),
-// and readers that stop where the file ends or where their area ends.
+// Readers of the Spectrum files that stop where the file ends or where their
+// area ends, and give back what the writers wrote.
 
-#include <gtest/gtest.h>
-
+#include "support/test_support.h"
 #include "zxfiles/layouts.h"
 
 namespace dw {
-namespace {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -20,42 +18,6 @@ Buffer numbered(int salt)
 }
 
 const ScreenBuffer a = numbered<ScreenBuffer>(1), b = numbered<ScreenBuffer>(2);
-
-TEST(Writers, StandardCharacterFileHasHeaderAndCellsTopToBottom)
-{
-    ScreenBuffer scr{};
-    scr[0] = 0x11;     // row 0 of cell (0, 0)
-    scr[256] = 0xAA;   // row 1
-    scr[1792] = 0x77;  // row 7
-    scr[32] = 0x55;    // row 8: first row of cell (1, 0)
-    scr[6144] = 71;
-    scr[6144 + 32] = 56;
-    scr[31 + 32 * zxline(191)] = 0xEE;  // bottom row of the last cell
-    scr[6144 + 767] = 0x42;
-
-    const Bytes file = chrsFile(scr);
-    ASSERT_EQ(file.size(), 6919u);
-    EXPECT_EQ(Bytes(file.begin(), file.begin() + 16), (Bytes{'c', 'h', 'r', '$', 32, 24, 9, 0x11, 0xAA, 0, 0, 0, 0, 0, 0x77, 71}));
-    EXPECT_EQ(file[7 + 32 * 9], 0x55);
-    EXPECT_EQ(file[7 + 32 * 9 + 8], 56);
-    EXPECT_EQ(file[6919 - 2], 0xEE);
-    EXPECT_EQ(file[6919 - 1], 0x42);
-}
-
-TEST(Writers, GigascreenCharacterFileInterleavesTheTwoScreensPerCell)
-{
-    const Bytes file = gigaChrsFile(a, b);
-    ASSERT_EQ(file.size(), 13831u);
-    EXPECT_EQ(Bytes(file.begin(), file.begin() + 7), (Bytes{'c', 'h', 'r', '$', 32, 24, 12}));
-    // Cell (row 2, column 5) is cell 69: 18 bytes at 7 + 69 * 18.
-    const size_t cell = 7 + 69 * 18;
-    for (int line = 0; line < 8; ++line) {
-        EXPECT_EQ(file[cell + line], a[standardPixelOffset(40, 16 + line)]);
-        EXPECT_EQ(file[cell + 9 + line], b[standardPixelOffset(40, 16 + line)]);
-    }
-    EXPECT_EQ(file[cell + 8], a[6144 + 69]);
-    EXPECT_EQ(file[cell + 17], b[6144 + 69]);
-}
 
 TEST(Readers, ShortFilesFillOnlyWhatTheyHoldAndLongOnesStopAtTheirArea)
 {
@@ -100,5 +62,4 @@ TEST(Readers, ShortFilesFillOnlyWhatTheyHoldAndLongOnesStopAtTheirArea)
     EXPECT_TRUE(emgFile(emg) == Bytes(bytes.begin(), bytes.begin() + 7680));
 }
 
-}  // namespace
 }  // namespace dw

@@ -2,12 +2,7 @@
 // Outputs for tests: one that keeps every file in memory, and one that takes
 // a fixed number of bytes and then fails, as a full disk would.
 
-#include <cstdint>
-#include <map>
-#include <span>
-#include <string>
-#include <vector>
-
+#include "support/test_support.h"
 #include "core/platform.h"
 
 namespace dw::test {

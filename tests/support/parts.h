@@ -2,11 +2,7 @@
 // The parts one converter call works on, made as start-up makes them, for
 // tests that call a converter directly on a small picture.
 
-#include <algorithm>
-#include <array>
-#include <functional>
-#include <vector>
-
+#include "support/test_support.h"
 #include "base/colour.h"
 #include "colour/helpers.h"
 #include "colour/mix_table.h"

@@ -1,13 +1,10 @@
 #include "support/test_support.h"
 
-#include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <stdexcept>
 
 namespace dw::test {

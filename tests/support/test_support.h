@@ -1,13 +1,23 @@
 #pragma once
 // Helpers shared by the tests: a converter made like the window makes it,
-// scripted dialogs, a fixed clock and scratch folders.
+// scripted dialogs, a fixed clock and scratch folders; it brings GoogleTest
+// and the standard headers every test uses.
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <random>
+#include <set>
 #include <span>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/form.h"
