@@ -27,11 +27,9 @@ TEST_F(ConvMcTest, BlackPictureWithLimitGivesNewPairsToTheHighestSixteenColumns)
     p.settings.limitMC = true;
     convert();
     for (int y = 0; y < screenHeight; ++y)
-        for (int c = 0; c < 32; ++c) {
-            const int expected = y % 8 != 0 ? 71 : c >= 16 ? 1 : y == 0 ? 7 : 71;
-            ASSERT_EQ(attribute(c, y), expected) << "column " << c << " line " << y;
-            ASSERT_EQ(bitmapByte(c, y), 0);
-        }
+        for (int c = 0; c < 32; ++c)
+            ASSERT_TRUE(attribute(c, y) == (y % 8 != 0 ? 71 : c >= 16 ? 1 : y == 0 ? 7 : 71) && bitmapByte(c, y) == 0)
+                << "column " << c << " line " << y;
 }
 
 TEST_F(ConvMcTest, EvenMcPutsTheGreyPairOnEveryOddLineEvenWithLimit)
@@ -71,8 +69,7 @@ TEST_F(ConvMcTest, HighestRatioTakesTheQuotaFirstThenTheHigherPairs)
     p.settings.limitMC = true;
     convert();
     for (int c = 0; c < 32; ++c) EXPECT_EQ(attribute(c, 0), c < 2 ? 2 : c >= 18 ? 1 : 7) << "column " << c;
-    EXPECT_EQ(bitmapByte(0, 0), 0xFF);
-    EXPECT_EQ(bitmapByte(1, 0), 0xFF);
+    EXPECT_TRUE(bitmapByte(0, 0) == 0xFF && bitmapByte(1, 0) == 0xFF);
 }
 
 // Every cell of line 0 is grey 60, six blacks, grey 50, all on black and
@@ -83,10 +80,7 @@ TEST_F(ConvMcTest, EqualRatiosRenderTheHigherPairFirst)
 {
     for (int c = 0; c < 32; ++c) p.set(8 * c, 0, 60, 60, 60), p.set(8 * c + 7, 0, 50, 50, 50);
     convert();
-    for (int c = 0; c < 32; ++c) {
-        EXPECT_EQ(attribute(c, 0), 7) << "column " << c;
-        EXPECT_EQ(bitmapByte(c, 0), c % 2 ? 0x80 : 0x00) << "column " << c;
-    }
+    for (int c = 0; c < 32; ++c) EXPECT_TRUE(attribute(c, 0) == 7 && bitmapByte(c, 0) == (c % 2 ? 0x80 : 0)) << c;
 }
 
 // Keep pair (0, 1) costs 990 on line 1; the best candidate (0, 7) costs 692.
@@ -114,15 +108,11 @@ TEST_F(ConvMcTest, ErrorGoesHalfRightAQuarterBelowAndAThirtySecondUnderTheCell)
     p.settings.evenMC = false;
     p.set(0, 191, 40, 40, 40);
     convert();
-    EXPECT_EQ(attribute(0, 191), 7);
-    EXPECT_EQ(bitmapByte(0, 191), 0);
+    EXPECT_TRUE(attribute(0, 191) == 7 && bitmapByte(0, 191) == 0);
     const int right[8] = {40, 20, 10, 5, 2, 1, 0, 0};
     const int below[10] = {0, 11, 6, 3, 2, 1, 1, 1, 1, 0};  // x = -1 .. 8
     for (int x = 0; x < 8; ++x) EXPECT_EQ(p.workG[191][x], right[x]) << "x " << x;
-    for (int x = -1; x < 9; ++x) {
-        EXPECT_EQ(p.workB[192][x], below[x + 1]) << "x " << x;
-        EXPECT_EQ(p.workR[192][x], below[x + 1]) << "x " << x;
-    }
+    for (int x = -1; x < 9; ++x) EXPECT_TRUE(p.workB[192][x] == below[x + 1] && p.workR[192][x] == below[x + 1]) << x;
 
     test::Parts q;
     q.settings.evenMC = false;
@@ -132,10 +122,7 @@ TEST_F(ConvMcTest, ErrorGoesHalfRightAQuarterBelowAndAThirtySecondUnderTheCell)
     EXPECT_EQ(q.scr2[32 * 191], 5);
     EXPECT_EQ((Colour{q.workB[191][0], q.workG[191][0], q.workR[191][0]}), (Colour{50, 50, 0}));
     const int projectedBelow[8] = {13, 7, 4, 2, 1, 1, 1, 1};
-    for (int x = 0; x < 8; ++x) {
-        EXPECT_EQ(q.workG[192][x], projectedBelow[x]) << "x " << x;
-        EXPECT_EQ(q.workR[192][x], 0) << "x " << x;
-    }
+    for (int x = 0; x < 8; ++x) EXPECT_TRUE(q.workG[192][x] == projectedBelow[x] && q.workR[192][x] == 0) << x;
 }
 
 // Grey 127 takes black and grey 126: nearer the ink as it stands, but the
@@ -147,10 +134,8 @@ TEST_F(ConvMcTest, DitheringLevelZeroForcesChannelsToTheExtremesBeforeTheChoice)
         p.fill(0, 0, 0);
         for (int x = 0; x < screenWidth; ++x) p.set(x, 0, 127, 127, 127);
         convert();
-        for (int c = 0; c < 32; ++c) {
-            ASSERT_EQ(attribute(c, 0), 7) << levelZero << " column " << c;
-            ASSERT_EQ(bitmapByte(c, 0), levelZero ? 0x00 : 0xFF) << levelZero << " column " << c;
-        }
+        for (int c = 0; c < 32; ++c)
+            ASSERT_TRUE(attribute(c, 0) == 7 && bitmapByte(c, 0) == (levelZero ? 0x00 : 0xFF)) << levelZero << " " << c;
     }
 }
 

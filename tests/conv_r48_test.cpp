@@ -58,14 +58,10 @@ TEST_F(ConvR48Test, ErrorGoesHalfRightInsideTheCellAndInThirtySecondsToTwoRows)
     p.workR[0][0] = 120;
     p.workR[0][10] = 120;
     convert();
-    EXPECT_EQ(colourByte(0, 0), 66);
-    EXPECT_EQ(colourByte(1, 0), 66);
-    EXPECT_EQ(colourByte(2, 0), 69);
-    EXPECT_EQ(p.scr1[0], 0);
-    EXPECT_EQ(p.scr1[1], 0);
-    EXPECT_EQ(p.workR[0][11], 60);
-    EXPECT_EQ(p.workR[0][15], 3);  // 60, 30, 15, 7, 3 along the cell
-    EXPECT_EQ(p.workR[0][16], 0);  // the eighth pixel's 3 / 2 stays behind
+    EXPECT_EQ((std::array{colourByte(0, 0), colourByte(1, 0), colourByte(2, 0), p.scr1[0], p.scr1[1]}),
+              (std::array<uint8_t, 5>{66, 66, 69, 0, 0}));
+    // 60, 30, 15, 7, 3 along the cell; the eighth pixel's 3 / 2 stays behind.
+    EXPECT_EQ((std::array{p.workR[0][11], p.workR[0][15], p.workR[0][16]}), (std::array{60, 3, 0}));
     const int shares[17] = {4, 4, 4, 4, 4, 1, 0, 3, 4, 4, 4, 4, 4, 4, 4, 1, 0};
     for (int y : {1, 2})
         for (int x = 0; x < 17; ++x) EXPECT_EQ(p.modelBitmap.red(x, y), shares[x]) << x << "," << y;
@@ -80,8 +76,7 @@ TEST_F(ConvR48Test, ChosenCellsAreClampedInPlaceAndShownClamped)
     p.workB[0][20] = -40;
     convert();
     EXPECT_EQ(p.modelBitmap.pixel(20, 0), packColour({0, 0, 255}));
-    EXPECT_EQ(p.workB[0][20], 0);
-    EXPECT_EQ(p.workR[0][20], 255);
+    EXPECT_TRUE(p.workB[0][20] == 0 && p.workR[0][20] == 255);
     EXPECT_EQ(colourByte(2, 0), 66);  // chosen on the unclamped value
 }
 
@@ -89,9 +84,7 @@ TEST_F(ConvR48Test, ChosenCellsAreClampedInPlaceAndShownClamped)
 // 255, so a red of 255 matches it exactly and shows as 255.
 TEST_F(ConvR48Test, FullLevelsAbove255AreHeldAt255)
 {
-    EXPECT_EQ(r48FullLevel(63), 252);
-    EXPECT_EQ(r48FullLevel(64), 255);
-    EXPECT_EQ(r48FullLevel(127), 255);
+    EXPECT_EQ((std::array{r48FullLevel(63), r48FullLevel(64), r48FullLevel(127)}), (std::array{252, 255, 255}));
     p.fill(0, 0, 255);
     p.palR[2] = 100;
     convert();
