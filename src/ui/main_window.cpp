@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QCheckBox>
+#include <QLayout>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -11,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QUrl>
@@ -18,6 +21,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "ui/fitted_font.h"
 #include "ui/picture_view.h"
 #include "ui/up_down.h"
 
@@ -42,6 +46,14 @@ QString text(const std::string& s) { return QString::fromStdString(s); }
 std::string fullLocalName(const QString& fileName)
 {
     return QFile::encodeName(QFileInfo(fileName).absoluteFilePath()).toStdString();
+}
+
+// The width the style leaves a check box's caption beside its indicator.
+int checkBoxTextRoom(const QCheckBox* box)
+{
+    QStyleOptionButton option;
+    option.initFrom(box);
+    return box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
 }
 
 }  // namespace
@@ -97,22 +109,28 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildLabels()
 {
+    // `room`: up to the next control on the caption's line.
     struct Caption {
         const char* text;
-        int x, y;
+        int x, y, room;
     };
-    for (const Caption& c : {Caption{"Normalized picture", 88, 0}, Caption{"ZX Spectrum screen", 352, 0},
-                             Caption{"Model", 648, 0}, Caption{"brush", 272, 0}, Caption{"Brightness:", 0, 321},
-                             Caption{"Saturation:", 0, 339}, Caption{"Contrast:", 0, 358},
-                             Caption{"Dithering level", 118, 323}, Caption{"Multicolor level", 118, 356},
-                             Caption{"kcolerr:", 6, 444}, Caption{"x width=", 306, 422},
-                             Caption{"y height=", 457, 422}}) {
+    for (const Caption& c : {Caption{"Normalized picture", 88, 0, 104}, Caption{"ZX Spectrum screen", 352, 0, 104},
+                             Caption{"Model", 648, 0, 142}, Caption{"brush", 272, 0, 32},
+                             Caption{"Brightness:", 0, 321, 56}, Caption{"Saturation:", 0, 339, 56},
+                             Caption{"Contrast:", 0, 358, 56}, Caption{"Dithering level", 118, 323, 82},
+                             Caption{"Multicolor level", 118, 356, 82}, Caption{"kcolerr:", 6, 444, 42},
+                             Caption{"x width=", 306, 422, 38}, Caption{"y height=", 457, 422, 39}}) {
         auto* label = new QLabel(c.text, this);
+        label->setFont(fittedFont(font(), {c.text}, c.room));
         label->adjustSize();
         label->move(c.x, c.y);
     }
+    // Either label shows a cell's attributes, the first also the pointer's
+    // place in the largest picture.
+    const QFont statusFont = fittedFont(font(), {"ink=15;pap=15", "X=16383;Y=16383"}, statusLabelWidth);
     for (auto [label, x] : {std::pair{&lbIP1_, 8}, std::pair{&lbIP2_, 192}}) {
         *label = new QLabel(this);
+        (*label)->setFont(statusFont);
         (*label)->setGeometry(x, 0, statusLabelWidth, 13);
     }
     lbIP1_->setObjectName("lbIP1");
@@ -174,6 +192,7 @@ void MainWindow::buildCheckBoxes()
         auto* box = new QCheckBox(c.caption, this);
         box->setObjectName(c.name);
         box->setGeometry(c.place.x, c.place.y, c.place.width, c.place.height);
+        box->setFont(fittedFont(font(), {c.caption}, checkBoxTextRoom(box)));
         checkBoxes_.push_back({box, c.control});
         // The widget has toggled itself already; the core toggles its own
         // state and the refresh puts the widget in line with it.
@@ -270,6 +289,8 @@ void MainWindow::buildRadius()
     auto* arrows = new UpDownArrows(this);
     arrows->setObjectName("udRadius");
     arrows->setGeometry(330, -2, 16, 21);
+    // The control starts above the window; its arrows are drawn below that edge.
+    arrows->layout()->setContentsMargins(0, 2, 0, 0);
     arrows->onStep = [this](int step) {
         UpDown& ud = form_.udRadius;
         ud.position = steppedPosition(ud.position, step, ud.min, ud.max);
@@ -315,7 +336,11 @@ void MainWindow::refreshFromCore()
     for (const EditBinding& e : edits_) {
         const Edit& edit = form_.*e.control;
         const QSignalBlocker blocker(e.widget);
-        if (e.widget->text() != text(edit.text)) e.widget->setText(text(edit.text));
+        if (e.widget->text() != text(edit.text)) {
+            e.widget->setText(text(edit.text));
+            // A number the program wrote shows from its start, as one typed does.
+            if (!e.widget->hasFocus()) e.widget->setCursorPosition(0);
+        }
         e.widget->setEnabled(edit.enabled);
     }
     for (const CheckBinding& c : checkBoxes_) {
