@@ -5,6 +5,9 @@
 #include <QFileDialog>
 #include <QMenu>
 
+#include <algorithm>
+
+#include "core/mode_table.h"
 #include "core/output_file.h"
 #include "export/export_file.h"
 #include "ui/main_window.h"
@@ -23,6 +26,11 @@ constexpr const char* exportFilter =
 
 void MainWindow::noteShownScreen(void (TForm1::*handler)())
 {
+    const auto& modes = modeTable();
+    const bool run = std::any_of(modes.begin(), modes.end(), [&](const Mode& mode) { return mode.run == handler; });
+    if (run) pair_ = handler == &TForm1::btConvGigaClick  ? PairDrawing::standard
+                     : handler == &TForm1::btConvMCXClick ? PairDrawing::multicolor
+                                                          : PairDrawing::none;
     if (handler == &TForm1::btConv6912Click) shown_ = ShownScreen{Display::standard, false};
     if (handler == &TForm1::btConvGigaClick) shown_ = ShownScreen{Display::gigascreen, false};
     if (handler == &TForm1::btConvMCClick) shown_ = ShownScreen{Display::hiColour, false};
@@ -37,12 +45,19 @@ void MainWindow::noteShownScreen(void (TForm1::*handler)())
 void MainWindow::noteLoadedScreen()
 {
     if (form_.loadedScreen.empty()) return;
+    pair_ = PairDrawing::none;
     switch (screenKindOf(form_.loadedScreen)) {
     case ScreenKind::scr: shown_ = ShownScreen{Display::standard, true}; break;
     case ScreenKind::img:
-    case ScreenKind::emg: shown_ = ShownScreen{Display::gigascreen, true}; break;
+    case ScreenKind::emg:
+        shown_ = ShownScreen{Display::gigascreen, true};
+        pair_ = PairDrawing::standard;
+        break;
     case ScreenKind::mc: shown_ = ShownScreen{Display::hiColour, true}; break;
     case ScreenKind::mcx:
+        shown_.reset();
+        pair_ = PairDrawing::multicolor;
+        break;
     case ScreenKind::none: shown_.reset(); break;
     }
 }
@@ -55,9 +70,12 @@ void MainWindow::buildExportMenu(PictureView* screenView)
     connect(screenView, &QWidget::customContextMenuRequested, this, [this, screenView](const QPoint& at) {
         if (form_.retouchOn && QGuiApplication::mouseButtons() != Qt::NoButton) return;
         QMenu menu;
+        QAction* zoom = menu.addAction("Zoom");
         QAction* action = menu.addAction("Export for a Spectrum...");
         action->setEnabled(canExport());
-        if (menu.exec(screenView->mapToGlobal(at)) != action) return;
+        QAction* chosen = menu.exec(screenView->mapToGlobal(at));
+        if (chosen == zoom) openZoom();
+        if (chosen != action) return;
         const QString name = QFileDialog::getSaveFileName(this, "Export for a Spectrum", QString(), exportFilter);
         if (!name.isEmpty()) exportShownScreen(name.toStdString());
     });

@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "ui/fitted_font.h"
+#include "zxfiles/cell_drawing.h"
 #include "ui/picture_view.h"
 #include "ui/up_down.h"
 
@@ -250,7 +251,10 @@ void MainWindow::buildViews()
         view->setObjectName(v.name);
         view->setGeometry(v.x, v.y, screenWidth, screenHeight);
         views_.push_back({view, v.control});
-        if (v.control == &TForm1::imTo) buildExportMenu(view);
+        if (v.control == &TForm1::imTo) {
+            buildExportMenu(view);
+            view->onDoubleClick = [this] { openZoom(); };
+        }
         if (v.control == &TForm1::imFrom) continue;
         // Whichever screen view the pointer is over, the brush paints imTo.
         view->onPress = [this](MouseButton button, int x, int y) {
@@ -356,6 +360,28 @@ void MainWindow::refreshFromCore()
     lbIP1_->setText(text(form_.lbIP1.caption));
     lbIP2_->setText(text(form_.lbIP2.caption));
     mirrorMemo();
+    if (zoom_ && zoom_->isVisible()) zoom_->showContent(zoomContent());
+}
+
+ZoomWindow* MainWindow::openZoom()
+{
+    if (!zoom_) zoom_ = new ZoomWindow(this);
+    zoom_->show();
+    zoom_->raise();
+    zoom_->showContent(zoomContent());
+    return zoom_;
+}
+
+ZoomContent MainWindow::zoomContent() const
+{
+    ZoomContent content{form_.imTo.picture, form_.imFrom.picture, std::nullopt};
+    if (pair_ == PairDrawing::none) return content;
+    const PaletteView pal{form_.palB, form_.palG, form_.palR};
+    const auto draw = pair_ == PairDrawing::standard ? drawStandardScreen : drawMulticolorScreen;
+    content.frames.emplace();
+    draw(form_.scr1, pal, (*content.frames)[0]);
+    draw(form_.scr2, pal, (*content.frames)[1]);
+    return content;
 }
 
 // Lines are only ever appended to the memo, so only new ones are added;

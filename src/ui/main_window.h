@@ -12,6 +12,7 @@
 #include "base/result.h"
 #include "core/form.h"
 #include "export/screen_exports.h"
+#include "ui/zoom_window.h"
 
 class QCheckBox;
 class QLabel;
@@ -56,6 +57,9 @@ public:
     // failure becomes a memo line. Returns whether the file was written.
     bool exportShownScreen(const std::string& name);
     bool canExport() const { return shown_.has_value(); }
+    // The zoom window, opened by a double click on the screen view or its
+    // "Zoom" menu entry; it follows every change of the views.
+    ZoomWindow* openZoom();
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -92,6 +96,7 @@ private:
     void buildExportMenu(PictureView* screenView);
     Status writeShownScreen(const std::string& name) const;
     void mirrorMemo();
+    ZoomContent zoomContent() const;
 
     DialogRouter router_;
     TForm1 form_;
@@ -110,6 +115,10 @@ private:
         bool loaded;  // a loaded ".mc" sits whole in scr1; a run keeps its attributes in scr2
     };
     std::optional<ShownScreen> shown_;
+    // How each screen of the pair the view shows is drawn alone, if it shows one.
+    enum class PairDrawing { none, standard, multicolor };
+    PairDrawing pair_ = PairDrawing::none;
+    ZoomWindow* zoom_ = nullptr;
 };
 
 }  // namespace dw::ui

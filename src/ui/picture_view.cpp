@@ -64,6 +64,13 @@ void PictureView::mousePressEvent(QMouseEvent* event)
     event->accept();
 }
 
+// Still a second press for the brush, then the double click itself.
+void PictureView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    mousePressEvent(event);
+    if (onDoubleClick) onDoubleClick();
+}
+
 void PictureView::mouseMoveEvent(QMouseEvent* event)
 {
     if (onMove) {

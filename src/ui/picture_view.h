@@ -24,10 +24,12 @@ public:
 
     std::function<void(MouseButton button, int x, int y)> onPress;
     std::function<void(HeldButtons held, int x, int y)> onMove;
+    std::function<void()> onDoubleClick;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     Bitmap shown_;
