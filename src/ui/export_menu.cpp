@@ -71,10 +71,15 @@ void MainWindow::buildExportMenu(PictureView* screenView)
         if (form_.retouchOn && QGuiApplication::mouseButtons() != Qt::NoButton) return;
         QMenu menu;
         QAction* zoom = menu.addAction("Zoom");
+        QAction* preview = menu.addAction("Save preview as PNG...");
         QAction* action = menu.addAction("Export for a Spectrum...");
         action->setEnabled(canExport());
         QAction* chosen = menu.exec(screenView->mapToGlobal(at));
         if (chosen == zoom) openZoom();
+        if (chosen == preview) {
+            const QString name = QFileDialog::getSaveFileName(this, "Save preview as PNG", QString(), "PNG picture (*.png)");
+            if (!name.isEmpty()) savePreview(name.toStdString());
+        }
         if (chosen != action) return;
         const QString name = QFileDialog::getSaveFileName(this, "Export for a Spectrum", QString(), exportFilter);
         if (!name.isEmpty()) exportShownScreen(name.toStdString());

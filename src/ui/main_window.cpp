@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "ui/fitted_font.h"
+#include "ui/png_file.h"
 #include "zxfiles/cell_drawing.h"
 #include "ui/picture_view.h"
 #include "ui/up_down.h"
@@ -271,7 +272,7 @@ void MainWindow::buildViews()
     scrollBox_->setObjectName("ScrollBox1");
     scrollBox_->setGeometry(272, 216, 256, 201);
     scrollBox_->setWidgetResizable(false);
-    auto* image1 = new PictureView;
+    auto* image1 = image1_ = new PictureView;
     image1->setObjectName("Image1");
     image1->setFollowsPictureSize(true);
     scrollBox_->setWidget(image1);
@@ -326,6 +327,15 @@ void MainWindow::run(void (TForm1::*handler)())
     (form_.*handler)();
     noteShownScreen(handler);
     refreshFromCore();
+    if (handler == &TForm1::btOpenClick) scrollToFraming();
+}
+
+// The middle of the framing rectangle, and as much of it as the box shows.
+void MainWindow::scrollToFraming()
+{
+    if (const auto& frame = image1_->shownFrame())
+        scrollBox_->ensureVisible(qRound(frame->center().x()), qRound(frame->center().y()),
+                                  qRound(frame->width() / 2), qRound(frame->height() / 2));
 }
 
 void MainWindow::openFile(const QString& fileName)
@@ -333,6 +343,7 @@ void MainWindow::openFile(const QString& fileName)
     form_.dropFile(fullLocalName(fileName));
     noteLoadedScreen();
     refreshFromCore();
+    scrollToFraming();
 }
 
 void MainWindow::refreshFromCore()
@@ -360,7 +371,27 @@ void MainWindow::refreshFromCore()
     lbIP1_->setText(text(form_.lbIP1.caption));
     lbIP2_->setText(text(form_.lbIP2.caption));
     mirrorMemo();
+    showFraming();
     if (zoom_ && zoom_->isVisible()) zoom_->showContent(zoomContent());
+}
+
+void MainWindow::showFraming()
+{
+    if (form_.srcBitmap.empty())
+        image1_->showFrame(std::nullopt);
+    else
+        image1_->showFrame(QRectF(form_.cropX, form_.cropY, form_.cropWidth, form_.cropHeight));
+}
+
+bool MainWindow::savePreview(const std::string& name)
+{
+    const int factor = zoom_ && zoom_->isVisible() ? zoom_->factor() : 1;
+    const Status saved = writePng(enlarged(toQImage(form_.imTo.picture), factor), name);
+    if (!saved) {
+        form_.addMemoLine("cannot write " + name + ": " + saved.error());
+        refreshFromCore();
+    }
+    return saved.ok();
 }
 
 ZoomWindow* MainWindow::openZoom()

@@ -60,6 +60,9 @@ public:
     // The zoom window, opened by a double click on the screen view or its
     // "Zoom" menu entry; it follows every change of the views.
     ZoomWindow* openZoom();
+    // "Save preview as PNG...": the screen view at the zoom window's scale
+    // (1x while it is closed); a failure becomes a memo line.
+    bool savePreview(const std::string& name);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -119,6 +122,9 @@ private:
     enum class PairDrawing { none, standard, multicolor };
     PairDrawing pair_ = PairDrawing::none;
     ZoomWindow* zoom_ = nullptr;
+    PictureView* image1_ = nullptr;
+    void showFraming();
+    void scrollToFraming();
 };
 
 }  // namespace dw::ui

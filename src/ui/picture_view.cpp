@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QtMath>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <optional>
 
@@ -62,6 +63,26 @@ void PictureView::mousePressEvent(QMouseEvent* event)
         onPress(*button, pixelOf(event->position().x()), pixelOf(event->position().y()));
     }
     event->accept();
+}
+
+void PictureView::showFrame(std::optional<QRectF> frame)
+{
+    if (frame == frame_) return;
+    frame_ = frame;
+    update();
+}
+
+// The frame in a dashed line of both black and white, seen on any picture.
+void PictureView::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (!frame_) return;
+    QPainter painter(this);
+    const QRectF outline = frame_->adjusted(0, 0, -1, -1);
+    painter.setPen(QPen(Qt::white, 1));
+    painter.drawRect(outline);
+    painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+    painter.drawRect(outline);
 }
 
 // Still a second press for the brush, then the double click itself.

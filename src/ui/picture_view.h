@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <functional>
+#include <optional>
 
 #include "base/bitmap.h"
 #include "core/controls.h"
@@ -21,6 +22,9 @@ public:
     void setFollowsPictureSize(bool follows) { followsPictureSize_ = follows; }
     // Shown copy, for comparisons.
     const Bitmap& shownBitmap() const { return shown_; }
+    // A rectangle drawn over the picture, in picture coordinates.
+    void showFrame(std::optional<QRectF> frame);
+    const std::optional<QRectF>& shownFrame() const { return frame_; }
 
     std::function<void(MouseButton button, int x, int y)> onPress;
     std::function<void(HeldButtons held, int x, int y)> onMove;
@@ -30,10 +34,12 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     Bitmap shown_;
     bool followsPictureSize_ = false;
+    std::optional<QRectF> frame_;
 };
 
 QImage toQImage(const Bitmap& bitmap);

@@ -1,6 +1,5 @@
 #include "ui/zoom_window.h"
 
-#include <QBuffer>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -11,10 +10,9 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <span>
 
-#include "core/output_file.h"
 #include "ui/picture_view.h"
+#include "ui/png_file.h"
 
 namespace dw::ui {
 
@@ -108,7 +106,6 @@ const Bitmap& ZoomWindow::screenShown() const
     }
 }
 
-// Scaled without smoothing, so every Spectrum pixel stays a sharp square.
 void ZoomWindow::render()
 {
     const bool alternate = content_.frames && frames_->currentIndex() == alternating;
@@ -116,28 +113,19 @@ void ZoomWindow::render()
     if (!alternate) flip_.stop();
 
     const int k = factor();
-    const QImage screen = toQImage(screenShown()), prepared = toQImage(content_.prepared);
-    QImage image(k * (screen.width() + gap + prepared.width()), k * std::max(screen.height(), prepared.height()),
+    const QImage screen = enlarged(toQImage(screenShown()), k), prepared = enlarged(toQImage(content_.prepared), k);
+    QImage image(screen.width() + k * gap + prepared.width(), std::max(screen.height(), prepared.height()),
                  QImage::Format_RGB888);
     image.fill(palette().color(QPalette::Window));
     QPainter painter(&image);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(0, 0, k * screen.width(), k * screen.height()), screen);
-    painter.drawImage(QRect(k * (screen.width() + gap), 0, k * prepared.width(), k * prepared.height()), prepared);
+    painter.drawImage(0, 0, screen);
+    painter.drawImage(screen.width() + k * gap, 0, prepared);
     painter.end();
     shown_ = image;
     picture_->setPixmap(QPixmap::fromImage(shown_));
 }
 
-Status ZoomWindow::saveAsPng(const std::string& name) const
-{
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    if (!shown_.save(&buffer, "PNG")) return Failure{"the picture cannot be made into a PNG file"};
-    const auto* bytes = reinterpret_cast<const uint8_t*>(png.constData());
-    return writeFileAtomically(name, std::span<const uint8_t>(bytes, static_cast<size_t>(png.size())));
-}
+Status ZoomWindow::saveAsPng(const std::string& name) const { return writePng(shown_, name); }
 
 void ZoomWindow::saveChosenFile()
 {

@@ -34,6 +34,8 @@ public:
     const QImage& shownImage() const { return shown_; }
     // "Save as PNG...": the shown image, written atomically.
     Status saveAsPng(const std::string& name) const;
+    // The factor the pictures are shown at.
+    int factor() const;
 
     // The choices, by their index in the window's lists.
     enum Scale { fit, times1, times2, times3, times4, times5, times6 };
@@ -44,7 +46,6 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    int factor() const;
     const Bitmap& screenShown() const;
     void render();
     void saveChosenFile();

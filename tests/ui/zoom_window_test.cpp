@@ -1,7 +1,8 @@
 // The zoom window: opened by a double click on the screen view, it shows the
 // screen and the prepared picture enlarged with sharp pixels, each frame of
 // a gigascreen pair alone, follows every change of the views, and saves
-// exactly what it shows.
+// exactly what it shows; the screen view's preview saved at its scale; the
+// framing rectangle drawn over the full-size picture.
 
 #include <QMouseEvent>
 #include <QPushButton>
@@ -38,6 +39,12 @@ private slots:
             QTest::mouseClick(window.findChild<QPushButton*>(button), Qt::LeftButton);
         };
         click("btOpen");
+        const auto* image1 = window.findChild<dw::ui::PictureView*>("Image1");
+        QVERIFY(image1->shownFrame());
+        QCOMPARE(*image1->shownFrame(), QRectF(0, 0, 127, 95.25));  // the whole width, held at 3:4
+        form.setText(form.edXmin, "10");
+        window.refreshFromCore();
+        QCOMPARE(image1->shownFrame()->x(), 10.0);
         click("btConvGiga");
 
         auto* screenView = window.findChild<dw::ui::PictureView*>("imTo");
@@ -72,6 +79,8 @@ private slots:
         QVERIFY(png.ok());
         QCOMPARE(png->width(), zoom->shownImage().width());
         QCOMPARE(rgbAt(*png, 300, 150), zoom->shownImage().pixel(300, 150));
+        QVERIFY(window.savePreview(saved));
+        QCOMPARE(dw::decodePng(dw::test::readFile(saved))->width(), 3 * 256);
     }
 };
 
