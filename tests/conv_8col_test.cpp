@@ -51,22 +51,4 @@ TEST(Conv8col, ChannelsAreDecidedAndDiffusedIndependently)
               (std::array{-27, 50, 0, -6, 12}));
 }
 
-// Level 0 clamps every value to 0 or 255 before the decision: no error is
-// left to diffuse, so each channel is the prepared value thresholded at 128.
-TEST(Conv8col, DitheringLevelZeroIsAPlainThresholdAt128)
-{
-    test::Parts p;
-    p.levelZero();
-    std::mt19937 random(7);
-    p.paint([&](int, int) { return Colour{int(random() % 256), int(random() % 256), int(random() % 256)}; });
-    const test::Parts before = p;
-    conv8col(p.conversion());
-    EXPECT_TRUE(p.workB == before.workB && p.workG == before.workG && p.workR == before.workR);
-    for (int y = 0; y < screenHeight; ++y)
-        for (int x = 0; x < screenWidth; ++x)
-            ASSERT_EQ(planeBit(p, 0, x, y) * 4 + planeBit(p, 1, x, y) * 2 + planeBit(p, 2, x, y),
-                      (before.workB[y][x] >= 128) * 4 + (before.workR[y][x] >= 128) * 2 + (before.workG[y][x] >= 128))
-                << x << "," << y;
-}
-
 }  // namespace dw

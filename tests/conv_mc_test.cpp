@@ -32,18 +32,6 @@ TEST_F(ConvMcTest, BlackPictureWithLimitGivesNewPairsToTheHighestSixteenColumns)
                 << "column " << c << " line " << y;
 }
 
-TEST_F(ConvMcTest, EvenMcPutsTheGreyPairOnEveryOddLineEvenWithLimit)
-{
-    p.settings.limitMC = true;
-    for (bool brightGrey : {true, false}) {
-        fillRandom(1);
-        p.settings.brightGrey = brightGrey;
-        convert();
-        for (int y = 1; y < screenHeight; y += 2)
-            for (int c = 0; c < 32; ++c) ASSERT_EQ(attribute(c, y), brightGrey ? 71 : 7) << c << "," << y;
-    }
-}
-
 TEST_F(ConvMcTest, LevelZeroRepeatsTheLineAboveExceptOnEveryEighthLine)
 {
     fillRandom(3);

@@ -32,23 +32,6 @@ TEST_F(ConvR48Test, BlackAndWhitePicturesTakeTheComplementOfEveryRow)
     }
 }
 
-TEST_F(ConvR48Test, RowColoursNeverLeaveTheirRowsPairAndPixelsShowBlackOrTheCellColour)
-{
-    std::mt19937 random(5);
-    p.paint([&](int, int) { return Colour{int(random() % 256), int(random() % 256), int(random() % 256)}; });
-    convert();
-    constexpr uint8_t primaryByte[3] = {66, 68, 65};  // blue, green, red
-    for (int y = 0; y < screenHeight; ++y)
-        for (int x = 0; x < screenWidth; ++x) {
-            const uint8_t b = colourByte(x / 8, y);
-            ASSERT_TRUE(b == primaryByte[y % 3] || b == complementByte[y % 3]) << x << "," << y;
-            const int k = b & 7;
-            const bool on = p.scr1[linePixelOffset(x, y)] & pixelMask(x);
-            const Colour full = {(k & 1) ? 252 : 0, (k & 4) ? 252 : 0, (k & 2) ? 252 : 0};
-            ASSERT_EQ(p.zxBitmap.pixel(x, y), on ? packColour(full) : 0u) << x << "," << y;
-        }
-}
-
 // Red 120 in red cells at x = 0 and x = 10 of row 0 (black elsewhere): each
 // stays black and passes 120 / 32 = 3 to columns x - 3 .. x + 4 of rows 1
 // and 2, and 60 to its right; that 60 passes 1 to x - 2 .. x + 5. The right

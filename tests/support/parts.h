@@ -60,5 +60,9 @@ inline Colour grey(int v) { return {v, v, v}; }
 // Bit of pixel (x, y) in Spectrum line order, and its 8x8 cell's attribute.
 inline int bitAt(const ScreenBuffer& scr, int x, int y) { return (scr[32 * zxline(y) + x / 8] >> (7 - x % 8)) & 1; }
 inline int attrAt(const ScreenBuffer& scr, int x, int y) { return scr[6144 + 32 * (y / 8) + x / 8]; }
+inline void expectEveryAttribute(const ScreenBuffer& scr, int attribute)
+{
+    for (int i = 6144; i < 6912; ++i) ASSERT_EQ(scr[i], attribute) << "cell " << i - 6144;
+}
 
 }  // namespace dw::test
