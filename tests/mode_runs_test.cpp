@@ -10,7 +10,6 @@
 
 #include "colour/mix_table.h"
 #include "core/mode_table.h"
-#include "core/number_text.h"
 #include "core/output_file.h"
 #include "support/memory_output.h"
 #include "support/test_support.h"
@@ -271,18 +270,6 @@ TEST(StartUp, DitheringLevelClampsKeepsTheLevelOnBadTextAndRunsAreTimed)
     const size_t before = w.memo().size();
     f.btConv8colClick();
     EXPECT_EQ(Lines(w.memo().begin() + before, w.memo().end()), Lines{"2.25 sec"});
-    EXPECT_EQ(cutName(std::string(300, 'a')).size(), 255u);
-    EXPECT_EQ(cutName("short"), "short");
-}
-
-TEST(NumberText, ParsesDecimalsAndFormatsTheGeneralWay)
-{
-    for (const auto& [text, value] : {std::pair{"1.25", 1.25}, {" -3 ", -3.0}, {".5", 0.5}, {"1e3", 1000.0}})
-        EXPECT_EQ(parseDecimal(text), value) << text;
-    for (const char* bad : {"", "1,5", "abc", "1.2.3", "nan"}) EXPECT_FALSE(parseDecimal(bad)) << bad;
-    for (const auto& [value, text] : {std::pair{150.0, "150"}, {0.0, "0"}, {-5.0, "-5"}, {0.1, "0.1"},
-                                      {1.0 / 3, "0.333333333333333"}, {1e20, "1E20"}, {1.5e-5, "1.5E-5"}})
-        EXPECT_EQ(formatGeneral(value), text);
 }
 
 }  // namespace dw

@@ -78,19 +78,13 @@ TEST(PaletteFile, ChosenFileIsReloadedOnEveryPreparation)
     f.Button2Click();
     EXPECT_EQ(f.palName, (dir.path() / "PAL.ACT").string());
     for (int k = 0; k < 16; ++k) EXPECT_EQ(f.palB[k] | f.palG[k] | f.palR[k], 0) << k;
-}
-
-// Another name stops the reload without restoring the default.
-TEST(PaletteFile, OtherNamesStopTheReloadWithoutRestoringTheDefault)
-{
-    ScratchDir dir;
-    Harness h;
+    // Another name stops the reload without restoring the default.
     test::writeFile("a.act", spectrumColours());
     test::writeFile("b.pal", {});
     for (const char* name : {"a.act", "b.pal"}) {
         h.dialogs.palette = name;
-        h.form->Button2Click();
-        EXPECT_EQ(h.form->palB[1], 127) << name;
+        f.Button2Click();
+        EXPECT_EQ(f.palB[1], 127) << name;
     }
 }
 

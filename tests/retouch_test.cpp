@@ -69,34 +69,29 @@ TEST_F(Brush, StampCoversTheSquareOfItsRadiusClippedToTheScreen)
     }
 }
 
+// The left button inks where the level beats the matrix threshold ("5
+// chunks": the 2x2 thresholds 30, 158 / 222, 94); dithering level 0
+// thresholds every pixel at 127.
 TEST_F(Brush, LeftButtonUsesTheMatrixThresholdPerPixelOrAPureThresholdAtLevelZero)
 {
-    standardRun();
-    setLevels(128, 128);
-    form.udRadius.position = 3;
-    form.drawchr(MouseButton::left, 3, 3);  // covers the 7x7 block at the origin
-    for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 7; ++x) EXPECT_EQ(bitOf(form.scr1, x, y), ditherMatrix[x][y] < 128) << x << "," << y;
-
-    // "5 chunks": the 2x2 thresholds 30, 158 / 222, 94 at level 100.
-    standardRun();
-    setLevels(100, 100);
-    form.chunkMask = 1;
-    form.drawchr(MouseButton::left, 3, 3);
-    for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 7; ++x) EXPECT_EQ(bitOf(form.scr1, x, y), x % 2 == y % 2) << x << "," << y;
-
-    // Dithering level 0 thresholds every pixel at 127.
-    standardRun();
-    form.chunkMask = 7;
-    form.setText(form.edDithLevel, "0");
-    form.udRadius.position = 4;
-    setLevels(127, 127);
-    form.drawchr(MouseButton::left, 4, 4);
-    EXPECT_TRUE(changedPixels().empty());
-    setLevels(128, 128);
-    form.drawchr(MouseButton::left, 4, 4);
-    EXPECT_EQ(changedPixels().size(), 81u);
+    const struct {
+        int level, chunkMask;
+        const char* dithLevel;
+        std::function<bool(int x, int y)> ink;
+    } cases[] = {{128, 7, "1", [](int x, int y) { return ditherMatrix[x][y] < 128; }},
+                 {100, 1, "1", [](int x, int y) { return x % 2 == y % 2; }},
+                 {127, 7, "0", [](int, int) { return false; }},
+                 {128, 7, "0", [](int, int) { return true; }}};
+    for (const auto& c : cases) {
+        standardRun();
+        form.chunkMask = static_cast<uint8_t>(c.chunkMask);
+        form.setText(form.edDithLevel, c.dithLevel);
+        setLevels(c.level, c.level);
+        form.udRadius.position = 3;
+        form.drawchr(MouseButton::left, 3, 3);  // covers the 7x7 block at the origin
+        for (int y = 0; y < 7; ++y)
+            for (int x = 0; x < 7; ++x) EXPECT_EQ(bitOf(form.scr1, x, y), c.ink(x, y)) << c.level << ": " << x << "," << y;
+    }
 }
 
 TEST_F(Brush, GigascreenPairPaintsTheFourMixes)
