@@ -11,12 +11,6 @@ struct ConvMcTest : ::testing::Test {
     uint8_t attribute(int column, int y) { return p.scr2[32 * y + column]; }
     uint8_t bitmapByte(int column, int y) { return p.scr1[32 * y + column]; }
     void convert() { convMC(p.conversion()); }
-    void fillRandom(unsigned seed)
-    {
-        std::mt19937 random(seed);
-        for (int y = 0; y < screenHeight; ++y)
-            for (int x = 0; x < screenWidth; ++x) p.set(x, y, random() % 256, random() % 256, random() % 256);
-    }
 };
 
 // On a black picture the start pair (0, 7) and the first candidate (0, 1) both
@@ -30,23 +24,6 @@ TEST_F(ConvMcTest, BlackPictureWithLimitGivesNewPairsToTheHighestSixteenColumns)
         for (int c = 0; c < 32; ++c)
             ASSERT_TRUE(attribute(c, y) == (y % 8 != 0 ? 71 : c >= 16 ? 1 : y == 0 ? 7 : 71) && bitmapByte(c, y) == 0)
                 << "column " << c << " line " << y;
-}
-
-TEST_F(ConvMcTest, LevelZeroRepeatsTheLineAboveExceptOnEveryEighthLine)
-{
-    fillRandom(3);
-    p.settings.evenMC = false;
-    p.settings.mcLevel = 0;
-    convert();
-    int eighthLinesChanged = 0;
-    for (int y = 1; y < screenHeight; ++y)
-        for (int c = 0; c < 32; ++c) {
-            if (y % 8 == 0)
-                eighthLinesChanged += attribute(c, y) != attribute(c, y - 1);
-            else
-                ASSERT_EQ(attribute(c, y), attribute(c, y - 1)) << "column " << c << " line " << y;
-        }
-    EXPECT_GT(eighthLinesChanged, 0);
 }
 
 // Pure red in columns 0 and 1 gains far more from a new pair than the black
