@@ -1,7 +1,8 @@
 // dapplewright-cli export, checked by readers nobody here wrote: libspectrum
-// (the Fuse emulator's library) reads every tape and snapshot, z80ex runs
-// their Z80 code over a small machine, and pasmo, z80asm and the C++
-// compiler read the includes back.
+// (the Fuse emulator's library) reads the gigascreen tape and snapshot, z80ex
+// runs the snapshot's Z80 code over a small 128K machine, and pasmo, z80asm
+// and the C++ compiler read the includes back. The other tapes and snapshots
+// are pinned by files made when the same readers checked them.
 
 #include <libspectrum.h>
 #include <z80ex/z80ex.h>
