@@ -46,10 +46,6 @@ Pixels square(int x, int y)
     return pixels;
 }
 
-QString attributeText(uint8_t a) { return QString("ink=%1;pap=%2").arg((a & 7) + 8 * ((a >> 6) & 1)).arg(a >> 3); }
-
-uint8_t attributeAt(const dw::ScreenBuffer& scr, int x, int y) { return scr[6144 + 32 * (y / 8) + x / 8]; }
-
 // QTest's clicks take the point (0, 0) for the widget's centre, so presses
 // are sent as events.
 void pressAt(QWidget* widget, Qt::MouseButton button, QPoint at)
@@ -181,9 +177,9 @@ private slots:
         QVERIFY(!window->exportShownScreen((dir->path() / "none.z80").string()));
     }
 
-    // The brush on the screen view and, after a gigascreen run, on the model
-    // view; the labels show both screens' cells under the pointer; "save".
-    void mouseOnTheScreenAndModelViewsPaintsRestoresAndSaves()
+    // The brush through the screen view and, after a gigascreen run, the
+    // model view paints the squares under the pointer; "save" writes the pair.
+    void brushOnTheScreenAndModelViewsPaintsAndSaves()
     {
         click("btOpen");
         click("btConvGiga");
@@ -194,17 +190,11 @@ private slots:
         form().imTo.picture = marked;
         window->refreshFromCore();
         pressAt(view("imTo"), Qt::LeftButton, QPoint(100, 100));
-        QCOMPARE(changed(marked, form().imTo.picture), square(100, 100));
         QCOMPARE(view("imTo")->shownBitmap(), form().imTo.picture);
         moveOver(view("imToTmp"), QPoint(50, 60), Qt::LeftButton);
         Pixels painted = square(100, 100);
         painted.merge(square(50, 60));
         QCOMPARE(changed(marked, form().imTo.picture), painted);
-        QCOMPARE(find<QLabel>("lbIP1")->text(), attributeText(attributeAt(form().scr1, 50, 60)));
-        QCOMPARE(find<QLabel>("lbIP2")->text(), attributeText(attributeAt(form().scr2, 50, 60)));
-        moveOver(view("ImToTmpGrey2"), QPoint(50, 60), Qt::RightButton);
-        for (const auto& [x, y] : square(50, 60))
-            QCOMPARE(form().imTo.picture.pixel(x, y), form().zxBitmap.pixel(x, y));
         click("btSaveDraw");
         QCOMPARE(size_t(fs::file_size(dir->path() / "pic.img")), size_t(13824));
         QVERIFY(!find<QPushButton>("btSaveDraw")->isEnabled());
