@@ -56,11 +56,10 @@ Names namesOf(const std::map<std::string, std::vector<uint8_t>>& files)
     return names;
 }
 
+// The files' bytes are the golden table's; here: their names and folder, the
+// same bytes again, and the preview drawn from the screen file.
 TEST(ModeRuns, EachModeHandsOverItsFilesAndTheFileDrawsItsPreview)
 {
-    const std::map<std::string, size_t> fileSize = {
-        {".scr", scrFileSize}, {".img", imgFileSize}, {".mc", mcFileSize}, {".mcx", mcxFileSize},
-        {".3", eightColourFileSize}, {".rm", rModeFileSize}, {".r48", r48FileSize}, {".bmp", 54 + 256 * 192 * 3}};
     for (const Mode& mode : modeTable()) {
         SCOPED_TRACE(mode.name);
         Window w;
@@ -71,10 +70,8 @@ TEST(ModeRuns, EachModeHandsOverItsFilesAndTheFileDrawsItsPreview)
         Names expected(mode.sideFiles.begin(), mode.sideFiles.end());
         expected.insert(screenName);
         EXPECT_EQ(namesOf(w.memory.files), expected);
-        for (const auto& [name, bytes] : w.memory.files) {
+        for (const auto& [name, bytes] : w.memory.files)
             EXPECT_TRUE(fs::equivalent(fs::path(name).parent_path(), test::testdata("photos"))) << name;
-            EXPECT_EQ(bytes.size(), fileSize.at(fs::path(name).extension().string())) << name;
-        }
         EXPECT_TRUE(w.memo().back().ends_with(" sec"));
         EXPECT_EQ(w.form.imTo.picture, w.form.zxBitmap);
 
