@@ -26,11 +26,13 @@ class ZoomWindowTest : public QObject {
 private slots:
     void showsFollowsAndSavesTheEnlargedScreen()
     {
+        // The runs write beside the picture, so it is opened from a scratch folder.
         dw::test::ScratchDir dir;
         for (const char* table : {"code256.dat", "deco256.dat", "tablo.dat"})
             fs::copy_file(fs::path(DW_DATA) / table, dir.path() / table);
+        fs::copy_file(dw::test::testdata("bmp/bmpsuite/g/rgb24.bmp"), dir.path() / "pic.bmp");
         dw::test::ScriptedDialogs dialogs;
-        dialogs.picture = dw::test::testdata("bmp/bmpsuite/g/rgb24.bmp").string();
+        dialogs.picture = (dir.path() / "pic.bmp").string();
         dw::test::FixedClock clock;
         dw::ui::MainWindow window(dialogs, clock);
         window.show();
