@@ -4,7 +4,11 @@
 // boxes, then a click on the mode's "to ..." button. Files land where the
 // window puts them (beside the picture) unless -o names the screen file; then
 // the files made beside it take its name, "OUT-layer1.bmp" for "OUT.rm".
+// Pictures are converted side by side on -j threads, each by a form of its
+// own; their report lines come out in the order of the command line.
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -12,11 +16,14 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/in_order_printer.h"
 #include "cli/output_option.h"
+#include "cli/parallel_jobs.h"
 #include "cli/picture_options.h"
 #include "core/mode_table.h"
 #include "core/number_text.h"
@@ -39,6 +46,7 @@ struct ConvertOptions {
     bool noFloyd = false, chunk5 = false, brightOnly = false, limitMC = false, noEvenMC = false;
     bool noBrightGrey = false, noRModeNoise = false, centering = false, projecting = false;
     bool emg = false, chrs = false;
+    unsigned jobs = std::max(std::thread::hardware_concurrency(), 1u);
 };
 
 // Names as they were meant when typed, whatever folder the form works in.
@@ -73,19 +81,28 @@ void addConversionSettings(FormSettings& settings, const ConvertOptions& options
     if (options.chrs) settings.boxes.emplace_back(&TForm1::cbCHRS, true);
 }
 
-// Standard error when the output itself goes to standard output.
-std::ostream* reports = &std::cout;
+// Collects one picture's lines: each file written (on standard error when
+// the output itself goes to standard output) and each failure.
+class Reporter {
+public:
+    explicit Reporter(bool writtenToStandardError) : writtenToStandardError_(writtenToStandardError) {}
 
-void reportWritten(const std::string& name, size_t bytes, long long milliseconds)
-{
-    *reports << name << " " << bytes << " bytes " << milliseconds << " ms\n";
-}
+    void written(const std::string& name, size_t bytes, long long milliseconds)
+    {
+        (writtenToStandardError_ ? report_.err : report_.out) +=
+            name + " " + std::to_string(bytes) + " bytes " + std::to_string(milliseconds) + " ms\n";
+    }
+    bool failure(const std::string& message)
+    {
+        report_.err += "dapplewright-cli convert: " + message + "\n";
+        return false;
+    }
+    PictureReport take() { return std::move(report_); }
 
-bool reportFailure(const std::string& message)
-{
-    std::cerr << "dapplewright-cli convert: " << message << "\n";
-    return false;
-}
+private:
+    bool writtenToStandardError_;
+    PictureReport report_;
+};
 
 class Stopwatch {
 public:
@@ -98,13 +115,13 @@ private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
-bool writePng(const std::string& name, const Bitmap& picture)
+bool writePng(const std::string& name, const Bitmap& picture, Reporter& reporter)
 {
     Stopwatch watch;
     const std::vector<uint8_t> png = encodePng(picture);
     if (Status written = writeFileAtomically(name, png); !written)
-        return reportFailure("cannot write " + name + ": " + written.error());
-    reportWritten(name, png.size(), watch.milliseconds());
+        return reporter.failure("cannot write " + name + ": " + written.error());
+    reporter.written(name, png.size(), watch.milliseconds());
     return true;
 }
 
@@ -112,16 +129,16 @@ bool writePng(const std::string& name, const Bitmap& picture)
 // made beside it under -o's name; without -o where the window puts them.
 class CliOutput : public Output {
 public:
-    explicit CliOutput(std::string output) : output_(std::move(output)) {}
+    CliOutput(std::string output, Reporter& reporter) : output_(std::move(output)), reporter_(reporter) {}
 
     Status write(const std::string& name, FileRole role, std::span<const uint8_t> bytes) override
     {
         const std::string target = targetOf(name, role);
         Status written = writeFileAtomically(target, bytes);
         if (written)
-            reportWritten(target, bytes.size(), watch_.milliseconds());
+            reporter_.written(target, bytes.size(), watch_.milliseconds());
         else
-            ok_ = reportFailure("cannot write " + target + ": " + written.error());
+            ok_ = reporter_.failure("cannot write " + target + ": " + written.error());
         return written;
     }
     bool ok() const { return ok_; }
@@ -137,15 +154,16 @@ private:
     }
 
     std::string output_;
+    Reporter& reporter_;
     Stopwatch watch_;
     bool ok_ = true;
 };
 
 // Converts one picture; reports every file and every failure. Returns
 // whether everything was written.
-bool convertPicture(const ConvertOptions& options, const std::string& picture, Handler run)
+bool convertPicture(const ConvertOptions& options, const std::string& picture, Handler run, Reporter& reporter)
 {
-    CliOutput output(options.output);
+    CliOutput output(options.output, reporter);
     auto session = std::make_unique<CliSession>(output);
     TForm1& form = session->form;
     PictureOptions shared = options.shared;
@@ -153,17 +171,17 @@ bool convertPicture(const ConvertOptions& options, const std::string& picture, H
     FormSettings settings = pictureSettings(shared);
     addConversionSettings(settings, options);
     if (Status opened = openPicture(*session, settings); !opened)
-        return reportFailure("cannot read picture " + picture + ": " + opened.error());
+        return reporter.failure("cannot read picture " + picture + ": " + opened.error());
     (form.*run)();
-    if (!form.refusal.empty()) return reportFailure("cannot convert " + picture + ": " + form.refusal);
+    if (!form.refusal.empty()) return reporter.failure("cannot convert " + picture + ": " + form.refusal);
 
     bool ok = output.ok();
-    if (!options.preview.empty()) ok = writePng(options.preview, form.imTo.picture) && ok;
-    if (!options.prepared.empty()) ok = writePng(options.prepared, form.normBitmap) && ok;
-    if (!options.model.empty()) ok = writePng(options.model, form.modelBitmap) && ok;
+    if (!options.preview.empty()) ok = writePng(options.preview, form.imTo.picture, reporter) && ok;
+    if (!options.prepared.empty()) ok = writePng(options.prepared, form.normBitmap, reporter) && ok;
+    if (!options.model.empty()) ok = writePng(options.model, form.modelBitmap, reporter) && ok;
     if (!options.layers.empty()) {
-        ok = writePng(options.layers + "1.png", form.layer1Bitmap) && ok;
-        ok = writePng(options.layers + "2.png", form.layer2Bitmap) && ok;
+        ok = writePng(options.layers + "1.png", form.layer1Bitmap, reporter) && ok;
+        ok = writePng(options.layers + "2.png", form.layer2Bitmap, reporter) && ok;
     }
     return ok;
 }
@@ -213,9 +231,14 @@ int convert(ConvertOptions options)
     }
 
     settleNames(options);
-    if (isStandardOutput(options.output)) reports = &std::cerr;
-    bool ok = true;
-    for (const std::string& picture : options.pictures) ok = convertPicture(options, picture, mode->run) && ok;
+    const bool writtenToStandardError = isStandardOutput(options.output);
+    InOrderPrinter printer(options.pictures.size());
+    std::atomic<bool> ok = true;
+    runJobs(options.pictures.size(), options.jobs, [&](size_t index) {
+        Reporter reporter(writtenToStandardError);
+        if (!convertPicture(options, options.pictures[index], mode->run, reporter)) ok = false;
+        printer.finished(index, reporter.take());
+    });
     return ok ? 0 : 1;
 }
 
@@ -261,6 +284,8 @@ void addConvertCommand(CLI::App& app, int& exitStatus)
     command->add_option("--layers", options->layers,
                         "rmode: write the two grey layer previews as PNG, named PREFIX1.png and PREFIX2.png")
         ->type_name("PREFIX");
+    command->add_option("-j,--jobs", options->jobs, "Pictures converted at once, each on a thread of its own (default: one per core)")
+        ->check(CLI::PositiveNumber);
     command->callback([options, &exitStatus] { exitStatus = convert(*options); });
 }
 

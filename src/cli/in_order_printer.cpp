@@ -1,0 +1,21 @@
+#include "cli/in_order_printer.h"
+
+#include <iostream>
+#include <utility>
+
+namespace dw::cli {
+
+InOrderPrinter::InOrderPrinter(size_t pictures) : waiting_(pictures) {}
+
+void InOrderPrinter::finished(size_t index, PictureReport report)
+{
+    const std::scoped_lock lock(mutex_);
+    waiting_[index] = std::move(report);
+    for (; printed_ < waiting_.size() && waiting_[printed_]; ++printed_) {
+        std::cout << waiting_[printed_]->out << std::flush;
+        std::cerr << waiting_[printed_]->err;
+        waiting_[printed_].reset();
+    }
+}
+
+}  // namespace dw::cli
