@@ -7,6 +7,8 @@
 // Pictures are converted side by side on -j threads, each by a form of its
 // own; their report lines come out in the order of the command line.
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -25,6 +27,7 @@
 #include "cli/output_option.h"
 #include "cli/parallel_jobs.h"
 #include "cli/picture_options.h"
+#include "cli/progress_line.h"
 #include "core/mode_table.h"
 #include "core/number_text.h"
 #include "core/output_file.h"
@@ -47,6 +50,7 @@ struct ConvertOptions {
     bool noBrightGrey = false, noRModeNoise = false, centering = false, projecting = false;
     bool emg = false, chrs = false;
     unsigned jobs = std::max(std::thread::hardware_concurrency(), 1u);
+    bool quiet = false;
 };
 
 // Names as they were meant when typed, whatever folder the form works in.
@@ -232,13 +236,15 @@ int convert(ConvertOptions options)
 
     settleNames(options);
     const bool writtenToStandardError = isStandardOutput(options.output);
-    InOrderPrinter printer(options.pictures.size());
+    ProgressLine progress(options.pictures.size(), !options.quiet && ::isatty(STDERR_FILENO) == 1);
+    InOrderPrinter printer(options.pictures.size(), progress);
     std::atomic<bool> ok = true;
     runJobs(options.pictures.size(), options.jobs, [&](size_t index) {
         Reporter reporter(writtenToStandardError);
         if (!convertPicture(options, options.pictures[index], mode->run, reporter)) ok = false;
         printer.finished(index, reporter.take());
     });
+    progress.finish();
     return ok ? 0 : 1;
 }
 
@@ -286,6 +292,7 @@ void addConvertCommand(CLI::App& app, int& exitStatus)
         ->type_name("PREFIX");
     command->add_option("-j,--jobs", options->jobs, "Pictures converted at once, each on a thread of its own (default: one per core)")
         ->check(CLI::PositiveNumber);
+    command->add_flag("--quiet", options->quiet, "No progress line on a terminal");
     command->callback([options, &exitStatus] { exitStatus = convert(*options); });
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/progress_line.h"
+
 namespace dw::cli {
 
 // One picture's lines, each ending in a newline, as they go to standard
@@ -19,7 +21,8 @@ struct PictureReport {
 
 class InOrderPrinter {
 public:
-    explicit InOrderPrinter(size_t pictures);
+    // Keeps `progress` up to date with the pictures finished.
+    InOrderPrinter(size_t pictures, ProgressLine& progress);
 
     // Takes the report of picture `index` when it has finished; prints it and
     // any after it that were waiting for it. Safe to call from any thread.
@@ -28,7 +31,8 @@ public:
 private:
     std::mutex mutex_;
     std::vector<std::optional<PictureReport>> waiting_;
-    size_t printed_ = 0;
+    size_t printed_ = 0, done_ = 0;
+    ProgressLine& progress_;
 };
 
 }  // namespace dw::cli
