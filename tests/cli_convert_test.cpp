@@ -1,9 +1,10 @@
 // dapplewright-cli convert and render, run as a user runs them: with default
 // options convert writes the bytes the window writes, -o puts the one output
-// elsewhere, a bad picture does not stop the good ones, and the screen it
-// writes renders back to the preview it wrote.
+// elsewhere, a bad picture does not stop the good ones, -j 2 does what -j 1
+// does, and the screen it writes renders back to the preview it wrote.
 
 #include <cstdio>
+#include <regex>
 
 #include "readers/png_reader.h"
 #include "support/test_support.h"
@@ -152,6 +153,28 @@ TEST(CliConvert, BadPictureDoesNotStopTheGoodOnesAndLaterNamesStillResolve)
     EXPECT_TRUE(run.err.find("b.png") != std::string::npos && run.err.find("missing.png") != std::string::npos) << run.err;
     EXPECT_EQ(readFile(dir.path() / "one" / "a.ch$").size() + readFile(dir.path() / "two" / "c.ch$").size(), 2 * 6919u);
     EXPECT_FALSE(fs::exists(dir.path() / "b.ch$"));
+}
+
+// On two threads, the slow picture first, the files and the report lines are
+// those of one thread.
+TEST(CliConvert, TwoJobsWriteAndReportAsOne)
+{
+    test::ScratchDir dir;
+    const fs::path sources[] = {"photos/kodim23.png", "bmp/bmpsuite/g/rgb24.bmp", "tga/pillow-gimp/expected_1x1_l.png",
+                                "tga/pillow-gimp/expected_200x32_p.png"};
+    for (const fs::path& source : sources) fs::copy_file(test::testdata(source), source.filename());
+    const auto batch = [&](const std::string& jobs) {
+        const CliRun run = runCli("convert kodim23.png absent.png rgb24.bmp expected_1x1_l.png expected_200x32_p.png "
+                                  "--mode 6912 -j " + jobs);
+        std::vector<std::vector<uint8_t>> screens;
+        for (const fs::path& source : sources) {
+            screens.push_back(readFile(source.stem().string() + ".scr"));
+            fs::remove(source.stem().string() + ".scr");
+        }
+        return std::tuple{run.status, std::regex_replace(run.out, std::regex(" [0-9]+ ms"), ""), run.err, screens};
+    };
+    const auto oneThread = batch("1");
+    EXPECT_EQ(batch("2"), oneThread);
 }
 
 // Every layout renders as its converter's preview (at scale 3 each pixel a
