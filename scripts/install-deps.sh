@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build, the tests, the benchmarks and the
-# fuzz targets need; with the argument "screenshot", also what
-# scripts/screenshot.sh needs (a virtual display, clicks, a screen grab); with
-# "emulator", what scripts/emulator-check.sh needs (those and the emulator).
+# fuzz targets need, and GNU parallel; with the argument "screenshot", also
+# what scripts/screenshot.sh needs (a virtual display, clicks, a screen grab);
+# with "emulator", what scripts/emulator-check.sh needs (those and the
+# emulator).
 # Safe to run again: it does nothing when all are present.
 set -euo pipefail
 
@@ -11,6 +12,7 @@ packages=(
   zlib1g-dev libjpeg62-turbo-dev libgif-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libcli11-dev libgtest-dev libgmock-dev libbenchmark-dev
+  hyperfine parallel  # scripts/bench-cli.sh; README's recipe for a folder of frames
   clang libclang-rt-14-dev
   pasmo z80asm libspectrum-dev libz80ex-dev
 )
