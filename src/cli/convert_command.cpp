@@ -290,7 +290,9 @@ void addConvertCommand(CLI::App& app, int& exitStatus)
     command->add_option("--layers", options->layers,
                         "rmode: write the two grey layer previews as PNG, named PREFIX1.png and PREFIX2.png")
         ->type_name("PREFIX");
-    command->add_option("-j,--jobs", options->jobs, "Pictures converted at once, each on a thread of its own (default: one per core)")
+    command
+        ->add_option("-j,--jobs", options->jobs,
+                     "Pictures converted at once, each on a thread of its own (default: one per core)")
         ->check(CLI::PositiveNumber);
     command->add_flag("--quiet", options->quiet, "No progress line on a terminal");
     command->callback([options, &exitStatus] { exitStatus = convert(*options); });
