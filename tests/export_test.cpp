@@ -1,8 +1,7 @@
 // dapplewright-cli export, checked by readers nobody here wrote: libspectrum
-// (the Fuse emulator's library) reads the gigascreen tape and snapshot, z80ex
-// runs the snapshot's Z80 code over a small 128K machine, and pasmo, z80asm
-// and the C++ compiler read the includes back. The other tapes and snapshots
-// are pinned by files made when the same readers checked them.
+// (the Fuse emulator's library) reads every tape and snapshot, z80ex runs
+// their Z80 code over a small machine, and pasmo, z80asm and the C++
+// compiler read the includes back.
 
 #include <libspectrum.h>
 #include <z80ex/z80ex.h>
@@ -11,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "colour/helpers.h"
 #include "support/test_support.h"
 #include "zxfiles/layouts.h"
 
@@ -28,6 +28,14 @@ Bytes pattern(size_t size, unsigned seed)
 }
 
 Bytes slice(const Bytes& bytes, size_t from, size_t size) { return {bytes.begin() + from, bytes.begin() + from + size}; }
+
+// Multicolor rows (line order) in the order the Timex addresses them.
+Bytes timexOrder(const Bytes& rows)
+{
+    Bytes out(6144);
+    for (int y = 0; y < 192; ++y) std::copy_n(rows.begin() + 32 * y, 32, out.begin() + 32 * zxline(y));
+    return out;
+}
 
 int runs(const std::string& command) { return std::system(command.c_str()); }
 
@@ -110,11 +118,11 @@ std::vector<TapeBlock> readTape(const Bytes& file, std::string& program)
     return blocks;
 }
 
-// A 128K Spectrum reduced to what the display needs: memory with paging, no
-// key pressed, an interrupt every frame.
+// A Spectrum reduced to what the display needs: 48K or 128K memory with
+// paging, the Timex screen-mode port, no key pressed, an interrupt every frame.
 class Machine {
 public:
-    Machine()
+    Machine(bool paged, int frameLength) : paged_(paged), frameLength_(frameLength)
     {
         rom_.fill(0xFF);
         cpu_ = z80ex_create(&Machine::readMemory, this, &Machine::writeMemory, this, &Machine::readPort, this,
@@ -123,15 +131,16 @@ public:
     ~Machine() { z80ex_destroy(cpu_); }
 
     std::array<std::array<uint8_t, 16384>, 8> ram{};
-    uint8_t port7ffd = 0;
+    uint8_t port7ffd = 0, portFF = 0;
     int screenWrites = 0;
 
     Z80EX_CONTEXT* cpu() { return cpu_; }
     // Runs one frame; returns the screen shown during it (the interrupt at its end may flip).
     Bytes frame()
     {
-        for (int t = 0; t < 70908 || z80ex_last_op_type(cpu_) != 0;) t += z80ex_step(cpu_);
-        const auto& bank = ram[port7ffd & 8 ? 7 : 5];
+        for (int t = 0; t < frameLength_ || z80ex_last_op_type(cpu_) != 0;) t += z80ex_step(cpu_);
+        // Bank 5, or bank 7 when port 0x7ffd says so.
+        const auto& bank = ram[paged_ && (port7ffd & 8) ? 7 : 5];
         const Bytes shown(bank.begin(), bank.begin() + 6912);
         z80ex_int(cpu_);
         return shown;
@@ -141,7 +150,8 @@ private:
     uint8_t* at(uint16_t a)
     {
         if (a < 0x4000) return &rom_[a];
-        return &ram[a < 0x8000 ? 5 : a < 0xC000 ? 2 : port7ffd & 7][a & 0x3FFF];
+        const int bank = a < 0x8000 ? 5 : a < 0xC000 ? 2 : paged_ ? port7ffd & 7 : 0;
+        return &ram[bank][a & 0x3FFF];
     }
     static Z80EX_BYTE readMemory(Z80EX_CONTEXT*, Z80EX_WORD a, int, void* m) { return *static_cast<Machine*>(m)->at(a); }
     static void writeMemory(Z80EX_CONTEXT*, Z80EX_WORD a, Z80EX_BYTE v, void* m)
@@ -150,18 +160,29 @@ private:
         if (a < 0x4000) return;
         uint8_t* cell = self.at(a);
         for (const int bank : {5, 7})
-            if (cell >= &self.ram[bank][0] && cell < &self.ram[bank][6912]) ++self.screenWrites;
+            if (cell >= &self.ram[bank][0] && cell < &self.ram[bank][0x3800]) ++self.screenWrites;  // Timex attributes too
         *cell = v;
     }
     static Z80EX_BYTE readPort(Z80EX_CONTEXT*, Z80EX_WORD, void*) { return 0xFF; }
     static void writePort(Z80EX_CONTEXT*, Z80EX_WORD port, Z80EX_BYTE v, void* m)
     {
-        if ((port & 0x8002) == 0) static_cast<Machine*>(m)->port7ffd = v;
+        auto& self = *static_cast<Machine*>(m);
+        if (self.paged_ && (port & 0x8002) == 0) self.port7ffd = v;
+        if ((port & 0xFF) == 0xFF) self.portFF = v;
     }
     static Z80EX_BYTE bus(Z80EX_CONTEXT*, void*) { return 0xFF; }
 
+    bool paged_;
+    int frameLength_;
     std::array<uint8_t, 16384> rom_;
     Z80EX_CONTEXT* cpu_;
+};
+
+struct Case {
+    const char* kind;
+    std::vector<std::string> screens;
+    std::string listing;
+    libspectrum_machine machine;
 };
 
 class Export : public ::testing::Test {
@@ -172,73 +193,121 @@ protected:
         for (const auto& [name, size, seed] : {std::tuple{"first.scr", 6912, 1}, {"second.scr", 6912, 2},
                                                 {"pair.img", 13824, 3}, {"pair.emg", 7680, 4}, {"hi.mc", 12288, 5}})
             test::writeFile(name, pattern(size, seed));
+        // The .emg as the loader unpacks it.
+        test::Harness window;
+        window.dialogs.screen = fs::absolute("pair.emg").string();
+        window.form->ImLoadClick();
+        fs::current_path(dir.path());
+        test::writeFile("unpacked.img", imgFile(window.form->scr1, window.form->scr2));
     }
+
+    // What each screen shows: its file, or the unpacked pair for the .emg.
+    static Bytes shownBytes(const std::string& name) { return readFile(name == "pair.emg" ? "unpacked.img" : name); }
 
     test::ScratchDir dir;
 };
 
-// The gigascreen tape as libspectrum reads it: the loader, the flipping code
-// as pasmo assembles it, and each screen's second half before its first; the
-// .emg as the loader unpacks it.
-TEST_F(Export, GigascreenTapeHoldsTheLoaderTheCodeAndEveryScreenInHalves)
+const Case cases[] = {
+    {"scr", {"first.scr", "second.scr"}, "10 BORDER 0\n20 LOAD \"\" SCREEN$ : PAUSE 0\n30 LOAD \"\" SCREEN$ : PAUSE 0\n",
+     LIBSPECTRUM_MACHINE_48},
+    {"img", {"pair.img", "pair.emg"},
+     "10 BORDER 0: CLEAR 32767: LOAD \"\" CODE\n"
+     "20 LOAD \"\" CODE 36864: LOAD \"\" SCREEN$ : RANDOMIZE USR 32768\n"
+     "30 LOAD \"\" CODE 36864: LOAD \"\" SCREEN$ : RANDOMIZE USR 32768\n",
+     LIBSPECTRUM_MACHINE_128},
+    {"mc", {"hi.mc"}, "10 BORDER 0: CLEAR 24575\n20 LOAD \"\" CODE 24576: LOAD \"\" CODE 16384: OUT 255,2: PAUSE 0\n",
+     LIBSPECTRUM_MACHINE_TC2048},
+};
+
+// The code blocks a tape must hold after its program, in order.
+std::vector<TapeBlock> expectedBlocks(const Case& c, const std::vector<Bytes>& shown, const Bytes& gigaCode)
 {
-    test::Harness window;
-    window.dialogs.screen = fs::absolute("pair.emg").string();
-    window.form->ImLoadClick();
-    fs::current_path(dir.path());
+    std::vector<TapeBlock> blocks;
+    if (c.machine == LIBSPECTRUM_MACHINE_128) blocks.push_back({"slides    ", 32768, gigaCode});
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const std::string stem = c.screens[i].substr(0, c.screens[i].find('.')), name = stem + std::string(10 - stem.size(), ' ');
+        if (c.machine == LIBSPECTRUM_MACHINE_48) blocks.push_back({name, 16384, shown[i]});
+        if (c.machine == LIBSPECTRUM_MACHINE_128) {
+            blocks.push_back({name, 36864, slice(shown[i], 6912, 6912)});
+            blocks.push_back({name, 16384, slice(shown[i], 0, 6912)});
+        }
+        if (c.machine == LIBSPECTRUM_MACHINE_TC2048) {
+            blocks.push_back({name, 24576, timexOrder(slice(shown[i], 6144, 6144))});
+            blocks.push_back({name, 16384, timexOrder(slice(shown[i], 0, 6144))});
+        }
+    }
+    return blocks;
+}
+
+TEST_F(Export, TapesHoldTheLoaderAndEveryScreenAsLibspectrumReadsThem)
+{
     const std::string source = std::string(DW_SOURCE) + "/src/export/z80/gigascreen.asm";
     ASSERT_EQ(runs("pasmo --bin '" + source + "' giga.bin"), 0);
-    const test::CliRun run = test::runCli("export pair.img pair.emg -o slides.tap");
-    ASSERT_EQ(run.status, 0) << run.err;
-    std::string program;
-    const std::vector<TapeBlock> blocks = readTape(readFile("slides.tap"), program);
-    EXPECT_EQ(program, "10 BORDER 0: CLEAR 32767: LOAD \"\" CODE\n"
-                       "20 LOAD \"\" CODE 36864: LOAD \"\" SCREEN$ : RANDOMIZE USR 32768\n"
-                       "30 LOAD \"\" CODE 36864: LOAD \"\" SCREEN$ : RANDOMIZE USR 32768\n");
-    std::vector<TapeBlock> expected = {{"slides    ", 32768, readFile("giga.bin")}};
-    for (const Bytes& pair : {readFile("pair.img"), imgFile(window.form->scr1, window.form->scr2)}) {
-        expected.push_back({"pair      ", 36864, slice(pair, 6912, 6912)});
-        expected.push_back({"pair      ", 16384, slice(pair, 0, 6912)});
+    for (const Case& c : cases) {
+        std::string arguments;
+        std::vector<Bytes> shown;
+        for (const std::string& screen : c.screens) {
+            arguments += screen + " ";
+            shown.push_back(shownBytes(screen));
+        }
+        const test::CliRun run = test::runCli("export " + arguments + "-o slides.tap");
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::string program;
+        const std::vector<TapeBlock> blocks = readTape(readFile("slides.tap"), program);
+        EXPECT_EQ(program, c.listing) << c.kind;
+        const std::vector<TapeBlock> expected = expectedBlocks(c, shown, readFile("giga.bin"));
+        ASSERT_EQ(blocks.size(), expected.size()) << c.kind;
+        for (size_t i = 0; i < blocks.size(); ++i) {
+            EXPECT_EQ(blocks[i].name, expected[i].name) << c.kind << i;
+            EXPECT_EQ(blocks[i].start, expected[i].start) << c.kind << i;
+            EXPECT_TRUE(blocks[i].bytes == expected[i].bytes) << c.kind << i;
+        }
     }
-    ASSERT_EQ(blocks.size(), expected.size());
-    for (size_t i = 0; i < blocks.size(); ++i)
-        EXPECT_TRUE(blocks[i].name == expected[i].name && blocks[i].start == expected[i].start &&
-                    blocks[i].bytes == expected[i].bytes) << i;
 }
 
-// The gigascreen snapshot as libspectrum reads it, run for eight frames: the
-// display shows the two screens on alternate frames and nothing writes into
-// a screen.
-TEST_F(Export, GigascreenSnapshotShowsItsScreensFrameAfterFrame)
+// Each snapshot as libspectrum reads it, then run for eight frames: the
+// display shows the screen (the gigascreen's two on alternate frames), the
+// Timex stays in hi-colour mode, and nothing writes into a screen.
+TEST_F(Export, SnapshotsShowTheScreenFrameAfterFrame)
 {
-    ASSERT_EQ(test::runCli("export pair.img -o shown.z80").status, 0);
-    const Bytes file = readFile("shown.z80"), screen = readFile("pair.img");
-    libspectrum_snap* snap = libspectrum_snap_alloc();
-    ASSERT_EQ(libspectrum_snap_read(snap, file.data(), file.size(), LIBSPECTRUM_ID_SNAPSHOT_Z80, nullptr),
-              LIBSPECTRUM_ERROR_NONE);
-    ASSERT_EQ(libspectrum_snap_machine(snap), LIBSPECTRUM_MACHINE_128);
-    Machine machine;
-    for (int page = 0; page < 8; ++page) std::copy_n(libspectrum_snap_pages(snap, page), 16384, machine.ram[page].begin());
-    machine.port7ffd = libspectrum_snap_out_128_memoryport(snap);
-    const std::pair<Z80_REG_T, int> registers[] = {
-        {regPC, libspectrum_snap_pc(snap)}, {regSP, libspectrum_snap_sp(snap)}, {regI, libspectrum_snap_i(snap)},
-        {regIM, libspectrum_snap_im(snap)}, {regIFF1, libspectrum_snap_iff1(snap)},
-        {regIFF2, libspectrum_snap_iff2(snap)}, {regIY, libspectrum_snap_iy(snap)}};
-    for (const auto& [reg, value] : registers) z80ex_set_reg(machine.cpu(), reg, static_cast<Z80EX_WORD>(value));
-    libspectrum_snap_free(snap);
-    for (int frame = 0; frame < 8; ++frame) EXPECT_TRUE(machine.frame() == slice(screen, frame % 2 * 6912, 6912)) << frame;
-    EXPECT_EQ(machine.screenWrites, 0);
-}
+    for (const Case& c : cases) {
+        const std::string& name = c.screens.front();
+        ASSERT_EQ(test::runCli("export " + name + " -o shown.z80").status, 0);
+        const Bytes file = readFile("shown.z80"), screen = shownBytes(name);
+        libspectrum_snap* snap = libspectrum_snap_alloc();
+        ASSERT_EQ(libspectrum_snap_read(snap, file.data(), file.size(), LIBSPECTRUM_ID_SNAPSHOT_Z80, nullptr),
+                  LIBSPECTRUM_ERROR_NONE);
+        ASSERT_EQ(libspectrum_snap_machine(snap), c.machine) << c.kind;
+        const bool paged = c.machine == LIBSPECTRUM_MACHINE_128;
+        Machine machine(paged, paged ? 70908 : 69888);
+        for (const int page : paged ? std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7} : std::vector<int>{5, 2, 0})
+            std::copy_n(libspectrum_snap_pages(snap, page), 16384, machine.ram[page].begin());
+        machine.port7ffd = libspectrum_snap_out_128_memoryport(snap);
+        machine.portFF = libspectrum_snap_out_scld_dec(snap);
+        Z80EX_CONTEXT* cpu = machine.cpu();
+        const std::pair<Z80_REG_T, int> registers[] = {
+            {regPC, libspectrum_snap_pc(snap)}, {regSP, libspectrum_snap_sp(snap)}, {regI, libspectrum_snap_i(snap)},
+            {regIM, libspectrum_snap_im(snap)}, {regIFF1, libspectrum_snap_iff1(snap)},
+            {regIFF2, libspectrum_snap_iff2(snap)}, {regIY, libspectrum_snap_iy(snap)}};
+        for (const auto& [reg, value] : registers) z80ex_set_reg(cpu, reg, static_cast<Z80EX_WORD>(value));
+        libspectrum_snap_free(snap);
 
-// The standard and hi-colour tapes and snapshots, pinned byte for byte as
-// libspectrum read them back and z80ex ran them when they were made.
-TEST_F(Export, StandardAndHiColourExportsKeepTheirBytes)
-{
-    for (const std::string arguments : {"first.scr second.scr -o slides.tap", "hi.mc -o hi.tap", "first.scr -o first.z80",
-                                        "hi.mc -o hi.z80"}) {
-        ASSERT_EQ(test::runCli("export " + arguments).status, 0) << arguments;
-        const std::string out = arguments.substr(arguments.rfind(' ') + 1);
-        EXPECT_TRUE(readFile(out) == readFile(test::testdata("made/export/" + out))) << arguments;
+        // Bank 5's first 6912 bytes: the screen, or the Timex bitmap and nothing (its attributes are at 8192).
+        Bytes first = slice(screen, 0, 6912), second = paged ? slice(screen, 6912, 6912) : Bytes{};
+        if (c.machine == LIBSPECTRUM_MACHINE_TC2048) {
+            first = timexOrder(slice(screen, 0, 6144));
+            first.resize(6912, 0);
+        }
+        for (int frame = 0; frame < 8; ++frame) {
+            const Bytes shown = machine.frame();
+            EXPECT_TRUE(shown == (paged && frame % 2 == 1 ? second : first)) << c.kind << frame;
+            if (c.machine == LIBSPECTRUM_MACHINE_TC2048) {
+                EXPECT_EQ(machine.portFF, 2);
+                EXPECT_TRUE(Bytes(machine.ram[5].begin() + 8192, machine.ram[5].begin() + 14336) ==
+                            timexOrder(slice(screen, 6144, 6144)));
+            }
+        }
+        EXPECT_EQ(machine.screenWrites, 0) << c.kind;
     }
 }
 
