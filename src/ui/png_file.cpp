@@ -20,6 +20,7 @@ Status writePng(const QImage& image, const std::string& name)
 // Scaled without smoothing, so every pixel stays a sharp square.
 QImage enlarged(const QImage& image, int factor)
 {
+    if (image.isNull()) return image;
     return image.scaled(image.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 

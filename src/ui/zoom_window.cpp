@@ -116,6 +116,11 @@ void ZoomWindow::render()
     const QImage screen = enlarged(toQImage(screenShown()), k), prepared = enlarged(toQImage(content_.prepared), k);
     QImage image(screen.width() + k * gap + prepared.width(), std::max(screen.height(), prepared.height()),
                  QImage::Format_RGB888);
+    if (image.isNull()) {  // nothing opened or converted yet
+        shown_ = image;
+        picture_->clear();
+        return;
+    }
     image.fill(palette().color(QPalette::Window));
     QPainter painter(&image);
     painter.drawImage(0, 0, screen);
