@@ -3,32 +3,16 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "base/file_prefix.h"
 #include "core/form.h"
 #include "zxfiles/cell_drawing.h"
 #include "zxfiles/layouts.h"
 #include "zxfiles/screen_kind.h"
 
 namespace dw {
-
-namespace {
-
-// At most `limit` bytes from the start of the file.
-Result<std::vector<uint8_t>> readUpTo(const std::filesystem::path& path, size_t limit)
-{
-    std::vector<uint8_t> bytes(limit);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Failure{"the file cannot be opened"};
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(limit));
-    if (in.bad()) return Failure{"the file cannot be read"};
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    return bytes;
-}
-
-}  // namespace
 
 void TForm1::ImLoadClick()
 {
@@ -53,9 +37,9 @@ void TForm1::loadScreenFile(const std::string& chosen)
     // A file that cannot be read loads as an empty one: the buffers keep what
     // they held and are drawn again, and the memo says why.
     const auto bytesUpTo = [&](size_t limit) {
-        Result<std::vector<uint8_t>> bytes = readUpTo(path, limit);
+        Result<std::vector<uint8_t>> bytes = readFilePrefix(path, limit);
         if (bytes) return std::move(*bytes);
-        addMemoLine("cannot load " + name + ": " + bytes.error());
+        addMemoLine("cannot load " + name + ": the file " + bytes.error());
         return std::vector<uint8_t>();
     };
     const PaletteView pal{palB, palG, palR};

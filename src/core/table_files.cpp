@@ -1,7 +1,9 @@
 #include "core/table_files.h"
 
 #include <filesystem>
-#include <fstream>
+#include <algorithm>
+
+#include "base/file_prefix.h"
 
 namespace dw {
 
@@ -38,12 +40,11 @@ Status readTable(const std::string& fileName, const std::vector<std::string>& fo
 {
     const fs::path path = locate(fileName, folders);
     if (path.empty()) return Failure{"not found"};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Failure{"cannot be opened"};
-    in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    const auto got = static_cast<size_t>(in.gcount());
-    if (got < out.size())
-        return Failure{"only " + std::to_string(got) + " of " + std::to_string(out.size()) + " bytes"};
+    const Result<std::vector<uint8_t>> bytes = readFilePrefix(path, out.size());
+    if (!bytes) return Failure{bytes.error()};
+    std::copy(bytes->begin(), bytes->end(), out.begin());
+    if (bytes->size() < out.size())
+        return Failure{"only " + std::to_string(bytes->size()) + " of " + std::to_string(out.size()) + " bytes"};
     return {};
 }
 

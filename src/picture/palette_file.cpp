@@ -1,7 +1,8 @@
 #include "picture/palette_file.h"
 
-#include <fstream>
 #include <vector>
+
+#include "base/file_prefix.h"
 
 namespace dw {
 
@@ -13,28 +14,12 @@ bool isPaletteFileName(const std::string& palName)
     return lower.find(".act") != std::string::npos;
 }
 
-namespace {
-
-// Up to the first 48 bytes of the file.
-Result<std::vector<uint8_t>> readPaletteFile(const std::string& name)
-{
-    std::vector<uint8_t> bytes(paletteFileBytes);
-    std::ifstream in(name, std::ios::binary);
-    if (!in) return Failure{"the palette file " + name + " cannot be opened"};
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) return Failure{"the palette file " + name + " cannot be read"};
-    bytes.resize(static_cast<size_t>(in.gcount()));
-    return bytes;
-}
-
-}  // namespace
-
 Status reloadPalette(const std::string& palName, PaletteTable& palB, PaletteTable& palG, PaletteTable& palR)
 {
     if (!isPaletteFileName(palName)) return {};
-    const Result<std::vector<uint8_t>> bytes = readPaletteFile(palName);
+    const Result<std::vector<uint8_t>> bytes = readFilePrefix(palName, paletteFileBytes);
     readPaletteBytes(bytes ? *bytes : std::vector<uint8_t>(), palB, palG, palR);
-    if (!bytes) return Failure{bytes.error()};
+    if (!bytes) return Failure{"the palette file " + palName + " " + bytes.error()};
     return {};
 }
 

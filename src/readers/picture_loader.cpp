@@ -59,11 +59,12 @@ Result<std::vector<uint8_t>> readWholeFile(const std::string& name)
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(name.c_str(), "rb"));
     if (!file)
         return Failure{std::string("the file cannot be opened: ") + std::strerror(errno)};
+    const auto unreadable = [] { return Failure{std::string("the file cannot be read: ") + std::strerror(errno)}; };
     if (std::fseek(file.get(), 0, SEEK_END) != 0)
-        return Failure{std::string("the file cannot be read: ") + std::strerror(errno)};
+        return unreadable();
     const long size = std::ftell(file.get());
     if (size < 0)
-        return Failure{std::string("the file cannot be read: ") + std::strerror(errno)};
+        return unreadable();
     if (size > maxPictureFileBytes)
         return Failure{"the file holds " + std::to_string(size) + " bytes, more than the " +
                        std::to_string(maxPictureFileBytes) + " a picture may have"};
@@ -71,7 +72,7 @@ Result<std::vector<uint8_t>> readWholeFile(const std::string& name)
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
     const size_t got = std::fread(bytes.data(), 1, bytes.size(), file.get());
     if (std::ferror(file.get()))
-        return Failure{std::string("the file cannot be read: ") + std::strerror(errno)};
+        return unreadable();
     bytes.resize(got);
     return bytes;
 }
