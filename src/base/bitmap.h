@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 #include "base/picture_bytes.h"
 
@@ -13,6 +14,8 @@ class Bitmap {
 public:
     Bitmap() = default;
     Bitmap(int width, int height) { resize(width, height); }
+    // Takes over `rgb`, which holds width * height * 3 bytes.
+    Bitmap(int width, int height, PictureBytes rgb) : width_(width), height_(height), rgb_(std::move(rgb)) {}
 
     void resize(int width, int height)
     {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace dw {
 
@@ -70,17 +71,18 @@ bool validDepth(int colourType, int depth)
     }
 }
 
+// The predictor of the PNG standard, written without branches (a photo's
+// rows are mostly Paeth-filtered and the choice is unpredictable); ties go
+// to left, then above, as the standard orders them.
 uint8_t paethPredictor(int left, int above, int upperLeft)
 {
-    const int p = left + above - upperLeft;
-    const int pa = std::abs(p - left);
-    const int pb = std::abs(p - above);
-    const int pc = std::abs(p - upperLeft);
-    if (pa <= pb && pa <= pc)
-        return static_cast<uint8_t>(left);
-    if (pb <= pc)
-        return static_cast<uint8_t>(above);
-    return static_cast<uint8_t>(upperLeft);
+    const int pa = std::abs(above - upperLeft);
+    const int pb = std::abs(left - upperLeft);
+    const int pc = std::abs(left + above - 2 * upperLeft);
+    const int aboveMask = -static_cast<int>(pb < pa);
+    const int nearer = left ^ ((left ^ above) & aboveMask);
+    const int upperLeftMask = -static_cast<int>(pc < std::min(pa, pb));
+    return static_cast<uint8_t>(nearer ^ ((nearer ^ upperLeft) & upperLeftMask));
 }
 
 // Undoes the filter of one row in place; `previous` is the unfiltered row
@@ -98,18 +100,19 @@ bool unfilterRow(int filter, std::span<uint8_t> row, std::span<const uint8_t> pr
         for (size_t i = 0; i < n; ++i)
             row[i] = static_cast<uint8_t>(row[i] + previous[i]);
         return true;
+    // The first pixel has no left neighbours: both filters then predict
+    // from above alone (Paeth's choice for zero left and upper-left).
     case 3:
-        for (size_t i = 0; i < n; ++i) {
-            const int left = i >= bpp ? row[i - bpp] : 0;
-            row[i] = static_cast<uint8_t>(row[i] + (left + previous[i]) / 2);
-        }
+        for (size_t i = 0; i < std::min(bpp, n); ++i)
+            row[i] = static_cast<uint8_t>(row[i] + previous[i] / 2);
+        for (size_t i = bpp; i < n; ++i)
+            row[i] = static_cast<uint8_t>(row[i] + (row[i - bpp] + previous[i]) / 2);
         return true;
     case 4:
-        for (size_t i = 0; i < n; ++i) {
-            const int left = i >= bpp ? row[i - bpp] : 0;
-            const int upperLeft = i >= bpp ? previous[i - bpp] : 0;
-            row[i] = static_cast<uint8_t>(row[i] + paethPredictor(left, previous[i], upperLeft));
-        }
+        for (size_t i = 0; i < std::min(bpp, n); ++i)
+            row[i] = static_cast<uint8_t>(row[i] + previous[i]);
+        for (size_t i = bpp; i < n; ++i)
+            row[i] = static_cast<uint8_t>(row[i] + paethPredictor(row[i - bpp], previous[i], previous[i - bpp]));
         return true;
     default: return false;
     }
@@ -353,6 +356,8 @@ Status TPNG::decodeImage(std::span<const uint8_t> chunks)
     pixels_ = PictureBytes(static_cast<size_t>(width_) * height_ * bytesPerPixel());
     const size_t bpp = std::max(1, channels() * bitDepth_ / 8);
     Inflater inflater{ImageData(chunks)};
+    // Each row's filter-type byte, then the row; the row above is the other
+    // buffer, so finishing a row is a swap.
     std::vector<uint8_t> previous, current;
     const std::span<const Pass> passes = passesOf(interlaced_);
     for (size_t p = 0; p < passes.size(); ++p) {
@@ -361,8 +366,8 @@ Status TPNG::decodeImage(std::span<const uint8_t> chunks)
         if (passWidth == 0 || passHeight == 0)
             continue;
         const size_t rowBytes = (static_cast<size_t>(passWidth) * channels() * bitDepth_ + 7) / 8;
-        previous.assign(rowBytes, 0);
-        current.resize(rowBytes + 1);  // the filter-type byte, then the row
+        previous.assign(rowBytes + 1, 0);
+        current.resize(rowBytes + 1);
         for (int r = 0; r < passHeight; ++r) {
             const Inflater::Result result = inflater.fill(current);
             if (result == Inflater::Result::corrupt)
@@ -374,10 +379,10 @@ Status TPNG::decodeImage(std::span<const uint8_t> chunks)
                 return {};
             }
             const std::span<uint8_t> row(current.data() + 1, rowBytes);
-            if (!unfilterRow(current[0], row, previous, bpp))
+            if (!unfilterRow(current[0], row, std::span(previous).subspan(1), bpp))
                 return fail("the PNG image data is corrupt (filter type " + std::to_string(current[0]) + ")");
             storeRow(row.data(), static_cast<int>(p), r, passWidth);
-            std::copy(row.begin(), row.end(), previous.begin());
+            std::swap(previous, current);
         }
     }
     complete_ = true;
@@ -398,35 +403,41 @@ void TPNG::storeRow(const uint8_t* row, int passIndex, int passRow, int passWidt
         const size_t bit = static_cast<size_t>(i) * depth;
         return (row[bit / 8] >> (8 - depth - bit % 8)) & ((1 << depth) - 1);
     };
-    const int bytes = bytesPerPixel();
     const size_t y = static_cast<size_t>(pass.y0) + static_cast<size_t>(passRow) * pass.dy;
-    for (int i = 0; i < passWidth; ++i) {
-        const size_t x = static_cast<size_t>(pass.x0) + static_cast<size_t>(i) * pass.dx;
-        uint8_t* out = &pixels_[(y * width_ + x) * bytes];
-        switch (colourType_) {
-        case 0: {
+    const size_t step = static_cast<size_t>(pass.dx) * bytesPerPixel();
+    uint8_t* out = &pixels_[(y * width_ + pass.x0) * bytesPerPixel()];
+    // One loop per colour type, so nothing is decided per pixel.
+    switch (colourType_) {
+    case 0:
+        for (int i = 0; i < passWidth; ++i, out += step) {
             const int v = sample(i, 0);
-            const uint8_t grey = static_cast<uint8_t>(depth < 8 ? v * 255 / ((1 << depth) - 1) : v);
-            out[0] = out[1] = out[2] = grey;
-            break;
+            out[0] = out[1] = out[2] = static_cast<uint8_t>(depth < 8 ? v * 255 / ((1 << depth) - 1) : v);
         }
-        case 2:
+        break;
+    case 2:
+        for (int i = 0; i < passWidth; ++i, out += step) {
             out[0] = static_cast<uint8_t>(sample(i, 2));
             out[1] = static_cast<uint8_t>(sample(i, 1));
             out[2] = static_cast<uint8_t>(sample(i, 0));
-            break;
-        case 3: out[0] = static_cast<uint8_t>(sample(i, 0)); break;
-        case 4:
+        }
+        break;
+    case 3:
+        for (int i = 0; i < passWidth; ++i, out += step) out[0] = static_cast<uint8_t>(sample(i, 0));
+        break;
+    case 4:
+        for (int i = 0; i < passWidth; ++i, out += step) {
             out[0] = out[1] = out[2] = static_cast<uint8_t>(sample(i, 0));
             out[3] = static_cast<uint8_t>(sample(i, 1));
-            break;
-        case 6:
+        }
+        break;
+    case 6:
+        for (int i = 0; i < passWidth; ++i, out += step) {
             out[0] = static_cast<uint8_t>(sample(i, 2));
             out[1] = static_cast<uint8_t>(sample(i, 1));
             out[2] = static_cast<uint8_t>(sample(i, 0));
             out[3] = static_cast<uint8_t>(sample(i, 3));
-            break;
         }
+        break;
     }
 }
 
@@ -440,7 +451,14 @@ bool TPNG::pixelDecoded(int x, int y) const
     return passIndex < stoppedPass_ || (passIndex == stoppedPass_ && passRow < stoppedRow_);
 }
 
-Bitmap TPNG::toBitmap() const
+Bitmap TPNG::toBitmap() &&
+{
+    // Pixels never decoded are zero, so they come out black here too.
+    if (format_ == Format::bgr24) return takeAsBitmap();
+    return std::as_const(*this).toBitmap();
+}
+
+Bitmap TPNG::toBitmap() const&
 {
     Bitmap bitmap(width_, height_);
     PictureBytes& rgb = bitmap.rgb();
@@ -464,7 +482,7 @@ Result<Bitmap> decodePng(std::span<const uint8_t> bytes)
     TPNG png;
     if (Status loaded = png.loadFromBytes(bytes); !loaded)
         return Failure{loaded.error()};
-    return png.toBitmap();
+    return std::move(png).toBitmap();
 }
 
 }  // namespace dw

@@ -30,8 +30,10 @@ public:
     bool pixelDecoded(int x, int y) const;
 
     // The picture as a 24-bit bitmap: indices through the palette, alpha
-    // dropped, pixels never decoded black.
-    Bitmap toBitmap() const;
+    // dropped, pixels never decoded black. Taken from a picture about to go,
+    // a 24-bit one hands its storage over instead of being copied.
+    Bitmap toBitmap() const&;
+    Bitmap toBitmap() &&;
 
 private:
     Status walkChunks(std::span<const uint8_t> chunks);

@@ -1,5 +1,7 @@
 #include "readers/reader_picture.h"
 
+#include <utility>
+
 
 namespace dw {
 
@@ -54,6 +56,14 @@ void ReaderPicture::copyPixels(size_t first, size_t count, size_t step, PictureB
         out[1] = in[1];
         out[2] = in[0];
     }
+}
+
+Bitmap ReaderPicture::takeAsBitmap()
+{
+    uint8_t* p = pixels_.data();
+    for (size_t i = 0; i < pixels_.size(); i += 3) std::swap(p[i], p[i + 2]);
+    Bitmap bitmap(std::exchange(width_, 0), std::exchange(height_, 0), std::move(pixels_));
+    return bitmap;
 }
 
 }  // namespace dw

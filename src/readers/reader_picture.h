@@ -46,6 +46,9 @@ protected:
     // converted into rgb, a 24-bit bitmap's bytes: indices through the
     // palette, alpha dropped.
     void copyPixels(size_t first, size_t count, size_t step, PictureBytes& rgb) const;
+    // A bgr24 picture as a bitmap in its own storage, red and blue swapped
+    // in place, so a large picture is never held twice. Leaves no picture.
+    Bitmap takeAsBitmap();
 
     int width_ = 0;
     int height_ = 0;
