@@ -149,7 +149,10 @@ public:
     Conversion conversion(const ModeSettings& settings) { return {*this, settings, *this, *this, *this, *this}; }
 
     // ---- Source and prepared pictures -----------------------------------
-    Bitmap srcBitmap, normBitmap;
+    // The full-size view shows the source picture itself, so a large picture
+    // is held once.
+    Bitmap& srcBitmap = Image1.picture;
+    Bitmap normBitmap;
 
     // ---- Settings ---------------------------------------------------------
     double brightness = 0, contrast = 0, saturation = 0, mcLevel = 0, dithLevel = 0, kcolerr = 0;

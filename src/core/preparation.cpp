@@ -49,14 +49,12 @@ bool decodePicture(TForm1& form)
     form.addMemoLine(form.picName);
     Result<Bitmap> load = loadPicture(form.picName);
     if (!load) {
-        form.Image1.picture = form.srcBitmap;
         form.pictureError = load.error();
         form.addMemoLine("cannot read picture: " + load.error());
         return false;
     }
     form.pictureError.clear();
     form.srcBitmap = std::move(*load);
-    form.Image1.picture = form.srcBitmap;
     form.addMemoLine(std::to_string(form.srcBitmap.width()) + "x" + std::to_string(form.srcBitmap.height()));
     resetCropToPicture(form);
     return true;
