@@ -5,13 +5,11 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <deque>
 #include <thread>
 
 #include "colour/mix_table.h"
 #include "core/mode_table.h"
 #include "core/output_file.h"
-#include "support/memory_output.h"
 #include "support/test_support.h"
 #include "zxfiles/file_drawing.h"
 #include "zxfiles/layouts.h"
@@ -21,32 +19,18 @@ namespace dw {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 using Names = std::set<std::string>;
+using Window = test::Harness;
 
-// A clock answering from a list, so a timed span is known.
-struct ListClock : Clock {
-    std::deque<double> answers{100.0, 102.25};
-    double seconds() override
+// Takes `room` bytes and then fails, as a full disk would.
+struct FullDiskOutput : test::MemoryOutput {
+    size_t room;
+    explicit FullDiskOutput(size_t room) : room(room) {}
+    Status write(const std::string& name, FileRole role, std::span<const uint8_t> bytes) override
     {
-        const double now = answers.front();
-        if (answers.size() > 1) answers.pop_front();
-        return now;
+        if (bytes.size() > room) return Failure{"No space left on device"};
+        room -= bytes.size();
+        return MemoryOutput::write(name, role, bytes);
     }
-};
-
-// A window's converter handing its files to `output`, started up with the
-// tables of `folder` (the shipped ones unless told).
-struct Window {
-    test::ScriptedDialogs dialogs;
-    ListClock clock;
-    test::MemoryOutput memory;
-    TForm1 form;
-    explicit Window(Output& output, const std::string& folder = DW_DATA) : form(dialogs, clock, output)
-    {
-        form.tableFolders = {folder};
-        form.FormCreate();
-    }
-    explicit Window(const std::string& folder = DW_DATA) : Window(memory, folder) {}
-    const Lines& memo() const { return form.Memo1.lines; }
 };
 
 Names namesOf(const std::map<std::string, std::vector<uint8_t>>& files)
@@ -62,10 +46,10 @@ TEST(ModeRuns, EachModeHandsOverItsFilesAndTheFileDrawsItsPreview)
 {
     for (const Mode& mode : modeTable()) {
         SCOPED_TRACE(mode.name);
-        Window w;
+        Window w(nullptr);
         w.dialogs.picture = test::testdata("photos/kodim05.png").string();
-        w.form.btOpenClick();
-        (w.form.*mode.run)();
+        w.form->btOpenClick();
+        (w.form.get()->*mode.run)();
         const std::string screenName = std::string("kodim05") + mode.extensions[0];
         Names expected(mode.sideFiles.begin(), mode.sideFiles.end());
         expected.insert(screenName);
@@ -73,16 +57,16 @@ TEST(ModeRuns, EachModeHandsOverItsFilesAndTheFileDrawsItsPreview)
         for (const auto& [name, bytes] : w.memory.files)
             EXPECT_TRUE(fs::equivalent(fs::path(name).parent_path(), test::testdata("photos"))) << name;
         EXPECT_TRUE(w.memo().back().ends_with(" sec"));
-        EXPECT_EQ(w.form.imTo.picture, w.form.zxBitmap);
+        EXPECT_EQ(w.form->imTo.picture, w.form->zxBitmap);
 
         // Each run prepares the picture afresh: nothing diffused before leaks in.
         const auto first = w.memory.files;
-        (w.form.*mode.run)();
+        (w.form.get()->*mode.run)();
         EXPECT_TRUE(w.memory.files == first);
 
         const auto& file = std::ranges::find_if(first, [&](auto& f) { return f.first.ends_with(screenName); })->second;
-        const Bitmap preview = w.form.zxBitmap;
-        const PaletteView pal{w.form.palB, w.form.palG, w.form.palR};
+        const Bitmap preview = w.form->zxBitmap;
+        const PaletteView pal{w.form->palB, w.form->palG, w.form->palR};
         Bitmap drawn(screenWidth, screenHeight);
         const std::string name = mode.name;
         if (name == "8col" || name == "rmode" || name == "r48") {
@@ -91,8 +75,8 @@ TEST(ModeRuns, EachModeHandsOverItsFilesAndTheFileDrawsItsPreview)
         } else {
             test::ScratchDir dir;
             test::writeFile(screenName, file);
-            w.form.loadScreenFile((dir.path() / screenName).string());
-            drawn = w.form.zxBitmap;
+            w.form->loadScreenFile((dir.path() / screenName).string());
+            drawn = w.form->zxBitmap;
         }
         EXPECT_EQ(drawn, preview);
     }
@@ -101,14 +85,14 @@ TEST(ModeRuns, EachModeHandsOverItsFilesAndTheFileDrawsItsPreview)
 // "Eco" wins over character files; the brush gets a copy of what was made.
 TEST(ModeRuns, EcoWinsOverCharacterFilesAndTheBrushGetsTheScreens)
 {
-    Window eco;
-    eco.form.cbEcoImg.checked = true;
-    eco.form.setChecked(eco.form.cbCHRS, true);
-    eco.form.btConvGigaClick();
+    Window eco(nullptr);
+    eco.form->cbEcoImg.checked = true;
+    eco.form->setChecked(eco.form->cbCHRS, true);
+    eco.form->btConvGigaClick();
     EXPECT_EQ(namesOf(eco.memory.files), Names{"noname.emg"});
     for (bool floyd : {true, false}) {
-        Window w;
-        TForm1& f = w.form;
+        Window w(nullptr);
+        TForm1& f = *w.form;
         w.dialogs.picture = test::testdata("photos/skimage_chelsea.png").string();
         f.btOpenClick();
         f.setChecked(f.cbDith, floyd);
@@ -131,20 +115,20 @@ TEST(ModeRuns, ARefusedFileIsReportedAndTheRunGoesOn)
 {
     for (const auto& [run, name, reportLast] :
          {std::tuple{&TForm1::btConv6912Click, "noname.scr", true}, {&TForm1::btConv8colClick, "noname.3", false}}) {
-        test::FullDiskOutput empty(0);
-        Window w(empty);
-        (w.form.*run)();
+        FullDiskOutput empty(0);
+        Window w(&empty);
+        (w.form.get()->*run)();
         const size_t lines = w.memo().size();
         EXPECT_EQ(w.memo()[lines - (reportLast ? 1 : 2)], "cannot write " + std::string(name) + ": No space left on device");
         EXPECT_TRUE(w.memo()[lines - (reportLast ? 2 : 1)].ends_with(" sec"));
-        ASSERT_EQ(w.form.writtenFiles.size(), 1u);
-        EXPECT_FALSE(w.form.writtenFiles[0].written.ok());
-        EXPECT_EQ(w.form.imTo.picture, w.form.zxBitmap);
+        ASSERT_EQ(w.form->writtenFiles.size(), 1u);
+        EXPECT_FALSE(w.form->writtenFiles[0].written.ok());
+        EXPECT_EQ(w.form->imTo.picture, w.form->zxBitmap);
     }
-    test::FullDiskOutput roomForTheScreen(rModeFileSize);
-    Window r(roomForTheScreen);
-    r.form.btConvRModeClick();
-    EXPECT_EQ(namesOf(roomForTheScreen.stored.files), Names{"noname.rm"});
+    FullDiskOutput roomForTheScreen(rModeFileSize);
+    Window r(&roomForTheScreen);
+    r.form->btConvRModeClick();
+    EXPECT_EQ(namesOf(roomForTheScreen.files), Names{"noname.rm"});
     for (const char* layer : {"layer1.bmp", "layer2.bmp"})
         EXPECT_EQ(std::ranges::count(r.memo(), "cannot write " + std::string(layer) + ": No space left on device"), 1);
 }
@@ -165,9 +149,9 @@ TEST(OutputFile, FifoGetsEveryByteAndFailuresLeaveTheOldFileAndNoTemporary)
     EXPECT_TRUE(received == bytes);
 
     test::writeFile("old.bin", {1, 2, 3});
-    rlimit saved{}, low{};
+    rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
-    low = {1000, saved.rlim_max};
+    const rlimit low{1000, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &low);
     EXPECT_EQ(writeFileAtomically("old.bin", bytes).error(), "File too large");
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -184,24 +168,24 @@ TEST(Refusals, UnreadTablesAreNamedAndTheRunsThatNeedThemWriteNothing)
 {
     test::ScratchDir dir;
     test::writeFile("tablo.dat", {1, 2, 12, 15});
-    Window w(dir.path().string());
+    Window w(nullptr, dir.path().string());
     EXPECT_EQ(Lines(w.memo().end() - 3, w.memo().end()),
               (Lines{"cannot read code256.dat: not found", "cannot read deco256.dat: not found",
                      "cannot read tablo.dat: only 4 of 6832 bytes"}));
     for (Handler run : {&TForm1::btConvGigaClick, &TForm1::btConvMCXClick}) {
-        (w.form.*run)();
+        (w.form.get()->*run)();
         EXPECT_EQ(w.memo().back(), "nothing written: tablo.dat could not be read");
     }
-    w.form.btConv6912Click();
+    w.form->btConv6912Click();
     EXPECT_EQ(namesOf(w.memory.files), Names{"noname.scr"});
 
     test::writeFile("tablo.dat", std::vector<uint8_t>(6832, 1));
-    w.form.FormCreate();
-    w.form.setChecked(w.form.cbEcoImg, true);
-    w.form.btConvGigaClick();
+    w.form->FormCreate();
+    w.form->setChecked(w.form->cbEcoImg, true);
+    w.form->btConvGigaClick();
     EXPECT_EQ(w.memo().back(), "nothing written: code256.dat could not be read");
-    w.form.setChecked(w.form.cbEcoImg, false);
-    w.form.btConvGigaClick();
+    w.form->setChecked(w.form->cbEcoImg, false);
+    w.form->btConvGigaClick();
     EXPECT_EQ(namesOf(w.memory.files), (Names{"noname.img", "noname.scr"}));
 }
 
@@ -212,15 +196,15 @@ TEST(Refusals, AnEmptyPictureNeverReplacesAFile)
 {
     test::ScratchDir dir;
     test::writeFile("noname.scr", std::vector<uint8_t>(6912, 0x55));
-    Window w;
-    w.form.btConv6912Click();
+    Window w(nullptr);
+    w.form->btConv6912Click();
     EXPECT_EQ(w.memo().back(), "nothing written: no picture is open and noname.scr exists");
     w.dialogs.picture = (dir.path() / "noname.scr").string();
-    w.form.btOpenClick();
-    w.form.btConv6912Click();
+    w.form->btOpenClick();
+    w.form->btConv6912Click();
     EXPECT_EQ(w.memo().back(), "nothing written: the picture could not be read");
-    EXPECT_FALSE(w.form.retouchOn);
-    EXPECT_TRUE(w.memory.files.empty() && w.form.writtenFiles.empty());
+    EXPECT_FALSE(w.form->retouchOn);
+    EXPECT_TRUE(w.memory.files.empty() && w.form->writtenFiles.empty());
 }
 
 // Record 0: blue, red, bright green, bright white; record 1 is cut after two
@@ -235,8 +219,8 @@ TEST(StartUp, TablesAreReadWhereverFoundAndRecordsGetTheirMixes)
     test::writeFile("code256.dat", code);
     test::writeFile("deco256.dat", deco);
     test::writeFile("tablo.dat", {1, 2, 12, 15, 0xF9, 10});
-    Window w(dir.path().string());
-    const TForm1& f = w.form;
+    Window w(nullptr, dir.path().string());
+    const TForm1& f = *w.form;
     EXPECT_TRUE(f.codeTab[624] == code[624] && f.decoTab[0][0] == deco[0] && f.decoTab[1][0] == deco[256]);
     auto mix = [](int index) { return std::array<int, 3>{mixTable[index].r, mixTable[index].g, mixTable[index].b}; };
     using Rgb = std::array<int, 3>;
@@ -249,15 +233,15 @@ TEST(StartUp, TablesAreReadWhereverFoundAndRecordsGetTheirMixes)
     EXPECT_EQ(f.gigaTab[2][4], blackMix);
 
     fs::remove("tablo.dat");
-    Window fallback;
-    EXPECT_TRUE(fallback.form.unreadTables.empty() && fallback.form.codeTab[624] == code[624]);
-    EXPECT_EQ(fallback.form.gigaTab[0][0], test::readFile(fs::path(DW_DATA) / "tablo.dat")[0] & 15);
+    Window fallback(nullptr);
+    EXPECT_TRUE(fallback.form->unreadTables.empty() && fallback.form->codeTab[624] == code[624]);
+    EXPECT_EQ(fallback.form->gigaTab[0][0], test::readFile(fs::path(DW_DATA) / "tablo.dat")[0] & 15);
 }
 
 TEST(StartUp, DitheringLevelClampsKeepsTheLevelOnBadTextAndRunsAreTimed)
 {
-    Window w;
-    TForm1& f = w.form;
+    Window w(nullptr);
+    TForm1& f = *w.form;
     EXPECT_EQ(f.dithLo + f.dithHi, 255);
     for (const auto& [text, level, lo, hi] : {std::tuple{"2", 1.0, 0, 255}, {"-1", 0.0, 128, 127}, {"0.5", 0.5, 64, 191},
                                               {"abc", 0.5, 64, 191}, {"0.3", 0.3, 89, 165}}) {
@@ -265,6 +249,7 @@ TEST(StartUp, DitheringLevelClampsKeepsTheLevelOnBadTextAndRunsAreTimed)
         EXPECT_TRUE(f.dithLevel == level && f.dithLo == lo && f.dithHi == hi) << text;
     }
     const size_t before = w.memo().size();
+    w.clock.step = 2.25;
     f.btConv8colClick();
     EXPECT_EQ(Lines(w.memo().begin() + before, w.memo().end()), Lines{"2.25 sec"});
 }

@@ -4,7 +4,6 @@
 #include <thread>
 
 #include "core/mode_table.h"
-#include "support/memory_output.h"
 #include "support/test_support.h"
 
 namespace dw {
@@ -12,20 +11,15 @@ namespace dw {
 // Every file and screen preview of every mode, from one form of its own.
 std::map<std::string, std::vector<uint8_t>> convertAll()
 {
-    test::ScriptedDialogs dialogs;
-    test::FixedClock clock;
-    test::MemoryOutput output;
-    dialogs.picture = test::testdata("photos/skimage_chelsea.png").string();
-    auto form = std::make_unique<TForm1>(dialogs, clock, output);
-    form->tableFolders = {DW_DATA};
-    form->FormCreate();
-    form->btOpenClick();
+    test::Harness h(nullptr);
+    h.dialogs.picture = test::testdata("photos/skimage_chelsea.png").string();
+    h.form->btOpenClick();
     for (const Mode& mode : modeTable()) {
-        (form.get()->*mode.run)();
-        const PictureBytes& preview = form->imTo.picture.rgb();
-        output.files[std::string(mode.name) + " preview"] = std::vector<uint8_t>(preview.begin(), preview.end());
+        (h.form.get()->*mode.run)();
+        const PictureBytes& preview = h.form->imTo.picture.rgb();
+        h.memory.files[std::string(mode.name) + " preview"] = std::vector<uint8_t>(preview.begin(), preview.end());
     }
-    return output.files;
+    return h.memory.files;
 }
 
 TEST(ParallelRuns, TwoThreadsGiveTheBytesOfOne)

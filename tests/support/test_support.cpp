@@ -24,10 +24,17 @@ ScratchDir::~ScratchDir()
     std::filesystem::remove_all(path_, ignored);
 }
 
-Harness::Harness(bool startUp) : form(std::make_unique<TForm1>(dialogs, clock))
+Harness::Harness() : form(std::make_unique<TForm1>(dialogs, clock))
 {
     form->tableFolders = {DW_DATA};
-    if (startUp) form->FormCreate();
+    form->FormCreate();
+}
+
+Harness::Harness(Output* output, const std::string& folder)
+    : form(std::make_unique<TForm1>(dialogs, clock, output ? *output : memory))
+{
+    form->tableFolders = {folder};
+    form->FormCreate();
 }
 
 std::vector<uint8_t> readFile(const std::filesystem::path& path)
@@ -75,26 +82,6 @@ CliRun runCli(const std::string& arguments, const std::string& program)
 }
 
 Result<Bitmap> decodeData(const std::string& relative) { return loadPicture(testdata(relative).string()); }
-
-void expectPixels(const std::vector<std::pair<std::string, std::vector<uint32_t>>>& files)
-{
-    for (const auto& [name, expected] : files) {
-        const Result<Bitmap> load = decodeData(name);
-        ASSERT_TRUE(load.ok()) << name << ": " << load.error();
-        std::vector<uint32_t> pixels;
-        for (int y = 0; y < load.value().height(); ++y)
-            for (int x = 0; x < load.value().width(); ++x) pixels.push_back(load.value().pixel(x, y));
-        EXPECT_EQ(pixels, expected) << name;
-    }
-}
-
-void expectRefused(const std::vector<std::pair<std::string, std::string>>& files)
-{
-    for (const auto& [name, sentence] : files) {
-        const Result<Bitmap> load = decodeData(name);
-        EXPECT_EQ(load.error(), sentence) << name;
-    }
-}
 
 void expectSane(const Result<Bitmap>& load, const std::string& what)
 {

@@ -18,6 +18,7 @@
 #include <span>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/form.h"
@@ -33,10 +34,22 @@ public:
     std::optional<std::string> choosePalette(const std::string&) override { return palette; }
 };
 
+// Each reading of the clock is `step` seconds after the one before.
 class FixedClock : public Clock {
 public:
-    double now = 1000.0;
-    double seconds() override { return now; }
+    double now = 1000.0, step = 0.0;
+    double seconds() override { return std::exchange(now, now + step); }
+};
+
+// An output keeping every file in memory, by the name the window would write.
+class MemoryOutput : public Output {
+public:
+    std::map<std::string, std::vector<uint8_t>> files;
+    Status write(const std::string& name, FileRole, std::span<const uint8_t> bytes) override
+    {
+        files[name].assign(bytes.begin(), bytes.end());
+        return {};
+    }
 };
 
 // A fresh empty folder, removed again when the object goes; while it lives
@@ -54,12 +67,17 @@ private:
 
 // A converter with scripted dialogs and a fixed clock, started up like the
 // window's (start-up runs in the current working directory, and takes the
-// shipped tables from data/ when the folder holds none).
+// shipped tables from data/ when the folder holds none). It writes its files
+// to disk, or hands them to `output` (to `memory` when that is null) and
+// falls back on the tables of `folder`.
 struct Harness {
     ScriptedDialogs dialogs;
     FixedClock clock;
+    MemoryOutput memory;
     std::unique_ptr<TForm1> form;
-    explicit Harness(bool startUp = true);
+    Harness();
+    explicit Harness(Output* output, const std::string& folder = DW_DATA);
+    const std::vector<std::string>& memo() const { return form->Memo1.lines; }
 };
 
 std::vector<uint8_t> readFile(const std::filesystem::path& path);
@@ -78,11 +96,6 @@ CliRun runCli(const std::string& arguments, const std::string& program = DW_CLI)
 
 // Decodes tests/data/RELATIVE by its name, as the window opens a picture.
 Result<Bitmap> decodeData(const std::string& relative);
-
-// Each file's pixels (red + 256 green + 65536 blue, top row first), or the
-// sentence it is refused with.
-void expectPixels(const std::vector<std::pair<std::string, std::vector<uint32_t>>>& files);
-void expectRefused(const std::vector<std::pair<std::string, std::string>>& files);
 
 // What any input must give: a whole picture within the limits, or one
 // sentence and no picture.
