@@ -5,20 +5,6 @@
 
 namespace dw {
 
-// Files written with giflib's encoder, listed in tests/data/README.md; red,
-// green, blue and 0x102030 are their colours.
-TEST(GifAdapter, FirstFrameIsCompositedOntoItsScreenAsAViewerShowsIt)
-{
-    const uint32_t r = 0x0000FF, g = 0x00FF00, b = 0xFF0000, o = 0x302010, white = 0xFFFFFF;
-    test::expectPixels({
-        // Transparent pixels and the uncovered screen show the background (entry 2).
-        {"made/gif/transparent-on-background.gif", {b, b, b, b, b, b, g, b, b, o, g, b}},
-        {"made/gif/local-colours-two-frames.gif", {o, b}},  // the second frame is not shown
-        {"made/gif/no-global-table.gif", {white, r, white}},
-        {"made/gif/frame-past-screen.gif", {r, r, r, r, g, g}},
-    });
-}
-
 // Raw top-down RGB written by giflib's gif2rgb, interlaced files included.
 TEST(GifAdapter, GiflibSamplesMatchTheirReferenceDecodes)
 {

@@ -1,5 +1,8 @@
 
 
+#include <fstream>
+#include <sstream>
+
 #include "readers/picture_loader.h"
 #include "support/test_support.h"
 
@@ -47,6 +50,35 @@ TEST(PictureLoader, UnreadableFilesAndDecoderErrorsGiveOneSentenceAndNoPicture)
         EXPECT_FALSE(loadPicture(name).ok()) << name;
         test::expectSane(loadPicture(name), name);
     }
+}
+
+// tests/data/expected/hand-worked-decodes.txt: small files made for the
+// readers and suite files they must refuse, each with its pixels worked out
+// by hand or "!" and the sentence it is refused with.
+TEST(PictureLoader, HandWorkedFilesGiveTheirPixelsOrTheirSentence)
+{
+    std::ifstream lines(test::testdata("expected/hand-worked-decodes.txt"));
+    int files = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        ++files;
+        std::istringstream words(line);
+        std::string name, refusal;
+        words >> name >> std::ws;
+        const Result<Bitmap> load = test::decodeData(name);
+        if (words.peek() == '!') {
+            std::getline(words.ignore(2), refusal);
+            EXPECT_EQ(load.error(), refusal) << name;
+            continue;
+        }
+        ASSERT_TRUE(load.ok()) << name << ": " << load.error();
+        std::vector<uint32_t> pixels, expected;
+        for (uint32_t pixel; words >> std::hex >> pixel;) expected.push_back(pixel);
+        for (int y = 0; y < load->height(); ++y)
+            for (int x = 0; x < load->width(); ++x) pixels.push_back(load->pixel(x, y));
+        EXPECT_EQ(pixels, expected) << name;
+    }
+    EXPECT_EQ(files, 80);
 }
 
 }  // namespace dw

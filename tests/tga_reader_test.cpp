@@ -5,47 +5,6 @@
 
 namespace dw {
 
-constexpr uint32_t grey(uint32_t level) { return level * 0x010101u; }
-
-// The corner orders and the plain true-colour and grey layouts are pinned
-// by the suites further down; these are the cases they leave open (files
-// listed in tests/data/README.md). The map files hold indices 2 0 3 1 into
-// three entries whose first-index field says 5.
-TEST(TgaMade, FiveBitColoursMapsRunsAndEarlyEndsGiveThePixelsWorkedOutByHand)
-{
-    const std::vector<uint32_t> fiveBit = {grey(248), grey(248), 248u << 16, 248u << 8, 248u};
-    const std::vector<uint32_t> fromMap = {0x070809, 0x010203, 0, 0x040506};  // index 3 lies past the map: black
-    test::expectPixels({
-        // 5-bit channels are scaled by 8; bit 15 is ignored.
-        {"made/tga/15bit.tga", fiveBit},
-        {"made/tga/16bit.tga", fiveBit},
-        // The map's first-index field is not used.
-        {"made/tga/map24-first-5.tga", fromMap},
-        {"made/tga/map32.tga", fromMap},
-        {"made/tga/map16.tga", {248u << 16, 248u, 0, 248u << 8}},
-        {"made/tga/grey-with-map.tga", {0, grey(200)}},
-        {"made/tga/map300-16bit-indices.tga", {0x400000, 0}},
-        {"made/tga/run-128-on-2.tga", {0x010203, 0x010203}},
-        // Files ending early: pixels never read stay black, whatever map entry 0 says.
-        {"made/tga/cut-mapped.tga", {0x0000FF, 0, 0}},
-        {"made/tga/cut-bottom-up.tga", {0, grey(77)}},
-        {"made/tga/cut-run-value.tga", {0x010203, 0, 0}},
-    });
-}
-
-TEST(TgaMade, HeadersThatCannotGiveARightPictureAreRefused)
-{
-    test::expectRefused({
-        {"made/tga/header-short.tga", "the TGA file is too short to hold its header"},
-        {"made/tga/zero-width.tga", "the TGA picture has zero width or height"},
-        {"made/tga/too-wide.tga",
-         "the picture's 16385x1 pixels exceed the limit of 16384 pixels a side and 67108864 pixels in all"},
-        {"made/tga/type-32.tga", "TGA image type 32 is not supported"},
-        {"made/tga/grey-24bit.tga", "TGA pixel depth 24 is not supported for image type 3"},
-        {"made/tga/mapped-no-map.tga", "the colour-mapped TGA picture has no colour map"},
-    });
-}
-
 Bitmap decodedFile(const std::string& relative)
 {
     const Result<Bitmap> load = test::decodeData("tga/" + relative);
