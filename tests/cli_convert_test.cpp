@@ -4,6 +4,7 @@
 // does, and the screen it writes renders back to the preview it wrote.
 
 #include <cstdio>
+#include <fstream>
 #include <regex>
 
 #include "readers/png_reader.h"
@@ -45,7 +46,8 @@ TEST(CliConvert, DefaultOptionsWriteTheBytesTheWindowWrites)
     EXPECT_EQ(readFile(dir.path() / "cli" / "cat.scr"), readFile(dir.path() / "window" / "cat.scr"));
 }
 
-// Refused commands write nothing and leave what was there.
+// Refused commands (tests/data/expected/cli-refusals.txt) write nothing and
+// leave what was there.
 TEST(CliConvert, RefusedCommandsExitWithTheirStatusAndWriteNothing)
 {
     test::ScratchDir dir;
@@ -53,40 +55,21 @@ TEST(CliConvert, RefusedCommandsExitWithTheirStatusAndWriteNothing)
     for (const auto& [name, size] :
          {std::pair{"cat.Scr", 6912}, {"a.scr", 6912}, {"b.img", 6912}, {"c.mcx", 24576}, {"d.img", 13824}})
         test::writeFile(dir.path() / name, std::vector<uint8_t>(size, 0));
-    const struct {
-        const char* arguments;
-        int status;
-        const char* error;
-    } cases[] = {
-        {"convert cat.png --mode 6912 -o missing/cat.scr", 1, "cannot write"},
-        {"convert cat.png --mode 6912 -o .", 1, "Is a directory"},
-        {"convert cat.png --mode 6912 -o ''", 1, "--output: the name is empty"},
-        {"prepare cat.png -o ''", 1, "--output: the name is empty"},
-        {"render cat.Scr -o ''", 1, "--output: the name is empty"},
-        {"convert cat.png cat.png --mode 6912 -o out.scr", 1, "one picture"},
-        {"convert cat.png", 2, "mode"},
-        {"convert cat.png --mode 6913", 2, "mode"},
-        {"convert cat.png --mode SCR", 2, "mode"},
-        {"render cat.Scr -o cat.png", 1, "not a screen file"},  // the loader's exact extension rule
-        {"render absent.scr -o cat.png", 1, "cannot read absent.scr"},
-        {"render a.scr -o a.png --frame 1", 1, "--frame takes one screen"},
-        {"export b.img -o x.tap", 1, "b.img: 6912 bytes, but a .img file holds 13824"},
-        {"export cat.png -o x.tap", 1, "cat.png: not a screen file"},
-        {"export a.scr -o x.scr", 1, "x.scr: not a name to export to"},
-        {"export a.scr -o x", 1, "x: not a name to export to"},
-        {"export a.scr a.scr -o x.z80", 1, "a snapshot shows one screen, but 2 were given"},
-        {"export c.mcx -o x.tap", 1, "c.mcx: no Spectrum shows"},
-        {"export a.scr d.img -o x.tap", 1, "one tape serves one machine"},
-    };
     const std::vector<uint8_t> photo = readFile(dir.path() / "cat.png");
     Names before = {"a.scr", "b.img", "c.mcx", "cat.Scr", "cat.png", "d.img"};
-    for (const auto& c : cases) {
-        const CliRun run = runCli(c.arguments);
-        EXPECT_EQ(run.status, c.status) << c.arguments;
-        EXPECT_NE(run.err.find(c.error), std::string::npos) << c.arguments << ": " << run.err;
-        EXPECT_EQ(filesIn(dir.path()), before) << c.arguments;
+    std::ifstream lines(test::testdata("expected/cli-refusals.txt"));
+    int commands = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        ++commands;
+        const size_t tab = line.find('\t', 2);
+        const std::string error = line.substr(2, tab - 2), arguments = line.substr(tab + 1);
+        const CliRun run = runCli(arguments);
+        EXPECT_EQ(run.status, line[0] - '0') << arguments;
+        EXPECT_NE(run.err.find(error), std::string::npos) << arguments << ": " << run.err;
+        EXPECT_EQ(filesIn(dir.path()), before) << arguments;
     }
-    EXPECT_EQ(readFile(dir.path() / "cat.png"), photo);
+    EXPECT_TRUE(commands == 24 && readFile(dir.path() / "cat.png") == photo);
 
     // A copy of the program with no tables beside it, in a folder without them.
     fs::copy_file(DW_CLI, dir.path() / "cli");
@@ -138,42 +121,33 @@ TEST(CliConvert, OutputGoesWhereNamedThroughLinksAndToStandardOutput)
     EXPECT_EQ(filesIn(dir.path()), (Names{"cat.png", "cat.scr", "link.scr", "out", "real"}));
 }
 
-// Several pictures in other folders, named relative to where the CLI was
-// started (opening a picture moves the working folder); a bad one in between
-// does not stop the good ones.
-TEST(CliConvert, BadPictureDoesNotStopTheGoodOnesAndLaterNamesStillResolve)
-{
-    test::ScratchDir dir;
-    for (const char* folder : {"one", "two"}) fs::create_directories(dir.path() / folder);
-    copyPhoto(dir.path() / "one" / "a.png");
-    copyPhoto(dir.path() / "two" / "c.png");
-    test::writeFile(dir.path() / "b.png", {'n', 'o', 't'});
-    const CliRun run = runCli("convert one/a.png b.png two/c.png missing.png --mode 6912 --chrs");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.find("b.png") != std::string::npos && run.err.find("missing.png") != std::string::npos) << run.err;
-    EXPECT_EQ(readFile(dir.path() / "one" / "a.ch$").size() + readFile(dir.path() / "two" / "c.ch$").size(), 2 * 6919u);
-    EXPECT_FALSE(fs::exists(dir.path() / "b.ch$"));
-}
-
 // On two threads, the slow picture first, the files and the report lines are
-// those of one thread.
-TEST(CliConvert, TwoJobsWriteAndReportAsOne)
+// those of one thread. Pictures that cannot be read, among them, stop none of
+// the others, and names in a folder resolve from where the program started
+// (opening a picture moves the working folder).
+TEST(CliConvert, TwoJobsWriteAndReportAsOneAndBadPicturesStopNothing)
 {
     test::ScratchDir dir;
     const fs::path sources[] = {"photos/kodim23.png", "bmp/bmpsuite/g/rgb24.bmp", "tga/pillow-gimp/expected_1x1_l.png",
                                 "tga/pillow-gimp/expected_200x32_p.png"};
-    for (const fs::path& source : sources) fs::copy_file(test::testdata(source), source.filename());
+    fs::create_directory("in");
+    for (const fs::path& source : sources) fs::copy_file(test::testdata(source), "in" / source.filename());
+    test::writeFile("in/bad.png", {'n', 'o', 't'});
     const auto batch = [&](const std::string& jobs) {
-        const CliRun run = runCli("convert kodim23.png absent.png rgb24.bmp expected_1x1_l.png expected_200x32_p.png "
-                                  "--mode 6912 -j " + jobs);
+        const CliRun run = runCli("convert in/kodim23.png absent.png in/rgb24.bmp in/bad.png in/expected_1x1_l.png "
+                                  "in/expected_200x32_p.png --mode 6912 --chrs -j " + jobs);
         std::vector<std::vector<uint8_t>> screens;
         for (const fs::path& source : sources) {
-            screens.push_back(readFile(source.stem().string() + ".scr"));
-            fs::remove(source.stem().string() + ".scr");
+            screens.push_back(readFile("in" / source.stem().concat(".ch$")));
+            fs::remove("in" / source.stem().concat(".ch$"));
         }
         return std::tuple{run.status, std::regex_replace(run.out, std::regex(" [0-9]+ ms"), ""), run.err, screens};
     };
     const auto oneThread = batch("1");
+    const std::string& err = std::get<2>(oneThread);
+    EXPECT_EQ(std::get<0>(oneThread), 1);
+    EXPECT_TRUE(err.find("bad.png") != std::string::npos && err.find("absent.png") != std::string::npos) << err;
+    EXPECT_EQ(filesIn("in").size(), 5u);
     EXPECT_EQ(batch("2"), oneThread);
 }
 

@@ -105,16 +105,4 @@ TEST(CliPrepare, UnreadableAndDamagedPicturesEndWithOneLineAndStatusOne)
     expectPreparedOrRefused(test::testdata("jpeg/pillow/truncated_jpeg.jpg"), false);
 }
 
-TEST(CliPrepare, MalformedOptionsAreRefusedBeforeAnythingIsWritten)
-{
-    ScratchDir dir;
-    fs::copy_file(test::testdata("png/basn2c08.png"), "g.png");
-    for (const char* options : {"--crop 1,2,3", "--crop 1,2,3,x", "--crop 2147483647,0,1,1", "--contrast 1,5",
-                                "--palette missing.act"}) {
-        const test::CliRun run = runPrepare("g.png", "out.png", options);
-        EXPECT_NE(run.status, 0) << options;
-        EXPECT_FALSE(fs::exists("out.png")) << options;
-    }
-}
-
 }  // namespace dw
