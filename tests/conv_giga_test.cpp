@@ -49,7 +49,7 @@ TEST(GigaLineCase, GreyRampSplitsIntoThirdsUnderTheStartAttributes)
         }
 }
 
-// On pure bright red (b, g, r) = (0, 0, 126):
+// Flat pictures, every cell alike. On pure bright red (b, g, r) = (0, 0, 126):
 // - record 0 (red on screen 1, black on screen 2, both with index difference
 //   8) would show the red exactly; it must be skipped for record 1, whose
 //   nearest mix is plain red;
@@ -58,27 +58,53 @@ TEST(GigaLineCase, GreyRampSplitsIntoThirdsUnderTheStartAttributes)
 //   screen 2 shows the red exactly (slot 1), but its centre (126, 126, 189)
 //   lies 35721 from the cell's mean, and 32 x 35721 is not below the keep
 //   error 64 x 11907: "Palette centering" skips it.
-// Four black mixes can only win below a row whose record has no black: row 0
-// takes blue / blue, magenta; the dark grey rows below the black record.
-TEST(GigaRecordSearch, SkipsEqualIndexDifferencesAndWithCenteringFarCentres)
+// With one record: a pixel on the plane of the mixes keeps its colour; when
+// the two sides a = M1 - M0 and b = M2 - M0 are parallel, the pixel goes onto
+// the line through M0 along a (or b), Trunc(d x s) taken in extended
+// precision: 63 x double(1/3) and 126 x double(2/3) lie just below 21 and 84
+// and truncate to 20 and 83. The shares are not clamped.
+TEST(GigaFlatPictures, RecordSearchProjectionAndSharesWorkedOutByHand)
 {
     struct Case {
         const char* what;
         std::vector<Record> records;
         bool centering;
+        Colour pixel;
         int attr1, attr2;
+        std::optional<std::tuple<Colour, int, int>> projectedAndShares;
     };
-    const Case cases[] = {{"equal differences", {{2, 10, 0, 8}, {0, 2, 0, 0}}, false, 2, 0},
-                          {"no centering", {{15, 10, 8, 15}}, false, 122, 71},
-                          {"centering", {{15, 10, 8, 15}}, true, 7, 71}};
+    const Colour red{0, 0, 126};
+    const Case cases[] = {
+        {"equal differences", {{2, 10, 0, 8}, {0, 2, 0, 0}}, false, red, 2, 0, {}},
+        {"no centering", {{15, 10, 8, 15}}, false, red, 122, 71, {}},
+        {"centering", {{15, 10, 8, 15}}, true, red, 7, 71, {}},
+        {"blue-green pair", {{0, 1, 0, 4}}, false, {20, 50, 0}, 1, 4, {{{20, 50, 0}, 81, 203}}},
+        {"red-blue pair", {{0, 2, 0, 1}}, false, {40, 0, 20}, 2, 1, {{{40, 0, 20}, 81, 162}}},
+        {"red-green pair", {{0, 2, 0, 4}}, false, {0, 30, 50}, 2, 4, {{{0, 30, 50}, 203, 121}}},
+        // Screen 1 blue / black, screen 2 bright black / bright blue: a = -b / 2.
+        {"parallel sides", {{1, 0, 8, 9}}, false, {84, 30, 10}, 8, 65, {{{83, 0, 0}, -81, 0}}},
+        // Screen 1 black on black: a = 0, so the line runs along b.
+        {"screen 1 flat", {{0, 0, 8, 9}}, false, {84, 30, 10}, 0, 65, {{{83, 0, 0}, 0, 168}}},
+        // Plain and bright black on screen 1, blue on blue on screen 2: one mix.
+        {"single mix", {{0, 8, 1, 1}}, false, {70, 5, 5}, 0, 9, {{{63, 0, 0}, 0, 0}}},
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Giga g(c.records);
         g.settings.centering = c.centering;
-        g.convert([](int, int) { return Colour{0, 0, 126}; });
+        g.convert([&](int, int) { return c.pixel; });
         test::expectEveryAttribute(g.scr1, c.attr1), test::expectEveryAttribute(g.scr2, c.attr2);
+        if (!c.projectedAndShares) continue;
+        const auto& [projected, share1, share2] = *c.projectedAndShares;
+        EXPECT_EQ(g.origAt(13, 21), projected);
+        EXPECT_EQ(std::pair(g.chunkLevel1[21][13], g.chunkLevel2[21][13]), std::pair(share1, share2));
     }
+}
 
+// Four black mixes can only win below a row whose record has no black: row 0
+// takes blue / blue, magenta; the dark grey rows below the black record.
+TEST(GigaRecordSearch, FourBlackMixesWinOnlyBelowARowWithoutBlack)
+{
     Giga g({{1, 1, 1, 3}, {0, 8, 8, 0}});
     g.convert([](int, int y) { return y < 8 ? Colour{126, 0, 0} : grey(20); });
     EXPECT_TRUE(attrAt(g.scr1, 0, 0) == 9 && attrAt(g.scr2, 0, 0) == 11);
@@ -147,40 +173,6 @@ TEST(GigaDitheringBand, LevelZeroDecidesByTheSharesAloneButTheKernelUsesTheNeare
         }
         for (int i = 0; i < 6144; ++i) ASSERT_TRUE(g.scr1[i] == 0xFF && g.scr2[i] == 0) << "byte " << i;
         EXPECT_EQ(g.zxBitmap.pixel(100, 100), packColour(grey(63)));
-    }
-}
-
-// Worked out by hand. A pixel on the plane of the mixes keeps its colour; when
-// the two sides a = M1 - M0 and b = M2 - M0 are parallel, the pixel goes onto
-// the line through M0 along a (or b), Trunc(d x s) taken in extended
-// precision: 63 x double(1/3) and 126 x double(2/3) lie just below 21 and 84
-// and truncate to 20 and 83. The shares are not clamped.
-TEST(GigaOneRecord, ProjectionAndSharesForEveryShapeOfTheMixes)
-{
-    struct Case {
-        const char* what;
-        Record record;
-        Colour pixel, projected;
-        int share1, share2;
-    };
-    const Case cases[] = {
-        {"blue / green: blue-green pair", {0, 1, 0, 4}, {20, 50, 0}, {20, 50, 0}, 81, 203},
-        {"red / blue: red-blue pair", {0, 2, 0, 1}, {40, 0, 20}, {40, 0, 20}, 81, 162},
-        {"red / green: red-green pair", {0, 2, 0, 4}, {0, 30, 50}, {0, 30, 50}, 203, 121},
-        // Screen 1 blue / black, screen 2 bright black / bright blue: a = -b / 2.
-        {"parallel sides", {1, 0, 8, 9}, {84, 30, 10}, {83, 0, 0}, -81, 0},
-        // Screen 1 black on black: a = 0, so the line runs along b.
-        {"screen 1 flat", {0, 0, 8, 9}, {84, 30, 10}, {83, 0, 0}, 0, 168},
-        // Plain and bright black on screen 1, blue on blue on screen 2: one mix.
-        {"single mix", {0, 8, 1, 1}, {70, 5, 5}, {63, 0, 0}, 0, 0},
-    };
-    for (const Case& c : cases) {
-        Giga g({c.record});
-        g.convert([&](int, int) { return c.pixel; });
-        EXPECT_TRUE(attrAt(g.scr1, 0, 0) == makeAttribute(c.record[0], c.record[1]) &&
-                    attrAt(g.scr2, 0, 0) == makeAttribute(c.record[2], c.record[3])) << c.what;
-        EXPECT_EQ(g.origAt(13, 21), c.projected) << c.what;
-        EXPECT_EQ(std::pair(g.chunkLevel1[21][13], g.chunkLevel2[21][13]), std::pair(c.share1, c.share2)) << c.what;
     }
 }
 

@@ -55,31 +55,26 @@ TEST_F(ConvRModeTest, BlackPictureGivesSetZeroEverywhereAndAnAllZeroBitmap)
 // takes S8 with only the red layer (layer 2) lit. The mix is red 127. Odd
 // rows then match the red slot (126) and even rows the yellow one, whose
 // green error -126 spreads as -63 right, -31 below and -15 to both lower
-// corners, while the red error of +1 spreads nothing.
+// corners, while the red error of +1 spreads nothing. The model shows
+// 63 * 255 / 64 = 251 on odd rows as 253, red only.
 TEST_F(ConvRModeTest, RedPictureLightsTheRedLayerAndEncodesRedAndYellowRows)
 {
     p.settings.rModeNoise = false;
     p.fill(0, 0, 255);
     convert();
-
     for (int cy = 0; cy < 24; ++cy)
         for (int cx = 0; cx < 32; ++cx) ASSERT_EQ(colourBytes(cx, cy), (Bytes{67, 66, 70, 71}));
     for (int y = 0; y < screenHeight; ++y) {
+        const bool odd = y & 1;
         for (int x = 0; x < screenWidth; ++x) {
-            ASSERT_EQ(intensities(x, y), (Levels{0, 255, 0, 0})) << x << "," << y;
-            ASSERT_EQ(p.workR[y][x], 127) << x << "," << y;
-            const bool odd = y & 1;
             const int green = odd ? (x == 0 || x == 255 ? -46 : -61) : (x == 0 ? 0 : -63);
-            ASSERT_EQ(p.workG[y][x], y == 0 && x > 0 ? -63 : green) << x << "," << y;
-            ASSERT_EQ(p.workB[y][x], 0);
-            // Model: 63 * 255 / 64 = 251 on odd rows shows as 253, red only.
-            ASSERT_EQ(p.modelBitmap.pixel(x, y), odd ? packColour({0, 0, 253}) : 0u);
-            ASSERT_EQ(p.layer1Bitmap.pixel(x, y), 0u);
-            ASSERT_EQ(p.layer2Bitmap.pixel(x, y), odd ? grey(255) : 0u);
-            ASSERT_EQ(p.zxBitmap.pixel(x, y), odd ? packColour({0, 0, 126}) : packColour({0, 126, 126}));
+            ASSERT_TRUE(intensities(x, y) == (Levels{0, 255, 0, 0}) && p.workR[y][x] == 127 && p.workB[y][x] == 0 &&
+                        p.workG[y][x] == (y == 0 && x > 0 ? -63 : green)) << x << "," << y;
+            ASSERT_TRUE(p.modelBitmap.pixel(x, y) == (odd ? packColour({0, 0, 253}) : 0u) && p.layer1Bitmap.pixel(x, y) == 0 &&
+                        p.layer2Bitmap.pixel(x, y) == (odd ? grey(255) : 0u) &&
+                        p.zxBitmap.pixel(x, y) == packColour({0, odd ? 0 : 126, 126})) << x << "," << y;
         }
-        for (int c = 32 * y; c < 32 * y + 32; ++c)
-            ASSERT_TRUE(p.scr1[c] == ((y & 1) ? 0 : 255) && p.scr2[c] == ((y & 1) ? 255 : 0)) << "row " << y;
+        for (int c = 32 * y; c < 32 * y + 32; ++c) ASSERT_TRUE(p.scr1[c] == (odd ? 0 : 255) && p.scr2[c] == (odd ? 255 : 0)) << y;
     }
 
     // With noise the first three layers are cut to 128.
