@@ -12,10 +12,7 @@ namespace dw {
 
 TEST(Helpers, TiesGoToTheDocumentedArgumentAndBytesRoundAndClamp)
 {
-    EXPECT_EQ(argmin2(7, 7), 1);
-    EXPECT_EQ(argmin4(5, 5, 5, 5), 1);
-    EXPECT_EQ(argmin4(3, 4, 3, 3), 0);
-    EXPECT_EQ(argmin4(4, 4, 2, 2), 2);
+    EXPECT_EQ((std::array{argmin2(7, 7), argmin4(5, 5, 5, 5), argmin4(3, 4, 3, 3), argmin4(4, 4, 2, 2)}), (std::array{1, 1, 0, 2}));
     // Equal values told apart by the sign of zero.
     EXPECT_TRUE(std::signbit(min2f(0.0, -0.0)));       // second on ties
     EXPECT_TRUE(std::signbit(min3f(-0.0, 0.0, 0.0)));  // earliest on ties
@@ -42,10 +39,8 @@ TEST(Projectcolor, ClampsToTheUnitCubeOfTheAxesWithInclusiveBoundsAndShiftsByThe
 
 TEST(Palette, BrightComesFromThePaperAndFlashIsNoPartOfIt)
 {
-    EXPECT_EQ(inkIndex(71), 15);
-    EXPECT_EQ(paperIndex(71 | 128), 8);
-    EXPECT_EQ(makeAttribute(8, 15), 71);
-    EXPECT_EQ(makeAttribute(0, 15), 7);
+    EXPECT_EQ((std::array<int, 4>{inkIndex(71), paperIndex(71 | 128), makeAttribute(8, 15), makeAttribute(0, 15)}),
+              (std::array{15, 8, 71, 7}));
 }
 
 TEST(MixTable, HoldsEveryDefaultSumOnceWithBlackWhereItSays)

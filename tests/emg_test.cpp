@@ -9,10 +9,9 @@ namespace dw {
 
 TEST(EmgImage, StripNumbersCountInkPerBlockAndCodesAndAttributesSitColumnByColumn)
 {
-    EXPECT_EQ(stripNumber(0xFF, 0xFF), 624);
-    EXPECT_EQ(stripNumber(0xC0, 0x81), 125 * 3 + 1);  // block 0 has three, block 3 one
-    EXPECT_EQ(stripNumber(0x34, 0x18), 25 * 3 + 5 * 2);
-    EXPECT_EQ(blockInkCount(0xC0, 0x81, 3), 1);
+    // 0xC0 over 0x81: block 0 has three, block 3 one.
+    EXPECT_EQ((std::array{stripNumber(0xFF, 0xFF), stripNumber(0xC0, 0x81), stripNumber(0x34, 0x18), blockInkCount(0xC0, 0x81, 3)}),
+              (std::array{624, 125 * 3 + 1, 25 * 3 + 5 * 2, 1}));
 
     ScreenBuffer scr1{}, scr2{};
     CodeTable code{};
@@ -34,11 +33,10 @@ TEST(EmgImage, StripNumbersCountInkPerBlockAndCodesAndAttributesSitColumnByColum
     ScreenBuffer out1{}, out2{};
     out1.fill(0x99);
     unpackEmg(emg, deco, out1, out2);
-    EXPECT_EQ(out1[standardPixelOffset(24, 10)], code[376]);
-    EXPECT_EQ(out1[standardPixelOffset(24, 11)], 255 - code[376]);
-    EXPECT_EQ(out2[standardPixelOffset(24, 11)], 255 - code[1]);
-    EXPECT_EQ(out1[standardAttrOffset(24, 32)], 71);
-    EXPECT_EQ(out1[6912], 0x99);  // past the standard attribute area nothing changes
+    // Past the standard attribute area nothing changes.
+    EXPECT_EQ((std::array{out1[standardPixelOffset(24, 10)], out1[standardPixelOffset(24, 11)], out2[standardPixelOffset(24, 11)],
+                          out1[standardAttrOffset(24, 32)], out1[6912]}),
+              (std::array<uint8_t, 5>{code[376], uint8_t(255 - code[376]), uint8_t(255 - code[1]), 71, 0x99}));
 }
 
 // Tables with a known loss: code k puts the bits of k on both lines, and a

@@ -42,10 +42,8 @@ TEST(JpegAdapter, BaselineProgressiveArithmeticGreyAndCmykGiveTheOriginalPicture
     const Bitmap original = originalPicture();
     for (const auto& [name, largest] : {std::pair{"testorig.jpg", 3}, {"testimgint.jpg", 255}, {"testimgp.jpg", 255},
                                         {"testimgari.jpg", 255}}) {
-        const Result<Bitmap> load = test::decodeData(std::string("jpeg/libjpeg-turbo/") + name);
-        ASSERT_TRUE(load.ok()) << name << ": " << load.error();
-        EXPECT_LE(differences(load.value(), original).first, largest) << name;
-        EXPECT_LT(differences(load.value(), original).second, 1.0) << name;
+        const auto [most, mean] = differences(test::decodeData(std::string("jpeg/libjpeg-turbo/") + name).value(), original);
+        EXPECT_TRUE(most <= largest && mean < 1.0) << name << ": " << most << ", " << mean;
     }
 
     // Grey fills all three channels with the luminance.
@@ -80,9 +78,8 @@ TEST(JpegAdapter, TwelveBitsHugeClaimedSizesAndEndlessScansAreRefused)
 
     const Bytes file = jpegFile("libjpeg-turbo/testorig.jpg");
     for (const auto& [width, height] : {std::pair{65000, 65000}, {16385, 8}, {16384, 4097}}) {
-        const Result<Bitmap> load = decodeJpeg(withClaimedSize(file, width, height));
-        EXPECT_FALSE(load.ok());
-        EXPECT_NE(load.error().find(std::to_string(width) + "x" + std::to_string(height)), std::string::npos) << load.error();
+        const std::string error = decodeJpeg(withClaimedSize(file, width, height)).error();
+        EXPECT_NE(error.find(std::to_string(width) + "x" + std::to_string(height)), std::string::npos) << error;
     }
 
     // libjpeg only warns about a scan that repeats an earlier one, so without

@@ -27,11 +27,8 @@ Palettes read(const std::vector<uint8_t>& bytes)
 std::vector<uint8_t> spectrumColours()
 {
     std::vector<uint8_t> bytes;
-    for (int k = 0; k < 16; ++k) {
-        bytes.push_back(k & 2 ? 255 : 0);
-        bytes.push_back(k & 4 ? 255 : 0);
-        bytes.push_back(k & 1 ? 255 : 0);
-    }
+    for (int k = 0; k < 16; ++k)
+        bytes.insert(bytes.end(), {uint8_t(k & 2 ? 255 : 0), uint8_t(k & 4 ? 255 : 0), uint8_t(k & 1 ? 255 : 0)});
     return bytes;
 }
 
@@ -63,9 +60,7 @@ TEST(PaletteFile, ChosenFileIsReloadedOnEveryPreparation)
     f.btSaveDraw.enabled = f.retouchOn = true;
     f.Button2Click();
     EXPECT_FALSE(f.btSaveDraw.enabled || f.retouchOn);
-    EXPECT_EQ(f.palName, *h.dialogs.palette);
-    EXPECT_EQ(f.palR[15], 127);
-    EXPECT_EQ(f.palG[2], 0);
+    EXPECT_TRUE(f.palName == *h.dialogs.palette && f.palR[15] == 127 && f.palG[2] == 0);
 
     // Edited on disk: the next preparation of any kind reads it again.
     test::writeFile("PAL.ACT", {2, 4, 6});

@@ -25,13 +25,9 @@ TEST(Readers, ShortFilesFillOnlyWhatTheyHoldAndLongOnesStopAtTheirArea)
     scr1.fill(0xCC);
     scr2.fill(0xDD);
     readScr(Bytes(100, 1), scr1);
-    EXPECT_EQ(scr1[99], 1);
-    EXPECT_EQ(scr1[100], 0xCC);
-    readImg(Bytes(7000, 2), scr1, scr2);
-    EXPECT_EQ(scr1[6911], 2);
-    EXPECT_EQ(scr1[6912], 0xCC);  // an image never touches bytes past 6911
-    EXPECT_EQ(scr2[87], 2);
-    EXPECT_EQ(scr2[88], 0xDD);
+    EXPECT_TRUE(scr1[99] == 1 && scr1[100] == 0xCC);
+    readImg(Bytes(7000, 2), scr1, scr2);  // an image never touches bytes past 6911
+    EXPECT_TRUE(scr1[6911] == 2 && scr1[6912] == 0xCC && scr2[87] == 2 && scr2[88] == 0xDD);
     readScr({}, scr1);
     EXPECT_EQ(scr1[0], 2);
 
@@ -41,19 +37,16 @@ TEST(Readers, ShortFilesFillOnlyWhatTheyHoldAndLongOnesStopAtTheirArea)
     for (uint8_t v : scr1) ASSERT_EQ(v, 3);
     for (uint8_t v : scr2) ASSERT_EQ(v, 0xDD);
     readMc(Bytes(20000, 4), scr1, scr2);
-    EXPECT_EQ(scr2[1535], 4);
-    EXPECT_EQ(scr2[1536], 0xDD);
+    EXPECT_TRUE(scr2[1535] == 4 && scr2[1536] == 0xDD);
 
     Bytes mcx = mcxFile(a, b);
     mcx.resize(30000, 0xFF);
     readMcx(mcx, scr1, scr2);
-    EXPECT_EQ(scr1, a);
-    EXPECT_EQ(scr2, b);
+    EXPECT_TRUE(scr1 == a && scr2 == b);
 
     ScreenBuffer img1{}, img2{};
     readImg(imgFile(a, b), img1, img2);
-    EXPECT_TRUE(scrFile(img1) == scrFile(a) && scrFile(img2) == scrFile(b));
-    EXPECT_EQ(img1[6912], 0);
+    EXPECT_TRUE(scrFile(img1) == scrFile(a) && scrFile(img2) == scrFile(b) && img1[6912] == 0);
 
     EmgImage emg{};
     Bytes bytes(8000);
