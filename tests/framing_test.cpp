@@ -9,31 +9,28 @@
 
 namespace dw {
 
-using test::Harness;
-using test::ScratchDir;
+struct Framing : ::testing::Test {
+    test::ScratchDir dir;
+    test::Harness h;
+    TForm1& f = *h.form;
 
-void openBlankPicture(Harness& h, const std::string& name, int width, int height)
-{
-    test::writeFile(name, encodePng(Bitmap(width, height)));
-    h.dialogs.picture = name;
-    h.form->btOpenClick();
-}
+    void openBlankPicture(const std::string& name, int width, int height)
+    {
+        test::writeFile(name, encodePng(Bitmap(width, height)));
+        h.dialogs.picture = name;
+        f.btOpenClick();
+    }
+    std::string framing() const { return f.edXmin.text + "," + f.edYmin.text + " " + f.edWidth.text + "x" + f.edHeight.text; }
+};
 
-std::string framing(const TForm1& f)
-{
-    return f.edXmin.text + "," + f.edYmin.text + " " + f.edWidth.text + "x" + f.edHeight.text;
-}
-
-TEST(Framing, OpeningFramesThreeToFourFromTheTopLeftOnlyWithTheLock)
+TEST_F(Framing, OpeningFramesThreeToFourFromTheTopLeftOnlyWithTheLock)
 {
     for (const auto& [lock, width, height, expected] : {std::tuple{true, 640, 480, "0,0 640x480"},
                                                         {true, 480, 640, "0,0 480x360"}, {false, 480, 640, "0,0 480x640"}}) {
-        ScratchDir dir;
-        Harness h;
-        h.form->setChecked(h.form->cbFix, lock);
-        openBlankPicture(h, "p.png", width, height);
-        EXPECT_EQ(framing(*h.form), expected) << width << "x" << height << " lock " << lock;
-        EXPECT_EQ(h.form->cropHeight, lock && height > width ? 360 : height);
+        f.setChecked(f.cbFix, lock);
+        openBlankPicture(std::to_string(width) + std::to_string(lock) + ".png", width, height);
+        EXPECT_EQ(framing(), expected) << width << "x" << height << " lock " << lock;
+        EXPECT_EQ(f.cropHeight, lock && height > width ? 360 : height);
     }
 }
 
@@ -41,11 +38,8 @@ TEST(Framing, OpeningFramesThreeToFourFromTheTopLeftOnlyWithTheLock)
 // rewrites the typed text; that height's width prints as before, ending the
 // chain. Position edits parse both, ignore bad text and wait while the mouse
 // frames.
-TEST(Framing, LockedWidthAndHeightFollowEachOtherAndEditsWaitWhileTheMouseFrames)
+TEST_F(Framing, LockedWidthAndHeightFollowEachOtherAndEditsWaitWhileTheMouseFrames)
 {
-    ScratchDir dir;
-    Harness h;
-    TForm1& f = *h.form;
     f.setText(f.edWidth, "200");
     EXPECT_TRUE(f.edHeight.text == "150" && f.cropHeight == 150);
     f.setText(f.edHeight, "100");
@@ -63,34 +57,28 @@ TEST(Framing, LockedWidthAndHeightFollowEachOtherAndEditsWaitWhileTheMouseFrames
     EXPECT_EQ(f.cropX, 3.5);
 }
 
-TEST(Framing, MouseFramingIgnoresTheLock)
+TEST_F(Framing, MouseFramingIgnoresTheLock)
 {
-    ScratchDir dir;
-    Harness h;
-    TForm1& f = *h.form;
-    openBlankPicture(h, "p.png", 640, 480);
+    openBlankPicture("p.png", 640, 480);
     f.Image1MouseDown(MouseButton::left, 10, 20);
     f.Image1MouseDown(MouseButton::right, 266, 212);
-    EXPECT_EQ(framing(f), "10,20 256x192");
+    EXPECT_EQ(framing(), "10,20 256x192");
     EXPECT_FALSE(f.cropLock);
     f.Image1MouseDown(MouseButton::middle, 30, 100);
-    EXPECT_EQ(framing(f), "10,20 20x80");
+    EXPECT_EQ(framing(), "10,20 20x80");
     f.Image1MouseDown(MouseButton::right, 5, 5);
-    EXPECT_EQ(framing(f), "10,20 -5x-15");
+    EXPECT_EQ(framing(), "10,20 -5x-15");
     EXPECT_TRUE(f.cropWidth == -5 && f.cropHeight == -15);
 }
 
 // The chosen picture's folder becomes the working folder; a cancelled
 // dialog then keeps the names but still prepares and stops the brush.
-TEST(Framing, ChosenPictureSetsNamesAndFolderAndCancellingKeepsThem)
+TEST_F(Framing, ChosenPictureSetsNamesAndFolderAndCancellingKeepsThem)
 {
-    ScratchDir dir;
-    Harness h;
-    TForm1& f = *h.form;
     const std::filesystem::path folder = dir.path() / "in.dir";
     std::filesystem::create_directory(folder);
     const std::string name = (folder / "photo").string() + ".png";
-    openBlankPicture(h, name, 8, 6);
+    openBlankPicture(name, 8, 6);
     EXPECT_EQ(f.workFolder, folder.string());
     EXPECT_EQ(f.Memo1.lines.back(), "8x6");
     f.btSaveDraw.enabled = f.retouchOn = true;
@@ -103,7 +91,7 @@ TEST(Framing, ChosenPictureSetsNamesAndFolderAndCancellingKeepsThem)
     EXPECT_EQ(f.mcLevel, 0.5);
 }
 
-TEST(Framing, OutputBaseDropsTheLastDotAndWhatFollows)
+TEST_F(Framing, OutputBaseDropsTheLastDotAndWhatFollows)
 {
     for (const auto& [name, base] : {std::pair{"C:\\a.b\\photo", "C:\\a"}, {"/pics/photo.png", "/pics/photo"},
                                      {"a.png.bmp", "a.png"}, {"photo.", "photo"}, {"photo", ""}, {"", ""}})

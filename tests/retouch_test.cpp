@@ -20,20 +20,19 @@ protected:
     TForm1& form = *h.form;
 
     // A standard run's result: screen 2 equal to screen 1, both kept as
-    // converted, every cell white paper (7) with black ink, all paper.
-    void standardRun(uint8_t attribute = 8 * 7)
+    // converted, every cell of `attribute` (white paper, black ink unless
+    // told), all paper; every ink share `level`.
+    void standardRun(int level, uint8_t attribute = 8 * 7)
     {
         form.scr1.fill(0);
         std::fill(form.scr1.begin() + 6144, form.scr1.begin() + 6912, attribute);
         form.scr2 = form.scr1Conv = form.scr2Conv = form.scr1;
-        setLevels(0, 0);
+        form.chunkLevel1.fill(level), form.chunkLevel2.fill(level);
         drawStandardPair(form.scr1, form.scr2, {form.palB, form.palG, form.palR}, form.zxBitmap);
         form.imTo.picture = form.zxBitmap;
         form.retouchOn = true;
         form.gigaShown = false;
     }
-
-    void setLevels(int level1, int level2) { form.chunkLevel1.fill(level1), form.chunkLevel2.fill(level2); }
 
     // Pixels whose screen-1 bit or shown colour differ from the converted state.
     std::vector<std::pair<int, int>> changedPixels() const
@@ -55,16 +54,13 @@ TEST_F(Brush, StampCoversTheSquareOfItsRadiusClippedToTheScreen)
         int radius, x, y, x0, y0, x1, y1;
     } stamps[] = {{1, 100, 50, 99, 49, 101, 51}, {8, 0, 0, 0, 0, 8, 8}, {20, 255, 191, 235, 171, 255, 191}};
     for (const auto& s : stamps) {
-        standardRun();
-        setLevels(256, 256);
+        standardRun(256);
         form.udRadius.position = s.radius;
         form.imToMouseDown(MouseButton::left, s.x, s.y);
         const auto changed = changedPixels();
         EXPECT_EQ(changed.size(), size_t(s.x1 - s.x0 + 1) * (s.y1 - s.y0 + 1)) << "radius " << s.radius;
-        for (auto [x, y] : changed) {
-            EXPECT_TRUE(x >= s.x0 && x <= s.x1 && y >= s.y0 && y <= s.y1) << x << "," << y;
-            EXPECT_EQ(form.imTo.picture.pixel(x, y), rgb(0, 0, 0));
-        }
+        for (auto [x, y] : changed)
+            EXPECT_TRUE(x >= s.x0 && x <= s.x1 && y >= s.y0 && y <= s.y1 && form.imTo.picture.pixel(x, y) == 0) << x << "," << y;
         EXPECT_TRUE(form.btSaveDraw.enabled);
     }
 }
@@ -83,10 +79,9 @@ TEST_F(Brush, LeftButtonUsesTheMatrixThresholdPerPixelOrAPureThresholdAtLevelZer
                  {127, 7, "0", [](int, int) { return false; }},
                  {128, 7, "0", [](int, int) { return true; }}};
     for (const auto& c : cases) {
-        standardRun();
+        standardRun(c.level);
         form.chunkMask = static_cast<uint8_t>(c.chunkMask);
         form.setText(form.edDithLevel, c.dithLevel);
-        setLevels(c.level, c.level);
         form.udRadius.position = 3;
         form.drawchr(MouseButton::left, 3, 3);  // covers the 7x7 block at the origin
         for (int y = 0; y < 7; ++y)
@@ -94,24 +89,23 @@ TEST_F(Brush, LeftButtonUsesTheMatrixThresholdPerPixelOrAPureThresholdAtLevelZer
     }
 }
 
+// Screen 1 blue paper / red ink, screen 2 bright green paper / bright white
+// ink. Columns 19 and 20 ink screen 1 only (slot 1: red 63 + green 126),
+// column 21 both screens (slot 3), wherever 200 beats the matrix threshold.
 TEST_F(Brush, GigascreenPairPaintsTheFourMixes)
 {
-    standardRun(8 * 1 + 2);  // screen 1: blue paper, red ink
-    std::fill(form.scr2.begin() + 6144, form.scr2.begin() + 6912, 64 + 8 * 4 + 7);  // bright green paper, bright white ink
+    standardRun(0, 8 * 1 + 2);
+    std::fill(form.scr2.begin() + 6144, form.scr2.begin() + 6912, 64 + 8 * 4 + 7);
     form.scr2Conv = form.scr2;
     form.gigaShown = true;
     form.udRadius.position = 1;
-    setLevels(200, 0);
+    form.chunkLevel1.fill(200);
     for (int y = 0; y < 192; ++y) form.chunkLevel2[y][21] = 200;
     form.drawchr(MouseButton::left, 20, 20);
-    // Column 19 and 20: only screen 1 ink (slot 1): red 63 + green 126. Column 21: both inks (slot 3).
-    // The threshold at (19..21, 19..21) is at most 254, so 200 > t only where the matrix is below 200.
     for (int y = 19; y <= 21; ++y)
         for (int x = 19; x <= 21; ++x) {
-            const int t = ditherMatrix[x & 7][y & 7];
-            const bool ink1 = 200 > t, ink2 = x == 21 && 200 > t;
-            EXPECT_EQ(bitOf(form.scr1, x, y), ink1);
-            EXPECT_EQ(bitOf(form.scr2, x, y), ink2);
+            const bool ink1 = 200 > ditherMatrix[x & 7][y & 7], ink2 = x == 21 && ink1;
+            EXPECT_TRUE(bitOf(form.scr1, x, y) == ink1 && bitOf(form.scr2, x, y) == ink2) << x << "," << y;
             const uint32_t expected = ink1 ? (ink2 ? rgb(63 + 126, 126, 126) : rgb(63, 126, 0))
                                            : (ink2 ? rgb(126, 126, 63 + 126) : rgb(0, 126, 63));
             EXPECT_EQ(form.imTo.picture.pixel(x, y), expected) << x << "," << y;
@@ -123,8 +117,7 @@ TEST_F(Brush, GigascreenPairPaintsTheFourMixes)
 // both buttons while dragging paint, then restore.
 TEST_F(Brush, RightAndMiddleButtonsRestoreTheStampedBitsFromTheConvertedCopies)
 {
-    standardRun();
-    setLevels(256, 256);
+    standardRun(256);
     form.udRadius.position = 2;
     form.drawchr(MouseButton::left, 50, 50);
     form.scr1Conv[standardPixelOffset(48, 50)] = 0x0F;
@@ -135,8 +128,7 @@ TEST_F(Brush, RightAndMiddleButtonsRestoreTheStampedBitsFromTheConvertedCopies)
     EXPECT_EQ(form.scr2[standardPixelOffset(48, 50)], 0xF0);
     EXPECT_EQ(form.imTo.picture, form.zxBitmap);
 
-    standardRun();
-    setLevels(256, 256);
+    standardRun(256);
     form.udRadius.position = 1;
     form.imToMouseMove({.middle = true}, 30, 30);
     EXPECT_TRUE(changedPixels().empty());
@@ -149,37 +141,32 @@ TEST_F(Brush, RightAndMiddleButtonsRestoreTheStampedBitsFromTheConvertedCopies)
     EXPECT_EQ(form.scr1, form.scr1Conv);
 }
 
+// The labels show ink and paper of both screens under the mouse, the raw
+// attribute shifted by 3 for paper (flash included), nothing off the screen.
 TEST_F(Brush, OffWhileRetouchIsOffButLabelsStillFollowTheMouse)
 {
-    standardRun(71);
+    standardRun(256, 71);
     std::fill(form.scr2.begin() + 6144, form.scr2.begin() + 6912, 8 * 2 + 5);
     form.scr2[standardAttrOffset(255, 191)] = 0x80 | 8 * 3;
     form.retouchOn = false;
-    setLevels(256, 256);
     form.imToMouseDown(MouseButton::left, 10, 10);
-    form.imToMouseMove({.left = true, .right = true}, 10, 10);
-    EXPECT_TRUE(changedPixels().empty());
-    EXPECT_FALSE(form.btSaveDraw.enabled);
-    EXPECT_EQ(form.lbIP1.caption, "ink=15;pap=8");
-    EXPECT_EQ(form.lbIP2.caption, "ink=5;pap=2");
-    form.imToMouseMove({}, 255, 191);
-    EXPECT_EQ(form.lbIP2.caption, "ink=0;pap=19");  // the raw attribute shifted by 3
-    for (const auto& [x, y] : {std::pair{256, 10}, {10, -1}}) {
-        form.imToMouseMove({}, x, y);
-        EXPECT_EQ(form.lbIP1.caption + form.lbIP2.caption, "");
+    for (const auto& [x, y, labels] : {std::tuple{10, 10, "ink=15;pap=8 ink=5;pap=2"}, {255, 191, "ink=15;pap=8 ink=0;pap=19"},
+                                       {256, 10, " "}, {10, -1, " "}}) {
+        form.imToMouseMove({.left = true, .right = true}, x, y);
+        EXPECT_EQ(form.lbIP1.caption + " " + form.lbIP2.caption, labels) << x << "," << y;
     }
+    EXPECT_TRUE(changedPixels().empty() && !form.btSaveDraw.enabled);
 }
 
 TEST_F(Brush, SaveWritesTheSingleScreenOrThePair)
 {
-    standardRun();
+    standardRun(0);
     form.outBase = (dir.path() / "cat").string();
     form.scr1[6912] = 0x44;
     form.btSaveDraw.enabled = true;
     form.btSaveDrawClick();
     EXPECT_FALSE(form.btSaveDraw.enabled);
     EXPECT_TRUE(test::readFile(dir.path() / "cat.scr") == scrFile(form.scr1));
-
     form.gigaShown = true;
     form.scr2[0] = 0x55;
     form.btSaveDrawClick();
