@@ -4,12 +4,14 @@
 // only when that change is meant.
 
 #include <fstream>
-#include <sstream>
 
 #include "golden/golden_cases.h"
 #include "support/test_support.h"
 
 namespace dw {
+
+void PrintTo(const GoldenCase& goldenCase, std::ostream* out) { *out << goldenCase.name(); }
+
 namespace {
 
 using Table = std::map<std::string, std::vector<std::string>>;  // case name -> its lines
@@ -24,12 +26,6 @@ const Table& recordedTable()
     }();
     return table;
 }
-
-}  // namespace
-
-void PrintTo(const GoldenCase& goldenCase, std::ostream* out) { *out << goldenCase.name(); }
-
-namespace {
 
 class Golden : public testing::TestWithParam<GoldenCase> {};
 
