@@ -5,8 +5,8 @@
 
 #include "colour/dithering.h"
 #include "colour/helpers.h"
-#include "colour/mix_table.h"
 #include "colour/palette.h"
+#include "modes/giga_search.h"
 #include "modes/quadruple.h"
 
 namespace dw {
@@ -38,9 +38,6 @@ int truncQuotient(int64_t numerator, int64_t denominator)
     return static_cast<int>(static_cast<long double>(numerator) / static_cast<long double>(denominator));
 }
 
-// Start-up keeps the colour numbers of every record within 0..15.
-Quadruple fromRecord(const std::array<uint8_t, 8>& e) { return {e[0], e[1], e[2], e[3]}; }
-
 // Slot i: screen 1 ink when bit 0 of i is set, screen 2 ink when bit 1 is.
 struct Mixes {
     Colour m[4];
@@ -58,8 +55,6 @@ Mixes mixesOf(const Conversion& job, const Quadruple& q)
 }
 
 // The 64 pixels of the cell at (x0, y0), row by row.
-using CellPixels = std::array<Colour, 64>;
-
 CellPixels readCell(const Plane& b, const Plane& g, const Plane& r, int x0, int y0)
 {
     CellPixels px;
@@ -68,83 +63,6 @@ CellPixels readCell(const Plane& b, const Plane& g, const Plane& r, int x0, int 
         px[k] = {b[y][x], g[y][x], r[y][x]};
     }
     return px;
-}
-
-int fiveMixError(const CellPixels& px, const Mixes& m)
-{
-    const Colour c = m.centre();
-    int sum = 0;
-    for (const Colour& p : px)
-        sum += min5(squaredDistance(m[0], p), squaredDistance(m[1], p), squaredDistance(m[2], p),
-                    squaredDistance(c, p), squaredDistance(m[3], p));
-    return sum;
-}
-
-void fillMixDist(const Conversion& job, const CellPixels& px)
-{
-    for (int k = 0; k < mixCount; ++k) {
-        const Colour mix = {mixTable[k].b, mixTable[k].g, mixTable[k].r};
-        for (int p = 0; p < 64; ++p) job.scratch.mixDist[k][p / 8][p % 8] = squaredDistance(mix, px[p]);
-    }
-}
-
-Colour meanOf(const CellPixels& px)
-{
-    Colour sum;
-    for (const Colour& p : px) sum = sum + p;
-    return {sum.b / 64, sum.g / 64, sum.r / 64};
-}
-
-// Cell error of one record from mixDist; stops once the sum exceeds `limit`.
-int recordError(const Conversion& job, const std::array<uint8_t, 8>& e, const Colour& centre, const CellPixels& px,
-                int limit)
-{
-    const auto& d = job.scratch.mixDist;
-    int sum = 0;
-    for (int p = 0; p < 64 && sum <= limit; ++p) {
-        const int y = p / 8, x = p % 8;
-        sum += min5(d[e[4]][y][x], d[e[5]][y][x], d[e[6]][y][x], d[e[7]][y][x], squaredDistance(centre, px[p]));
-    }
-    return sum;
-}
-
-// The records the search may try, in table order, with their centres: a
-// record whose two pairs have the same index difference is never tried.
-struct Candidates {
-    std::array<int, gigaTabSize> record;
-    std::array<Colour, gigaTabSize> centre;
-    int count = 0;
-};
-
-Candidates searchableRecords(const Conversion& job)
-{
-    Candidates c;
-    for (int i = 0; i < gigaTabSize; ++i) {
-        const auto& e = job.tables.gigaTab[i];
-        if (e[1] - e[0] == e[3] - e[2]) continue;
-        c.record[c.count] = i;
-        c.centre[c.count] = mixesOf(job, fromRecord(e)).centre();
-        ++c.count;
-    }
-    return c;
-}
-
-// The best quadruple for a cell: the keep candidate unless a record has a
-// strictly smaller error.
-Quadruple chooseQuadruple(const Conversion& job, const Candidates& candidates, const CellPixels& px, const Quadruple& keep,
-                          int weight)
-{
-    int bestError = fiveMixError(px, mixesOf(job, keep));
-    int best = -1;
-    fillMixDist(job, px);
-    const Colour mean = meanOf(px);
-    for (int k = 0; k < candidates.count; ++k) {
-        const Colour& centre = candidates.centre[k];
-        if (!(weight * squaredDistance(centre, mean) < bestError)) continue;
-        const int error = recordError(job, job.tables.gigaTab[candidates.record[k]], centre, px, bestError);
-        if (error < bestError) bestError = error, best = candidates.record[k];
-    }
-    return best < 0 ? keep : fromRecord(job.tables.gigaTab[best]);
 }
 
 // Mixes on a line: p moved along M0..M3 by its distances to the ends.
@@ -196,7 +114,7 @@ void projectCell(const Conversion& job, const Mixes& m, int x0, int y0)
 
 void chooseAttributes(const Conversion& job, int weight)
 {
-    const Candidates candidates = searchableRecords(job);
+    GigaSearch search(job.tables, weight);
     job.scratch.rowAttr1.fill(startAttr1);
     job.scratch.rowAttr2.fill(startAttr2);
     for (int row = 0; row < 24; ++row) {
@@ -204,7 +122,7 @@ void chooseAttributes(const Conversion& job, int weight)
             const int x0 = 8 * j, y0 = 8 * row;
             const CellPixels px = readCell(job.picture.workB, job.picture.workG, job.picture.workR, x0, y0);
             const Quadruple keep = quadrupleOf(job.scratch.rowAttr1[j], job.scratch.rowAttr2[j]);
-            const Quadruple best = chooseQuadruple(job, candidates, px, keep, weight);
+            const Quadruple best = search.choose(px, keep);
             job.scratch.rowAttr1[j] = makeAttribute(best.p1, best.i1);
             job.scratch.rowAttr2[j] = makeAttribute(best.p2, best.i2);
             projectCell(job, mixesOf(job, best), x0, y0);
