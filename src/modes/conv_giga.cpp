@@ -114,7 +114,7 @@ void projectCell(const Conversion& job, const Mixes& m, int x0, int y0)
 
 void chooseAttributes(const Conversion& job, int weight)
 {
-    GigaSearch search(job.tables, weight);
+    GigaSearch search(job.tables, job.scratch, weight);
     job.scratch.rowAttr1.fill(startAttr1);
     job.scratch.rowAttr2.fill(startAttr2);
     for (int row = 0; row < 24; ++row) {

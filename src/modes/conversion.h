@@ -16,6 +16,8 @@ namespace dw {
 
 inline constexpr int gigaTabSize = 1708;
 inline constexpr int mixCount = 83;
+// A channel of a gigascreen mix or centre takes one of nine levels, 63k/2.
+inline constexpr int mixLevelCount = 9;
 
 // The picture as the preparation left it (work planes, which converters
 // diffuse into) and the reference copy a run takes of it (orig planes).
@@ -65,6 +67,8 @@ struct Scratch {
     std::array<uint8_t, 32> rowAttr1{}, rowAttr2{}, rowPix1{}, rowPix2{};
     std::array<int32_t, 4> cellColB{}, cellColG{}, cellColR{};
     std::array<std::array<std::array<int32_t, 8>, 8>, mixCount> mixDist{};
+    // Per channel, level and pixel of a cell: (level value - channel)^2.
+    std::array<std::array<std::array<std::array<int32_t, 8>, 8>, mixLevelCount>, 3> levelDist{};
     Plane rmAux1, rmAux2, rmAux3, rmAux4;
 };
 

@@ -18,12 +18,9 @@ using CellPixels = std::array<Colour, 64>;
 class GigaSearch {
 public:
     // weight: the centering pre-filter's factor, 0 for none. The records are
-    // read once here; choose() may then be called for any number of cells.
-    GigaSearch(const Tables& tables, int weight);
-
-    // Per pixel the smallest squared distance to M0, M1, M2, the centre and
-    // M3 of q, summed over the cell, in the default palette.
-    static int fiveMixError(const CellPixels& px, const Quadruple& q);
+    // read once here; choose() may then be called for any number of cells,
+    // and keeps its distance tables in scratch.mixDist and scratch.levelDist.
+    GigaSearch(const Tables& tables, Scratch& scratch, int weight);
 
     // keep unless a record has a strictly smaller cell error; among equal
     // errors the earlier record. With a weight, a record is tried only while
@@ -31,32 +28,44 @@ public:
     Quadruple choose(const CellPixels& px, const Quadruple& keep);
 
 private:
-    // A channel of a mix or of a centre takes one of nine levels, 63k/2.
-    static constexpr int levelCount = 9;
+    static constexpr int levelCount = mixLevelCount;
 
     struct Record {
         Quadruple quad;
         std::array<uint8_t, 4> mix;     // mixTable indices of M0..M3
         std::array<uint8_t, 3> centre;  // levels of the centre, blue, green, red
-        Colour centreColour;
     };
 
-    void measureCell(const CellPixels& px);
-    int centreDistance(const Record& r, int p) const;
-    int errorBelow(const Record& r, int limit) const;
+    using CellTable = std::array<std::array<int32_t, 8>, 8>;  // per group and pixel
+
+    void sortCell(const CellPixels& px);
+    void measureCell();
+    const CellTable& mixDist(int k);
+    // Per pixel the smallest squared distance to M0, M1, M2, the centre and
+    // M3 of q, summed over the cell, in the default palette.
+    int keepError(const Quadruple& q) const;
+    int errorBelow(const Record& r, int limit);
 
     std::array<Record, gigaTabSize> records_;
     int recordCount_ = 0;
+    std::array<std::array<uint8_t, 3>, mixCount> mixLevels_;  // blue, green, red
+    Scratch& scratch_;
     int weight_;
+    const Record* lastChosen_ = nullptr;
 
-    // For the current cell: squared distances from every level, channel by
-    // channel, and from every mix to each pixel; and the smallest squared
-    // distance from each level and mix to the cell's range of colours, which
-    // no pixel of the cell can undercut.
-    std::array<std::array<std::array<int32_t, 64>, levelCount>, 3> levelDist_;
-    std::array<std::array<int32_t, 64>, mixCount> mixDist_;
+    // The current cell's pixels sorted by brightness, so that each eighth of
+    // them, a group, spans a small range of colours.
+    CellPixels sorted_;
+
+    // For the current cell, beside the distances from each level and mix to
+    // each sorted pixel in the scratch: the smallest squared distances from
+    // each level and mix to the range of colours of the cell and of each
+    // group, which no pixel in it can undercut.
     std::array<std::array<int32_t, levelCount>, 3> levelFloor_;
     std::array<int32_t, mixCount> mixFloor_;
+    std::array<std::array<std::array<int32_t, 8>, levelCount>, 3> levelGroupFloor_;
+    std::array<std::array<int32_t, 8>, mixCount> mixGroupFloor_;
+    std::array<bool, mixCount> mixReady_;  // its scratch.mixDist row is this cell's
 };
 
 }  // namespace dw
