@@ -121,19 +121,24 @@ const GigaSearch::CellTable& GigaSearch::mixDist(int k)
     return d;
 }
 
-// The record's cell error when it is below limit, otherwise some value of at
-// least limit. No pixel's term is below the smallest distance from the
-// record's colours to the range of its cell, or of its group: first the
-// cell's bound, then the groups', then group by group the exact terms.
-int GigaSearch::errorBelow(const Record& r, int limit)
+// No pixel's term is below the smallest distance from the record's colours
+// to the cell's range of colours.
+int GigaSearch::cellFloor(const Record& r) const
 {
     const auto& m = r.mix;
     const auto& c = r.centre;
     const int centreFloor = levelFloor_[0][c[0]] + levelFloor_[1][c[1]] + levelFloor_[2][c[2]];
-    const int floor = smallest(smallest(smallest(mixFloor_[m[0]], mixFloor_[m[1]]), smallest(mixFloor_[m[2]], mixFloor_[m[3]])),
-                               centreFloor);
-    if (64 * floor >= limit) return 64 * floor;
+    return smallest(smallest(smallest(mixFloor_[m[0]], mixFloor_[m[1]]), smallest(mixFloor_[m[2]], mixFloor_[m[3]])),
+                    centreFloor);
+}
 
+// The record's cell error when it is below limit, otherwise some value of at
+// least limit: first the bound from each group's range of colours, then group
+// by group the exact terms in place of the group's bound.
+int GigaSearch::errorBelow(const Record& r, int limit)
+{
+    const auto& m = r.mix;
+    const auto& c = r.centre;
     const auto &f0 = mixGroupFloor_[m[0]], &f1 = mixGroupFloor_[m[1]], &f2 = mixGroupFloor_[m[2]], &f3 = mixGroupFloor_[m[3]];
     const auto &fb = levelGroupFloor_[0][c[0]], &fg = levelGroupFloor_[1][c[1]], &fr = levelGroupFloor_[2][c[2]];
     std::array<int, 8> groupFloor;
@@ -179,6 +184,7 @@ Quadruple GigaSearch::choose(const CellPixels& px, const Quadruple& keep)
     for (int k = 0; k < recordCount_ && bestError > 0; ++k) {  // no error is below 0
         const Record& r = records_[k];
         if (!(weighted[0][r.centre[0]] + weighted[1][r.centre[1]] + weighted[2][r.centre[2]] < bestError)) continue;
+        if (64 * cellFloor(r) >= bestError) continue;
         const int error = errorBelow(r, bestError);
         if (error < bestError) bestError = error, best = &r;
     }

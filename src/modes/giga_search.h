@@ -44,6 +44,7 @@ private:
     // Per pixel the smallest squared distance to M0, M1, M2, the centre and
     // M3 of q, summed over the cell, in the default palette.
     int keepError(const Quadruple& q) const;
+    int cellFloor(const Record& r) const;
     int errorBelow(const Record& r, int limit);
 
     std::array<Record, gigaTabSize> records_;
