@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "colour/dithering.h"
-#include "colour/helpers.h"
 #include "colour/mix_table.h"
 #include "colour/palette.h"
 
@@ -35,7 +33,6 @@ std::array<uint8_t, 3> centreLevels(const Quadruple& q)
 
 GigaSearch::GigaSearch(const Tables& tables, Scratch& scratch, int weight) : scratch_(scratch), weight_(weight)
 {
-    const Palette standard;
     for (const auto& e : tables.gigaTab) {
         if (e[1] - e[0] == e[3] - e[2]) continue;  // never chosen
         Record& r = records_[recordCount_++];

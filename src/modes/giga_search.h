@@ -52,7 +52,7 @@ private:
     std::array<std::array<uint8_t, 3>, mixCount> mixLevels_;  // blue, green, red
     Scratch& scratch_;
     int weight_;
-    const Record* lastChosen_ = nullptr;
+    const Record* lastChosen_ = nullptr;  // the last record that won a cell
 
     // The current cell's pixels sorted by brightness, so that each eighth of
     // them, a group, spans a small range of colours.
