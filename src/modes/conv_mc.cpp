@@ -1,7 +1,8 @@
 #include "modes/conv_mc.h"
 
-#include <limits>
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "colour/dithering.h"
 #include "colour/helpers.h"
@@ -32,8 +33,11 @@ struct LineChoices {
     std::array<Pair, columns> keep{}, fresh{};
 };
 
-// Paper, ink, half and half, three quarters paper, three quarters ink.
-using FiveLevels = std::array<Colour, 5>;
+// Paper, ink, half and half, three quarters paper, three quarters ink; one
+// array per channel.
+struct FiveLevels {
+    std::array<int32_t, 5> b{}, g{}, r{};
+};
 
 FiveLevels levelsOf(const Conversion& job, Pair pair)
 {
@@ -41,60 +45,135 @@ FiveLevels levelsOf(const Conversion& job, Pair pair)
     const Colour l0 = doubled(paper), l1 = doubled(ink), l2 = paper + ink;
     const Colour l3 = {(l0.b + l2.b) >> 1, (l0.g + l2.g) >> 1, (l0.r + l2.r) >> 1};
     const Colour l4 = {(l1.b + l2.b) >> 1, (l1.g + l2.g) >> 1, (l1.r + l2.r) >> 1};
-    return {l0, l1, l2, l3, l4};
+    return {{l0.b, l1.b, l2.b, l3.b, l4.b}, {l0.g, l1.g, l2.g, l3.g, l4.g}, {l0.r, l1.r, l2.r, l3.r, l4.r}};
 }
 
-// Sum of each pixel's least squared distance to the five levels; may stop
-// early, above stopAbove, once the running sum exceeds it.
-int64_t cellError(const FiveLevels& levels, const LineCell& pixels, int64_t stopAbove)
+// The working pixels of one cell, one array per channel, and their sums.
+struct CellPixels {
+    std::array<int32_t, cellWidth> b{}, g{}, r{};
+    Colour sum;
+};
+
+CellPixels readCell(const Conversion& job, int j, int y)
 {
-    int64_t sum = 0;
-    for (const Colour& q : pixels) {
-        sum += min5(squaredDistance(levels[0], q), squaredDistance(levels[1], q), squaredDistance(levels[2], q),
-                    squaredDistance(levels[3], q), squaredDistance(levels[4], q));
-        if (sum > stopAbove) break;
+    CellPixels cell;
+    for (int i = 0; i < cellWidth; ++i) {
+        cell.b[i] = job.picture.workB[y][cellWidth * j + i];
+        cell.g[i] = job.picture.workG[y][cellWidth * j + i];
+        cell.r[i] = job.picture.workR[y][cellWidth * j + i];
+        cell.sum = cell.sum + Colour{cell.b[i], cell.g[i], cell.r[i]};
     }
+    return cell;
+}
+
+inline int32_t levelDistance(const FiveLevels& levels, int k, const CellPixels& cell, int i)
+{
+    const int32_t db = levels.b[k] - cell.b[i], dg = levels.g[k] - cell.g[i], dr = levels.r[k] - cell.r[i];
+    return db * db + dg * dg + dr * dr;
+}
+
+// Sum of each pixel's least squared distance to the five levels.
+int64_t cellError(const FiveLevels& levels, const CellPixels& cell)
+{
+    std::array<int32_t, cellWidth> least;
+    for (int i = 0; i < cellWidth; ++i) {
+        int32_t m = levelDistance(levels, 0, cell, i);
+        for (int k = 1; k < 5; ++k) m = std::min(m, levelDistance(levels, k, cell, i));
+        least[i] = m;
+    }
+    int64_t sum = 0;
+    for (int32_t d : least) sum += d;
     return sum;
 }
 
-// Per channel, truncated toward zero.
-// Best pair whose error is strictly below `threshold`, in search order; the
-// previous pair, with the threshold as its error, when none is.
-std::pair<int64_t, Pair> searchPair(const Conversion& job, const LineCell& pixels, Pair previous, int64_t threshold,
-                                    int centeringWeight)
+// A new pair the search tries, with what its tests need.
+struct Candidate {
+    Pair pair;
+    FiveLevels levels;
+    Colour middle;           // paper + ink half-values, for "Palette centering"
+    Colour lowest, highest;  // per channel, the least and greatest of the five levels
+};
+
+// The candidates in search order: brightness from `brightOnly` up to 1,
+// paper 0..6, ink above the paper.
+std::vector<Candidate> candidatesOf(const Conversion& job)
 {
-    int64_t best = threshold;
-    Pair bestPair = previous;
-    const Colour mean = lineCellMean(pixels);
+    std::vector<Candidate> candidates;
     for (int bright = job.settings.brightOnly ? 1 : 0; bright <= 1; ++bright)
         for (int paper = 8 * bright; paper <= 8 * bright + 6; ++paper)
             for (int ink = paper + 1; ink <= 8 * bright + 7; ++ink) {
-                const Colour middle = paletteColourOf(job, paper) + paletteColourOf(job, ink);
-                if (!(centeringWeight * squaredDistance64(middle, mean) < best)) continue;
-                const int64_t err = cellError(levelsOf(job, {paper, ink}), pixels, best);
-                if (err < best) {
-                    best = err;
-                    bestPair = {paper, ink};
-                }
+                Candidate c;
+                c.pair = {paper, ink};
+                c.levels = levelsOf(job, c.pair);
+                c.middle = paletteColourOf(job, paper) + paletteColourOf(job, ink);
+                const auto& L = c.levels;
+                c.lowest = {*std::min_element(L.b.begin(), L.b.end()), *std::min_element(L.g.begin(), L.g.end()),
+                            *std::min_element(L.r.begin(), L.r.end())};
+                c.highest = {*std::max_element(L.b.begin(), L.b.end()), *std::max_element(L.g.begin(), L.g.end()),
+                             *std::max_element(L.r.begin(), L.r.end())};
+                candidates.push_back(c);
             }
+    return candidates;
+}
+
+// How far the sum of eight values lies outside eight times [lowest, highest].
+int64_t outside(int64_t sum, int32_t lowest, int32_t highest)
+{
+    if (sum < 8 * int64_t{lowest}) return 8 * int64_t{lowest} - sum;
+    if (sum > 8 * int64_t{highest}) return sum - 8 * int64_t{highest};
+    return 0;
+}
+
+// A lower bound of the candidate's cell error from the cell's sums. Every
+// level lies in the box [lowest, highest], so a pixel's error is at least its
+// squared distance to the box, channel by channel; by Cauchy-Schwarz the
+// eight distances of a channel square to at least (their sum)^2 / 8, and that
+// sum is at least how far the channel's sum lies outside eight times the box.
+int64_t errorFloor(const Candidate& c, const Colour& sum)
+{
+    const int64_t db = outside(sum.b, c.lowest.b, c.highest.b), dg = outside(sum.g, c.lowest.g, c.highest.g),
+                  dr = outside(sum.r, c.lowest.r, c.highest.r);
+    return (db * db + dg * dg + dr * dr) / 8;
+}
+
+// Best pair whose error is strictly below `threshold`, in search order; the
+// previous pair, with the threshold as its error, when none is. A candidate
+// whose error floor is not below the best so far cannot replace it and is
+// not measured.
+std::pair<int64_t, Pair> searchPair(const std::vector<Candidate>& candidates, const CellPixels& cell, Pair previous,
+                                    int64_t threshold, int centeringWeight)
+{
+    int64_t best = threshold;
+    Pair bestPair = previous;
+    const Colour mean = {cell.sum.b / cellWidth, cell.sum.g / cellWidth, cell.sum.r / cellWidth};
+    for (const Candidate& c : candidates) {
+        if (!(centeringWeight * squaredDistance64(c.middle, mean) < best)) continue;
+        if (errorFloor(c, cell.sum) >= best) continue;
+        const int64_t err = cellError(c.levels, cell);
+        if (err < best) {
+            best = err;
+            bestPair = c.pair;
+        }
+    }
     return {best, bestPair};
 }
 
-void searchLine(const Conversion& job, int y, const Settings& settings, LineChoices& line)
+void searchLine(const Conversion& job, const std::vector<Candidate>& candidates, int y, const Settings& settings,
+                LineChoices& line)
 {
     const Pair grey = {8 * settings.greyBright, 8 * settings.greyBright + 7};
     const bool greyLine = settings.evenMC && y % 2 == 1;
     for (int j = 0; j < columns; ++j) {
-        const LineCell pixels = readLineCell(job, j, y);
+        const CellPixels cell = readCell(job, j, y);
         const Pair previous = {paperIndex(job.scratch.rowAttr1[j]), inkIndex(job.scratch.rowAttr1[j])};
         line.keep[j] = previous;
-        line.keepError[j] = cellError(levelsOf(job, previous), pixels, std::numeric_limits<int64_t>::max());
+        line.keepError[j] = cellError(levelsOf(job, previous), cell);
         if (greyLine) {
             line.fresh[j] = grey;
-            line.newError[j] = cellError(levelsOf(job, grey), pixels, std::numeric_limits<int64_t>::max());
+            line.newError[j] = cellError(levelsOf(job, grey), cell);
         } else {
             const int64_t threshold = lineThreshold(y, line.keepError[j], job.settings.mcLevel);
-            const auto [error, pair] = searchPair(job, pixels, previous, threshold, settings.centeringWeight);
+            const auto [error, pair] = searchPair(candidates, cell, previous, threshold, settings.centeringWeight);
             line.newError[j] = error;
             line.fresh[j] = pair;
         }
@@ -108,21 +187,16 @@ void setSlot(const Conversion& job, int slot, const Colour& c)
     job.scratch.cellColR[slot] = c.r;
 }
 
-Colour share(const Colour& e, int shift)
+inline int distance(const Colour& a, const Colour& b)
 {
-    return {errorShare(e.b, 1, shift), errorShare(e.g, 1, shift), errorShare(e.r, 1, shift)};
+    const int db = a.b - b.b, dg = a.g - b.g, dr = a.r - b.r;
+    return db * db + dg * dg + dr * dr;
 }
 
-// Half to the right, a quarter below, and a thirty-second to each of the
-// eight pixels under the cell (so the pixel below gets 1/4 + 1/32).
-void diffuseError(const Conversion& job, int j, int x, int y, const Colour& e)
-{
-    addToWork(job, x + 1, y, share(e, 1));
-    addToWork(job, x, y + 1, share(e, 2));
-    const Colour spread = share(e, 5);
-    for (int below = cellWidth * j; below < cellWidth * j + cellWidth; ++below) addToWork(job, below, y + 1, spread);
-}
-
+// Half to the right and a quarter below each pixel; a thirty-second of every
+// pixel's error to each of the eight pixels under the cell (so the pixel
+// below gets 1/4 + 1/32). The line below is not read while this line is
+// rendered, so the thirty-seconds are summed first and added once.
 void renderCell(const Conversion& job, int j, int y, Pair pair)
 {
     job.scratch.rowAttr1[j] = makeAttribute(pair.paper, pair.ink);
@@ -131,21 +205,48 @@ void renderCell(const Conversion& job, int j, int y, Pair pair)
     setSlot(job, 1, ink);
     setSlot(job, 2, paletteColourOf(job, pair.paper) + paletteColourOf(job, pair.ink));
 
+    const int x0 = cellWidth * j;
+    int32_t* const b = job.picture.workB[y];
+    int32_t* const g = job.picture.workG[y];
+    int32_t* const r = job.picture.workR[y];
     if (job.settings.projecting)
-        for (int x = cellWidth * j; x < cellWidth * j + cellWidth; ++x) {
-            const Colour moved = projectOntoSegment({job.picture.workB[y][x], job.picture.workG[y][x], job.picture.workR[y][x]}, paper, ink);
-            job.picture.workB[y][x] = moved.b;
-            job.picture.workG[y][x] = moved.g;
-            job.picture.workR[y][x] = moved.r;
+        for (int x = x0; x < x0 + cellWidth; ++x) {
+            const Colour moved = projectOntoSegment({b[x], g[x], r[x]}, paper, ink);
+            b[x] = moved.b;
+            g[x] = moved.g;
+            r[x] = moved.r;
         }
 
-    for (int x = cellWidth * j; x < cellWidth * j + cellWidth; ++x) {
-        const Colour p = bandLimitedPixel(job, x, y);
-        const int bit = argmin2(squaredDistance(paper, p), squaredDistance(ink, p));
+    const uint8_t lo = job.settings.dithLo, hi = job.settings.dithHi;
+    const uint32_t packed[2] = {packColour(paper), packColour(ink)};
+    uint8_t* preview = job.screen.zxBitmap.rgb().data() + 3 * (screenWidth * y + x0);
+    int32_t* const belowB = job.picture.workB[y + 1];
+    int32_t* const belowG = job.picture.workG[y + 1];
+    int32_t* const belowR = job.picture.workR[y + 1];
+    Colour spread;
+    int bits = 0;
+    for (int x = x0; x < x0 + cellWidth; ++x, preview += 3) {
+        const Colour p = {bandedChannel(b[x], lo, hi), bandedChannel(g[x], lo, hi), bandedChannel(r[x], lo, hi)};
+        const int bit = distance(ink, p) <= distance(paper, p) ? 1 : 0;
         const Colour& chosen = bit ? ink : paper;
-        job.scratch.rowPix1[j] = static_cast<uint8_t>(job.scratch.rowPix1[j] * 2 + bit);
-        job.screen.zxBitmap.setPixel(x, y, packColour(chosen));
-        diffuseError(job, j, x, y, {p.b - chosen.b, p.g - chosen.g, p.r - chosen.r});
+        bits = bits * 2 + bit;
+        preview[0] = packed[bit] & 0xFF;
+        preview[1] = (packed[bit] >> 8) & 0xFF;
+        preview[2] = (packed[bit] >> 16) & 0xFF;
+        const Colour e = {p.b - chosen.b, p.g - chosen.g, p.r - chosen.r};
+        b[x + 1] += e.b / 2;
+        g[x + 1] += e.g / 2;
+        r[x + 1] += e.r / 2;
+        belowB[x] += e.b / 4;
+        belowG[x] += e.g / 4;
+        belowR[x] += e.r / 4;
+        spread = spread + Colour{e.b / 32, e.g / 32, e.r / 32};
+    }
+    job.scratch.rowPix1[j] = static_cast<uint8_t>(bits);
+    for (int x = x0; x < x0 + cellWidth; ++x) {
+        belowB[x] += spread.b;
+        belowG[x] += spread.g;
+        belowR[x] += spread.r;
     }
 }
 
@@ -220,9 +321,10 @@ void convMC(const Conversion& job)
     settings.greyBright = job.settings.brightGrey ? 1 : 0;
 
     job.scratch.rowAttr1.fill(static_cast<uint8_t>((job.settings.brightOnly ? 64 : 0) + 7));
+    const std::vector<Candidate> candidates = candidatesOf(job);
     LineChoices line;
     for (int y = 0; y < screenHeight; ++y) {
-        searchLine(job, y, settings, line);
+        searchLine(job, candidates, y, settings, line);
         const int quota = settings.limit && (!settings.evenMC || y % 2 == 0) ? 8 : columnPairs;
         renderLine(job, y, quota, line);
         for (int j = 0; j < columns; ++j) {
