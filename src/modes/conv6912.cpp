@@ -1,6 +1,9 @@
 #include "modes/conv6912.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
+#include <vector>
 
 #include "colour/dithering.h"
 #include "colour/helpers.h"
@@ -31,48 +34,139 @@ void setCandidate(const Conversion& job, int entry, const Colour& c)
     job.screen.candColR[entry] = c.r;
 }
 
-// Cell mean per component, truncated toward zero.
-Colour cellMean(const Conversion& job, int x0, int y0)
-{
+// The 64 working pixels of one cell, one array per component, and their sums.
+struct CellPixels {
+    std::array<int32_t, 64> b{}, g{}, r{};
     Colour sum;
-    for (int y = y0; y < y0 + 8; ++y)
-        for (int x = x0; x < x0 + 8; ++x) {
-            sum.b += job.picture.workB[y][x];
-            sum.g += job.picture.workG[y][x];
-            sum.r += job.picture.workR[y][x];
+};
+
+CellPixels readCell(const Conversion& job, int x0, int y0)
+{
+    CellPixels cell;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x) {
+            cell.b[8 * y + x] = job.picture.workB[y0 + y][x0 + x];
+            cell.g[8 * y + x] = job.picture.workG[y0 + y][x0 + x];
+            cell.r[8 * y + x] = job.picture.workR[y0 + y][x0 + x];
         }
-    return {sum.b / 64, sum.g / 64, sum.r / 64};
+    for (int i = 0; i < 64; ++i) cell.sum = cell.sum + Colour{cell.b[i], cell.g[i], cell.r[i]};
+    return cell;
 }
 
-int64_t cellError(const Conversion& job, int x0, int y0, int paper, int ink, int64_t stopAbove)
+// The five mixes from paper to ink (paper, three quarters paper, half and
+// half, three quarters ink, ink), one array per component.
+struct FiveMixes {
+    std::array<int32_t, 5> b{}, g{}, r{};
+};
+
+FiveMixes mixesOf(const Conversion& job, int paper, int ink)
 {
-    return fiveMixCellError(job.picture.workB, job.picture.workG, job.picture.workR, x0, y0, paletteColourOf(job, paper), paletteColourOf(job, ink),
-                            stopAbove);
+    const Colour halfPaper = paletteColourOf(job, paper), halfInk = paletteColourOf(job, ink);
+    const Colour P = doubled(halfPaper), I = doubled(halfInk), S = halfPaper + halfInk;
+    const Colour PS = {(P.b + S.b) / 2, (P.g + S.g) / 2, (P.r + S.r) / 2};
+    const Colour IS = {(I.b + S.b) / 2, (I.g + S.g) / 2, (I.r + S.r) / 2};
+    return {{P.b, PS.b, S.b, IS.b, I.b}, {P.g, PS.g, S.g, IS.g, I.g}, {P.r, PS.r, S.r, IS.r, I.r}};
 }
 
-// Chooses the cell's attribute starting from `start` (the cell above's):
-// only a strictly smaller error replaces the current pair.
-uint8_t chooseAttribute(const Conversion& job, int x0, int y0, uint8_t start, int centeringWeight)
+inline int32_t mixDistance(const FiveMixes& mixes, int k, const CellPixels& cell, int i)
 {
-    int bestPaper = paperIndex(start);
-    int bestInk = inkIndex(start);
-    int64_t best = cellError(job, x0, y0, bestPaper, bestInk, INT64_MAX);
-    const Colour mean = cellMean(job, x0, y0);
+    const int32_t db = mixes.b[k] - cell.b[i], dg = mixes.g[k] - cell.g[i], dr = mixes.r[k] - cell.r[i];
+    return db * db + dg * dg + dr * dr;
+}
 
+// The five-mix error of the cell, summed a pixel row at a time: once the sum
+// exceeds stopAbove it is returned as it stands, already above it.
+int64_t cellError(const FiveMixes& mixes, const CellPixels& cell, int64_t stopAbove)
+{
+    int64_t sum = 0;
+    for (int row = 0; row < 64; row += 8) {
+        std::array<int32_t, 8> least;
+        for (int i = 0; i < 8; ++i) {
+            int32_t m = mixDistance(mixes, 0, cell, row + i);
+            for (int k = 1; k < 5; ++k) m = std::min(m, mixDistance(mixes, k, cell, row + i));
+            least[i] = m;
+        }
+        for (int32_t d : least) sum += d;
+        if (sum > stopAbove) break;
+    }
+    return sum;
+}
+
+// A pair the search tries, with what its tests need.
+struct Candidate {
+    int paper = 0, ink = 0;
+    FiveMixes mixes;
+    Colour middle;           // paper + ink half-values, for "Palette centering"
+    Colour lowest, highest;  // per component, the least and greatest of the five mixes
+};
+
+// The pairs in search order: brightness from `brightOnly` up to 1, paper
+// 8b .. 8b + 6, ink above the paper.
+std::vector<Candidate> candidatesOf(const Conversion& job)
+{
+    std::vector<Candidate> candidates;
     for (int bright = job.settings.brightOnly ? 1 : 0; bright <= 1; ++bright)
         for (int paper = 8 * bright; paper <= 8 * bright + 6; ++paper)
             for (int ink = paper + 1; ink <= 8 * bright + 7; ++ink) {
-                const Colour mix = paletteColourOf(job, paper) + paletteColourOf(job, ink);
-                const Colour off = {mix.b - mean.b, mix.g - mean.g, mix.r - mean.r};
-                const int64_t spread = int64_t{off.b} * off.b + int64_t{off.g} * off.g + int64_t{off.r} * off.r;
-                if (!(centeringWeight * spread < best)) continue;
-                const int64_t err = cellError(job, x0, y0, paper, ink, best);
-                if (err < best) {
-                    best = err;
-                    bestPaper = paper;
-                    bestInk = ink;
-                }
+                Candidate c;
+                c.paper = paper;
+                c.ink = ink;
+                c.mixes = mixesOf(job, paper, ink);
+                c.middle = paletteColourOf(job, paper) + paletteColourOf(job, ink);
+                const auto& M = c.mixes;
+                c.lowest = {*std::min_element(M.b.begin(), M.b.end()), *std::min_element(M.g.begin(), M.g.end()),
+                            *std::min_element(M.r.begin(), M.r.end())};
+                c.highest = {*std::max_element(M.b.begin(), M.b.end()), *std::max_element(M.g.begin(), M.g.end()),
+                             *std::max_element(M.r.begin(), M.r.end())};
+                candidates.push_back(c);
             }
+    return candidates;
+}
+
+// How far the sum of 64 values lies outside 64 times [lowest, highest].
+int64_t outside(int64_t sum, int32_t lowest, int32_t highest)
+{
+    if (sum < 64 * int64_t{lowest}) return 64 * int64_t{lowest} - sum;
+    if (sum > 64 * int64_t{highest}) return sum - 64 * int64_t{highest};
+    return 0;
+}
+
+// A lower bound of the candidate's cell error from the cell's sums. Every
+// mix lies in the box [lowest, highest], so a pixel's error is at least its
+// squared distance to the box, component by component; by Cauchy-Schwarz the
+// 64 distances of a component square to at least (their sum)^2 / 64, and that
+// sum is at least how far the component's sum lies outside 64 times the box.
+int64_t errorFloor(const Candidate& c, const Colour& sum)
+{
+    const int64_t db = outside(sum.b, c.lowest.b, c.highest.b), dg = outside(sum.g, c.lowest.g, c.highest.g),
+                  dr = outside(sum.r, c.lowest.r, c.highest.r);
+    return (db * db + dg * dg + dr * dr) / 64;
+}
+
+// Chooses the cell's attribute starting from `start` (the cell above's):
+// only a strictly smaller error replaces the current pair. A pair whose error
+// floor is not below the best so far cannot, and is not measured.
+uint8_t chooseAttribute(const Conversion& job, const std::vector<Candidate>& candidates, int x0, int y0,
+                        uint8_t start, int centeringWeight)
+{
+    const CellPixels cell = readCell(job, x0, y0);
+    int bestPaper = paperIndex(start);
+    int bestInk = inkIndex(start);
+    int64_t best = cellError(mixesOf(job, bestPaper, bestInk), cell, INT64_MAX);
+    const Colour mean = {cell.sum.b / 64, cell.sum.g / 64, cell.sum.r / 64};
+
+    for (const Candidate& c : candidates) {
+        const Colour off = {c.middle.b - mean.b, c.middle.g - mean.g, c.middle.r - mean.r};
+        const int64_t spread = int64_t{off.b} * off.b + int64_t{off.g} * off.g + int64_t{off.r} * off.r;
+        if (!(centeringWeight * spread < best)) continue;
+        if (errorFloor(c, cell.sum) >= best) continue;
+        const int64_t err = cellError(c.mixes, cell, best);
+        if (err < best) {
+            best = err;
+            bestPaper = c.paper;
+            bestInk = c.ink;
+        }
+    }
     return makeAttribute(bestPaper, bestInk);
 }
 
@@ -94,10 +188,11 @@ void projectCell(const Conversion& job, int c, int x0, int y0, uint8_t attribute
 
 void attributePass(const Conversion& job, int centeringWeight)
 {
+    const std::vector<Candidate> candidates = candidatesOf(job);
     job.scratch.rowAttr1.fill(static_cast<uint8_t>((job.settings.brightOnly ? 64 : 0) + 7));
     for (int r = 0; r < cellRows; ++r) {
         for (int c = 0; c < cellColumns; ++c) {
-            job.scratch.rowAttr1[c] = chooseAttribute(job, 8 * c, 8 * r, job.scratch.rowAttr1[c], centeringWeight);
+            job.scratch.rowAttr1[c] = chooseAttribute(job, candidates, 8 * c, 8 * r, job.scratch.rowAttr1[c], centeringWeight);
             if (job.settings.projecting) projectCell(job, c, 8 * c, 8 * r, job.scratch.rowAttr1[c]);
         }
         for (int c = 0; c < cellColumns; ++c) job.screen.scr1[attributeStart + 32 * r + c] = job.scratch.rowAttr1[c];
@@ -118,6 +213,19 @@ void diffuseError(const Conversion& job, int x, int y, const Colour& e)
     }
 }
 
+inline int distance(const Colour& a, const Colour& b)
+{
+    const int db = a.b - b.b, dg = a.g - b.g, dr = a.r - b.r;
+    return db * db + dg * dg + dr * dr;
+}
+
+// The ink share (diff / n + 1) * 128, truncated toward zero, in integers.
+// Where it is a whole number the extended-precision quotient is exact; where
+// not, it lies at least 1/n from every whole number while the quotient's
+// rounding errors stay below 2^-25 for any diff an int holds and n < 2^18
+// (three components of at most 255 apart), so both truncate alike.
+inline int inkShareOf(int diff, int n) { return static_cast<int>(int64_t{128} * (int64_t{diff} + n) / n); }
+
 void convertCellRow(const Conversion& job, int c, int y, const DitherBand& band)
 {
     const uint8_t attribute = job.scratch.rowAttr1[c];
@@ -125,18 +233,33 @@ void convertCellRow(const Conversion& job, int c, int y, const DitherBand& band)
     const Colour I = doubled(paletteColourOf(job, inkIndex(attribute)));
     setCandidate(job, 4 * c, P);
     setCandidate(job, 4 * c + 1, I);
-    for (int x = 8 * c; x < 8 * c + 8; ++x) {
-        const int t = inkShare(colourAt(job.picture.origB, job.picture.origG, job.picture.origR, x, y), P, I);
+    const int n = std::max(distance(I, P), 1);
+    const uint32_t packed[2] = {packColour(P), packColour(I)};
+    const int matrixColumn = y & job.settings.chunkMask;
+    const PictureState& picture = job.picture;
+    uint8_t* preview = job.screen.zxBitmap.rgb().data() + 3 * (screenWidth * y + 8 * c);
+    int bits = 0;
+    for (int x = 8 * c; x < 8 * c + 8; ++x, preview += 3) {
+        const Colour q = {picture.origB[y][x], picture.origG[y][x], picture.origR[y][x]};
+        const int t = inkShareOf(distance(P, q) - distance(I, q), n);
         job.screen.chunkLevel1[y][x] = t;
-        const Colour p = clampColour(colourAt(job.picture.workB, job.picture.workG, job.picture.workR, x, y));
-        const PixelBit decision = decidePixel(p, P, I, t, x, y, job.settings.floyd, job.settings.chunkMask, band);
-        job.scratch.rowPix1[c] = static_cast<uint8_t>((job.scratch.rowPix1[c] * 2 + decision.bit) & 255);
-        job.screen.zxBitmap.setPixel(x, y, packColour(decision.bit ? I : P));
+        const Colour p = {std::clamp(picture.workB[y][x], 0, 255), std::clamp(picture.workG[y][x], 0, 255),
+                          std::clamp(picture.workR[y][x], 0, 255)};
+        const int nearBit = job.settings.floyd ? (distance(I, p) <= distance(P, p) ? 1 : 0)
+                                               : (ditherMatrix[x & job.settings.chunkMask][matrixColumn] < t ? 1 : 0);
+        int bit = nearBit;
+        if (band.lo > t) bit = 0;
+        if (band.hi < t) bit = 1;
+        bits = bits * 2 + bit;
+        preview[0] = packed[bit] & 0xFF;
+        preview[1] = (packed[bit] >> 8) & 0xFF;
+        preview[2] = (packed[bit] >> 16) & 0xFF;
         if (job.settings.floyd) {
-            const Colour& near = decision.nearBit ? I : P;
+            const Colour& near = nearBit ? I : P;
             diffuseError(job, x, y, {p.b - near.b, p.g - near.g, p.r - near.r});
         }
     }
+    job.scratch.rowPix1[c] = static_cast<uint8_t>(bits);
 }
 
 void pixelPass(const Conversion& job)
