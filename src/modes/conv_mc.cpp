@@ -1,7 +1,7 @@
 #include "modes/conv_mc.h"
 
 #include <algorithm>
-#include <utility>
+#include <limits>
 #include <vector>
 
 #include "colour/dithering.h"
@@ -28,9 +28,14 @@ struct Settings {
 };
 
 // Per column of one line: keeping the cell above's pair, or the best new one.
+// `found` keeps, per column, the candidate index the last search chose (-1
+// for none) as a hint for the next one.
 struct LineChoices {
     std::array<int64_t, columns> keepError{}, newError{};
     std::array<Pair, columns> keep{}, fresh{};
+    std::array<int, columns> found;
+
+    LineChoices() { found.fill(-1); }
 };
 
 // Paper, ink, half and half, three quarters paper, three quarters ink; one
@@ -72,18 +77,27 @@ inline int32_t levelDistance(const FiveLevels& levels, int k, const CellPixels& 
     return db * db + dg * dg + dr * dr;
 }
 
-// Sum of each pixel's least squared distance to the five levels.
+// Sum of each pixel's least squared distance to the five levels, four pixels
+// at a time: once the sum exceeds stopAbove it is returned as it stands.
+int64_t cellError(const FiveLevels& levels, const CellPixels& cell, int64_t stopAbove)
+{
+    int64_t sum = 0;
+    for (int half = 0; half < cellWidth; half += 4) {
+        std::array<int32_t, 4> least;
+        for (int i = 0; i < 4; ++i) {
+            int32_t m = levelDistance(levels, 0, cell, half + i);
+            for (int k = 1; k < 5; ++k) m = std::min(m, levelDistance(levels, k, cell, half + i));
+            least[i] = m;
+        }
+        for (int32_t d : least) sum += d;
+        if (sum > stopAbove) break;
+    }
+    return sum;
+}
+
 int64_t cellError(const FiveLevels& levels, const CellPixels& cell)
 {
-    std::array<int32_t, cellWidth> least;
-    for (int i = 0; i < cellWidth; ++i) {
-        int32_t m = levelDistance(levels, 0, cell, i);
-        for (int k = 1; k < 5; ++k) m = std::min(m, levelDistance(levels, k, cell, i));
-        least[i] = m;
-    }
-    int64_t sum = 0;
-    for (int32_t d : least) sum += d;
-    return sum;
+    return cellError(levels, cell, std::numeric_limits<int64_t>::max());
 }
 
 // A new pair the search tries, with what its tests need.
@@ -136,26 +150,53 @@ int64_t errorFloor(const Candidate& c, const Colour& sum)
     return (db * db + dg * dg + dr * dr) / 8;
 }
 
-// Best pair whose error is strictly below `threshold`, in search order; the
-// previous pair, with the threshold as its error, when none is. A candidate
-// whose error floor is not below the best so far cannot replace it and is
-// not measured.
-std::pair<int64_t, Pair> searchPair(const std::vector<Candidate>& candidates, const CellPixels& cell, Pair previous,
-                                    int64_t threshold, int centeringWeight)
-{
-    int64_t best = threshold;
-    Pair bestPair = previous;
-    const Colour mean = {cell.sum.b / cellWidth, cell.sum.g / cellWidth, cell.sum.r / cellWidth};
-    for (const Candidate& c : candidates) {
-        if (!(centeringWeight * squaredDistance64(c.middle, mean) < best)) continue;
-        if (errorFloor(c, cell.sum) >= best) continue;
-        const int64_t err = cellError(c.levels, cell);
-        if (err < best) {
-            best = err;
-            bestPair = c.pair;
-        }
+// The best so far: the previous pair (index -1) or a candidate.
+struct Best {
+    int64_t error = 0;
+    int index = -1;
+    Pair pair;
+
+    // A candidate replaces the best with a smaller error, or an equal one
+    // when it comes earlier in search order.
+    bool beatenBy(int64_t candidateError, int candidateIndex) const
+    {
+        return candidateError < error || (candidateError == error && candidateIndex < index);
     }
-    return {best, bestPair};
+};
+
+// Measures candidate i unless its error floor shows it cannot replace the best.
+void tryCandidate(const std::vector<Candidate>& candidates, int i, const CellPixels& cell, Best& best)
+{
+    const Candidate& c = candidates[i];
+    if (!best.beatenBy(errorFloor(c, cell.sum), i)) return;
+    const int64_t err = cellError(c.levels, cell, best.error);
+    if (best.beatenBy(err, i)) best = {err, i, c.pair};
+}
+
+// Best pair whose error is strictly below `threshold`, the earliest in search
+// order among equals; the previous pair, with the threshold as its error,
+// when none is. Without "Palette centering" that outcome does not depend on
+// the order in which the pairs are measured, so the likely winners (`hints`,
+// candidate indices or -1) go first and lower the bar for the rest. The
+// centering test depends on the best so far, so with it the pairs are
+// measured in search order.
+Best searchPair(const std::vector<Candidate>& candidates, const CellPixels& cell, Pair previous, int64_t threshold,
+                int centeringWeight, std::array<int, 2> hints)
+{
+    Best best{threshold, -1, previous};
+    const int count = static_cast<int>(candidates.size());
+    if (centeringWeight == 0) {
+        for (int hint : hints)
+            if (hint >= 0) tryCandidate(candidates, hint, cell, best);
+        for (int i = 0; i < count; ++i)
+            if (i != hints[0] && i != hints[1]) tryCandidate(candidates, i, cell, best);
+        return best;
+    }
+    const Colour mean = {cell.sum.b / cellWidth, cell.sum.g / cellWidth, cell.sum.r / cellWidth};
+    for (int i = 0; i < count; ++i)
+        if (centeringWeight * squaredDistance64(candidates[i].middle, mean) < best.error)
+            tryCandidate(candidates, i, cell, best);
+    return best;
 }
 
 void searchLine(const Conversion& job, const std::vector<Candidate>& candidates, int y, const Settings& settings,
@@ -173,9 +214,12 @@ void searchLine(const Conversion& job, const std::vector<Candidate>& candidates,
             line.newError[j] = cellError(levelsOf(job, grey), cell);
         } else {
             const int64_t threshold = lineThreshold(y, line.keepError[j], job.settings.mcLevel);
-            const auto [error, pair] = searchPair(candidates, cell, previous, threshold, settings.centeringWeight);
-            line.newError[j] = error;
-            line.fresh[j] = pair;
+            const int left = j > 0 ? line.found[j - 1] : -1;
+            const Best best = searchPair(candidates, cell, previous, threshold, settings.centeringWeight,
+                                         {line.found[j], left != line.found[j] ? left : -1});
+            line.newError[j] = best.error;
+            line.fresh[j] = best.pair;
+            line.found[j] = best.index;
         }
     }
 }
