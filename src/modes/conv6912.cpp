@@ -34,10 +34,12 @@ void setCandidate(const Conversion& job, int entry, const Colour& c)
     job.screen.candColR[entry] = c.r;
 }
 
-// The 64 working pixels of one cell, one array per component, and their sums.
+// The 64 working pixels of one cell, one array per component, and the sums
+// of the values and of their squares per component.
 struct CellPixels {
     std::array<int32_t, 64> b{}, g{}, r{};
     Colour sum;
+    int64_t squaresB = 0, squaresG = 0, squaresR = 0;
 };
 
 CellPixels readCell(const Conversion& job, int x0, int y0)
@@ -49,7 +51,12 @@ CellPixels readCell(const Conversion& job, int x0, int y0)
             cell.g[8 * y + x] = job.picture.workG[y0 + y][x0 + x];
             cell.r[8 * y + x] = job.picture.workR[y0 + y][x0 + x];
         }
-    for (int i = 0; i < 64; ++i) cell.sum = cell.sum + Colour{cell.b[i], cell.g[i], cell.r[i]};
+    for (int i = 0; i < 64; ++i) {
+        cell.sum = cell.sum + Colour{cell.b[i], cell.g[i], cell.r[i]};
+        cell.squaresB += int64_t{cell.b[i]} * cell.b[i];
+        cell.squaresG += int64_t{cell.g[i]} * cell.g[i];
+        cell.squaresR += int64_t{cell.r[i]} * cell.r[i];
+    }
     return cell;
 }
 
@@ -123,24 +130,35 @@ std::vector<Candidate> candidatesOf(const Conversion& job)
     return candidates;
 }
 
-// How far the sum of 64 values lies outside 64 times [lowest, highest].
-int64_t outside(int64_t sum, int32_t lowest, int32_t highest)
+// One component's share of a lower bound of the cell error, as a whole part
+// and a part to be divided by 64. Where all five mixes have one value k, every
+// pixel's error holds (q - k)^2 whatever mix is nearest, so the component
+// gives exactly sum(q^2) - 2k sum(q) + 64k^2. Otherwise every mix lies in
+// [lowest, highest]: a pixel's error holds at least its squared distance to
+// that range, and by Cauchy-Schwarz the 64 distances square to at least
+// (their sum)^2 / 64, that sum being at least how far the component's sum
+// lies outside 64 times the range.
+struct FloorPart {
+    int64_t whole = 0, sixtyFourths = 0;
+};
+
+FloorPart componentFloor(int64_t sum, int64_t squares, int32_t lowest, int32_t highest)
 {
-    if (sum < 64 * int64_t{lowest}) return 64 * int64_t{lowest} - sum;
-    if (sum > 64 * int64_t{highest}) return sum - 64 * int64_t{highest};
-    return 0;
+    if (lowest == highest) return {squares - 2 * int64_t{lowest} * sum + 64 * int64_t{lowest} * lowest, 0};
+    int64_t outside = 0;
+    if (sum < 64 * int64_t{lowest}) outside = 64 * int64_t{lowest} - sum;
+    if (sum > 64 * int64_t{highest}) outside = sum - 64 * int64_t{highest};
+    return {0, outside * outside};
 }
 
-// A lower bound of the candidate's cell error from the cell's sums. Every
-// mix lies in the box [lowest, highest], so a pixel's error is at least its
-// squared distance to the box, component by component; by Cauchy-Schwarz the
-// 64 distances of a component square to at least (their sum)^2 / 64, and that
-// sum is at least how far the component's sum lies outside 64 times the box.
-int64_t errorFloor(const Candidate& c, const Colour& sum)
+// A lower bound of the candidate's cell error: the components' shares added,
+// the error holding each component's share of every pixel's distance.
+int64_t errorFloor(const Candidate& c, const CellPixels& cell)
 {
-    const int64_t db = outside(sum.b, c.lowest.b, c.highest.b), dg = outside(sum.g, c.lowest.g, c.highest.g),
-                  dr = outside(sum.r, c.lowest.r, c.highest.r);
-    return (db * db + dg * dg + dr * dr) / 64;
+    const FloorPart b = componentFloor(cell.sum.b, cell.squaresB, c.lowest.b, c.highest.b);
+    const FloorPart g = componentFloor(cell.sum.g, cell.squaresG, c.lowest.g, c.highest.g);
+    const FloorPart r = componentFloor(cell.sum.r, cell.squaresR, c.lowest.r, c.highest.r);
+    return b.whole + g.whole + r.whole + (b.sixtyFourths + g.sixtyFourths + r.sixtyFourths) / 64;
 }
 
 // Chooses the cell's attribute starting from `start` (the cell above's):
@@ -159,7 +177,7 @@ uint8_t chooseAttribute(const Conversion& job, const std::vector<Candidate>& can
         const Colour off = {c.middle.b - mean.b, c.middle.g - mean.g, c.middle.r - mean.r};
         const int64_t spread = int64_t{off.b} * off.b + int64_t{off.g} * off.g + int64_t{off.r} * off.r;
         if (!(centeringWeight * spread < best)) continue;
-        if (errorFloor(c, cell.sum) >= best) continue;
+        if (errorFloor(c, cell) >= best) continue;
         const int64_t err = cellError(c.mixes, cell, best);
         if (err < best) {
             best = err;
