@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -30,6 +31,9 @@ struct WrittenFile {
 };
 
 class TForm1;
+struct LiveInput;
+struct LiveResult;
+struct Mode;
 
 // What a caller without a window sets before a run, all at once: the files
 // the dialogs would answer with, the edit texts and boxes it changes, and the
@@ -124,6 +128,15 @@ public:
     // needs was not read, the last picture could not be decoded, or no
     // picture is open and `outputName` would replace an existing file.
     bool refuseRun(std::initializer_list<const char*> tablesNeeded, const std::string& outputName);
+
+    // ---- Live conversion (core/live_run.h) ----------------------------------
+    // The preparation a run of `mode` starts with, then a copy of all its
+    // converter reads; none when a table the mode may read is missing or the
+    // picture could not be read.
+    std::unique_ptr<LiveInput> liveInput(const Mode& mode);
+    // The previews and screens of a live result, shown as its run shows them;
+    // the brush, which retouches a run's screens, goes off until the next run.
+    void showLiveResult(const LiveResult& result);
 
     // ---- Controls ---------------------------------------------------------
     Edit edBrightness, edColor, edContrast, edDithLevel, edPrior, edkcolerr;

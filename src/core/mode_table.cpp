@@ -13,16 +13,19 @@ namespace dw {
 const std::vector<Mode>& modeTable()
 {
     using F = TForm1;
-    const ModePreview screen{"imTo", &F::imTo}, model{"imToTmp", &F::imToTmp};
+    using S = ScreenState;
+    const ModePreview screen{"imTo", &F::imTo, &S::zxBitmap}, model{"imToTmp", &F::imToTmp, &S::modelBitmap};
     static const std::vector<Mode> table = {
         {"6912", "to 6912", &F::btConv6912Click, conv6912, {".scr", ".ch$"}, {}, {screen}, {}},
         {"giga", "to Gigascreen", &F::btConvGigaClick, convGiga, {".img", ".emg", ".ch$"}, {}, {screen},
-         {"tablo.dat", "code256.dat"}},
+         {"tablo.dat", "code256.dat"}, true},
         {"mc", "to MultiColor", &F::btConvMCClick, convMC, {".mc"}, {}, {screen}, {}},
         {"mcx", "to MCX!!!", &F::btConvMCXClick, convMCX, {".mcx"}, {}, {screen}, {"tablo.dat"}},
         {"8col", "to 8col", &F::btConv8colClick, conv8col, {".3"}, {}, {screen}, {}},
         {"rmode", "to R-Mode", &F::btConvRModeClick, convRMode, {".rm"}, {"layer1.bmp", "layer2.bmp"},
-         {screen, model, {"ImToTmpGrey", &F::ImToTmpGrey}, {"ImToTmpGrey2", &F::ImToTmpGrey2}}, {}},
+         {screen, model, {"ImToTmpGrey", &F::ImToTmpGrey, &S::layer1Bitmap},
+          {"ImToTmpGrey2", &F::ImToTmpGrey2, &S::layer2Bitmap}},
+         {}},
         {"r48", "to R48-Mode", &F::btConvR48ModeClick, convR48Mode, {".r48"}, {}, {screen, model}, {}},
     };
     return table;

@@ -14,6 +14,7 @@ namespace dw {
 struct ModePreview {
     const char* view;  // the window's name for the view
     ImageView TForm1::*picture;
+    Bitmap ScreenState::*shows;  // the bitmap the run puts into the view
 };
 
 struct Mode {
@@ -25,6 +26,7 @@ struct Mode {
     std::vector<const char*> sideFiles;   // made beside it, in the working folder
     std::vector<ModePreview> previews;    // the views the run draws
     std::vector<const char*> tables;      // table files its run may read
+    bool defaultPalette = false;          // converts with the default palette, whatever is chosen
 };
 
 const std::vector<Mode>& modeTable();
