@@ -1,6 +1,9 @@
 #include "ui/fitted_font.h"
 
+#include <QCheckBox>
 #include <QFontMetrics>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <algorithm>
 
 namespace dw::ui {
@@ -31,6 +34,13 @@ QFont fittedFont(const QFont& base, const QStringList& texts, int room)
     while (widest(font, texts) > room && font.pointSizeF() > smallestPoints)
         font.setPointSizeF(std::max(smallestPoints, font.pointSizeF() - 0.5));
     return font;
+}
+
+int checkBoxTextRoom(const QCheckBox* box)
+{
+    QStyleOptionButton option;
+    option.initFrom(box);
+    return box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
 }
 
 }  // namespace dw::ui

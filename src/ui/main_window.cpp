@@ -12,8 +12,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QUrl>
@@ -22,6 +20,7 @@
 #include <utility>
 
 #include "ui/fitted_font.h"
+#include "ui/live_runner.h"
 #include "ui/png_file.h"
 #include "zxfiles/cell_drawing.h"
 #include "ui/picture_view.h"
@@ -48,14 +47,6 @@ QString text(const std::string& s) { return QString::fromStdString(s); }
 std::string fullLocalName(const QString& fileName)
 {
     return QFile::encodeName(QFileInfo(fileName).absoluteFilePath()).toStdString();
-}
-
-// The width the style leaves a check box's caption beside its indicator.
-int checkBoxTextRoom(const QCheckBox* box)
-{
-    QStyleOptionButton option;
-    option.initFrom(box);
-    return box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
 }
 
 }  // namespace
@@ -102,6 +93,7 @@ MainWindow::MainWindow(FileDialogs& dialogs, Clock& clock, QWidget* parent)
     buildButtons();
     buildRadius();
     buildMemo();
+    buildLiveBox();
 
     form_.FormCreate();
     refreshFromCore();
@@ -165,6 +157,7 @@ void MainWindow::buildEdits()
         edits_.push_back({edit, e.control});
         connect(edit, &QLineEdit::textEdited, this, [this, control = e.control](const QString& typed) {
             form_.setText(form_.*control, typed.toStdString());
+            if (control != &TForm1::edRadius) reconvertLive();  // the brush size is no setting of a run
             refreshFromCore();
         });
     }
@@ -200,6 +193,7 @@ void MainWindow::buildCheckBoxes()
         // state and the refresh puts the widget in line with it.
         connect(box, &QCheckBox::clicked, this, [this, control = c.control] {
             form_.click(form_.*control);
+            reconvertLive();
             refreshFromCore();
         });
     }
@@ -279,6 +273,7 @@ void MainWindow::buildViews()
     views_.push_back({image1, &TForm1::Image1});
     image1->onPress = [this](MouseButton button, int x, int y) {
         form_.Image1MouseDown(button, x, y);
+        reconvertLive();
         refreshFromCore();
     };
     image1->onMove = [this](HeldButtons, int x, int y) {
@@ -326,6 +321,7 @@ void MainWindow::run(void (TForm1::*handler)())
 {
     (form_.*handler)();
     noteShownScreen(handler);
+    noteLiveEffect(handler);
     refreshFromCore();
     if (handler == &TForm1::btOpenClick) scrollToFraming();
 }
@@ -342,6 +338,7 @@ void MainWindow::openFile(const QString& fileName)
 {
     form_.dropFile(fullLocalName(fileName));
     noteLoadedScreen();
+    noteLiveDrop(fullLocalName(fileName));
     refreshFromCore();
     scrollToFraming();
 }

@@ -5,6 +5,7 @@
 // view bitmaps and visibility) back into the widgets.
 
 #include <QWidget>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,8 +22,14 @@ class QPlainTextEdit;
 class QPushButton;
 class QScrollArea;
 
+namespace dw {
+struct LiveResult;
+struct Mode;
+}  // namespace dw
+
 namespace dw::ui {
 
+class LiveRunner;
 class PictureView;
 
 // Passes the core's dialog requests on, and follows its working folder with
@@ -125,6 +132,17 @@ private:
     PictureView* image1_ = nullptr;
     void showFraming();
     void scrollToFraming();
+
+    // "live" (live_conversion.cpp): while it is on, a change of a setting
+    // converts again with the mode of the last run, off this thread.
+    void buildLiveBox();
+    void reconvertLive();
+    void noteLiveEffect(void (TForm1::*handler)());
+    void noteLiveDrop(const std::string& name);
+    void takeLiveResult(const LiveResult& result);
+    QCheckBox* liveBox_ = nullptr;
+    const Mode* liveMode_ = nullptr;  // of the last "to ..." button pressed
+    std::unique_ptr<LiveRunner> liveRunner_;  // last: it goes first, before what its results reach
 };
 
 }  // namespace dw::ui

@@ -158,6 +158,37 @@ private slots:
         QCOMPARE(memoLines(), core);
     }
 
+    // Typing "1.6" starts live runs for "1", "1." and "1.6"; the views end
+    // on what the button shows for 1.6, and nothing is written.
+    void aSupersededLiveRunEndsOnTheNewestSettingsAndWritesNothing()
+    {
+        const auto shown = [&] {
+            std::vector<Bitmap> views;
+            for (const char* name : {"imTo", "imToTmp", "ImToTmpGrey", "ImToTmpGrey2"})
+                views.push_back(view(name)->shownBitmap());
+            return views;
+        };
+        const auto files = [&] {
+            std::map<fs::path, std::vector<uint8_t>> bytes;
+            for (const fs::directory_entry& file : fs::directory_iterator(dir->path()))
+                bytes[file.path()] = dw::test::readFile(file);
+            return bytes;
+        };
+        click("btOpen");
+        typeInto("edContrast", "1.6");
+        click("btConvRMode");
+        const std::vector<Bitmap> buttonShows = shown();
+        typeInto("edContrast", "0.5");
+        click("btConvRMode");
+        const auto written = files();
+        const QStringList memo = memoLines();
+        QTest::mouseClick(find<QCheckBox>("cbLive"), Qt::LeftButton);
+        typeInto("edContrast", "1.6");
+        QTRY_VERIFY_WITH_TIMEOUT(shown() == buttonShows, 30000);
+        QVERIFY(files() == written);
+        QCOMPARE(memoLines(), memo);
+    }
+
     // "Export for a Spectrum..." after a load gives the snapshot the command
     // line makes of the loaded file; after a run whose screen no Spectrum
     // shows it refuses.

@@ -4,6 +4,7 @@
 // exactly what it shows; the screen view's preview saved at its scale; the
 // framing rectangle drawn over the full-size picture.
 
+#include <QCheckBox>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QtTest>
@@ -73,6 +74,11 @@ private slots:
         expectShows(frame);
 
         click("btConv6912");  // no pair: the frame choice gives way to the screen
+        expectShows(form.imTo.picture);
+        const dw::Bitmap floyd = form.imTo.picture;
+        window.findChild<QCheckBox*>("cbLive")->click();
+        window.findChild<QCheckBox*>("cbDith")->click();  // a live run with the ordered pattern
+        QTRY_VERIFY_WITH_TIMEOUT(form.imTo.picture != floyd, 30000);
         expectShows(form.imTo.picture);
 
         const std::string saved = (dir.path() / "zoom.png").string();
