@@ -78,7 +78,7 @@ private slots:
         const dw::Bitmap floyd = form.imTo.picture;
         window.findChild<QCheckBox*>("cbLive")->click();
         window.findChild<QCheckBox*>("cbDith")->click();  // a live run with the ordered pattern
-        QTRY_VERIFY_WITH_TIMEOUT(form.imTo.picture != floyd, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(form.imTo.picture != floyd, 120000);
         expectShows(form.imTo.picture);
 
         const std::string saved = (dir.path() / "zoom.png").string();
