@@ -5,10 +5,11 @@
 
 #include "colour/dithering.h"
 #include "colour/helpers.h"
-#include "colour/mix_table.h"
 #include "colour/palette.h"
 #include "modes/work_pixels.h"
 #include "modes/conv_mc.h"
+#include "modes/mcx_records.h"
+#include "modes/mcx_search.h"
 #include "modes/quadruple.h"
 
 namespace dw {
@@ -25,23 +26,13 @@ struct Mixes {
     Colour centre;
 };
 
-// A gigaTab record as the search uses it.
-struct Record {
-    Quadruple quad;
-    std::array<int, 4> mix;  // mixTable indices of its four mixes
-    Colour centre;           // from the current palette
-};
-
-using Records = std::array<Record, gigaTabSize>;
-// The same pixels one channel at a time.
-struct CellPlanes {
-    std::array<int32_t, cellWidth> b, g, r;
-};
-
-// Per column of one line: keeping the cell above's quadruple, or the best new one.
+// Per column of one line: keeping the cell above's quadruple, or the best new
+// one; and the record last found in the column, a hint for the cells below
+// and to the right.
 struct LineChoices {
     std::array<int64_t, columns> keepError{}, newError{};
     std::array<Quadruple, columns> keep{}, fresh{};
+    std::array<int, columns> record;
 };
 
 Colour halved(const Colour& c) { return {c.b >> 1, c.g >> 1, c.r >> 1}; }
@@ -54,19 +45,6 @@ Mixes mixesOf(const Conversion& job, const Quadruple& q)
     return m;
 }
 
-Records readRecords(const Conversion& job)
-{
-    Records records;
-    for (int r = 0; r < gigaTabSize; ++r) {
-        const auto& entry = job.tables.gigaTab[r];
-        Record& record = records[r];
-        record.quad = {entry[0], entry[1], entry[2], entry[3]};
-        record.mix = {entry[4], entry[5], entry[6], entry[7]};
-        record.centre = mixesOf(job, record.quad).centre;
-    }
-    return records;
-}
-
 int64_t keepError(const Mixes& m, const LineCell& pixels)
 {
     int64_t sum = 0;
@@ -76,73 +54,23 @@ int64_t keepError(const Mixes& m, const LineCell& pixels)
     return sum;
 }
 
-// mixDist[k][0][i]: squared distance from mix k to pixel i of the cell.
-void fillMixDistances(const Conversion& job, const LineCell& pixels)
-{
-    for (int k = 0; k < mixCount; ++k) {
-        const Colour mix = {mixTable[k].b, mixTable[k].g, mixTable[k].r};
-        for (int i = 0; i < cellWidth; ++i) job.scratch.mixDist[k][0][i] = squaredDistance(mix, pixels[i]);
-    }
-}
-
-// The record's error over the cell. Summed whole: eight lanes at once cost
-// less than stopping early.
-int64_t recordError(const Conversion& job, const Record& record, const CellPlanes& cell)
-{
-    const auto& d0 = job.scratch.mixDist[record.mix[0]][0];
-    const auto& d1 = job.scratch.mixDist[record.mix[1]][0];
-    const auto& d2 = job.scratch.mixDist[record.mix[2]][0];
-    const auto& d3 = job.scratch.mixDist[record.mix[3]][0];
-    int64_t sum = 0;
-    for (int i = 0; i < cellWidth; ++i) {
-        const int32_t db = record.centre.b - cell.b[i], dg = record.centre.g - cell.g[i], dr = record.centre.r - cell.r[i];
-        int32_t v = db * db + dg * dg + dr * dr;
-        v = std::min(v, d0[i]);
-        v = std::min(v, d1[i]);
-        v = std::min(v, d2[i]);
-        v = std::min(v, d3[i]);
-        sum += v;
-    }
-    return sum;
-}
-
-// Best record strictly below `threshold`, in table order; the keep quadruple
-// with the threshold as its error when none is.
-std::pair<int64_t, Quadruple> searchRecord(const Conversion& job, const Records& records, const LineCell& pixels,
-                                      const Quadruple& keep, int64_t threshold, int centeringWeight)
-{
-    int64_t best = threshold;
-    Quadruple bestQuad = keep;
-    const Colour mean = lineCellMean(pixels);
-    CellPlanes cell;
-    for (int i = 0; i < cellWidth; ++i) {
-        cell.b[i] = pixels[i].b;
-        cell.g[i] = pixels[i].g;
-        cell.r[i] = pixels[i].r;
-    }
-    for (const Record& record : records) {
-        if (!(centeringWeight * squaredDistance64(record.centre, mean) < best)) continue;
-        const int64_t err = recordError(job, record, cell);
-        if (err < best) {
-            best = err;
-            bestQuad = record.quad;
-        }
-    }
-    return {best, bestQuad};
-}
-
-void searchLine(const Conversion& job, const Records& records, int y, int centeringWeight, LineChoices& line)
+void searchLine(const Conversion& job, const McxRecords& records, McxCellDistances& distances, int y,
+                int centeringWeight, LineChoices& line)
 {
     for (int j = 0; j < columns; ++j) {
         const LineCell pixels = readLineCell(job, j, y);
         const Quadruple keep = quadrupleOf(job.scratch.rowAttr1[j], job.scratch.rowAttr2[j]);
         line.keep[j] = keep;
         line.keepError[j] = keepError(mixesOf(job, keep), pixels);
-        fillMixDistances(job, pixels);
+        measureCell(records, pixels, distances);
         const int64_t threshold = lineThreshold(y, line.keepError[j], job.settings.mcLevel);
-        const auto [error, quad] = searchRecord(job, records, pixels, keep, threshold, centeringWeight);
-        line.newError[j] = error;
-        line.fresh[j] = quad;
+        // Found above, to the left and above right.
+        const McxHints hints = {line.record[j], j > 0 ? line.record[j - 1] : -1, j + 1 < columns ? line.record[j + 1] : -1};
+        const McxFound found =
+            searchRecords(records, distances, lineCellMean(pixels), keep, threshold, centeringWeight, hints);
+        line.newError[j] = found.error;
+        line.fresh[j] = found.quad;
+        if (found.record >= 0) line.record[j] = found.record;
     }
 }
 
@@ -191,13 +119,16 @@ void convMCX(const Conversion& job)
 {
     const int centeringWeight = job.settings.centering ? 4 : 0;
     const int quota = job.settings.limitMC ? 8 : columnPairs;
-    const Records records = readRecords(job);
+    McxRecords records;
+    readMcxRecords(job, records);
+    McxCellDistances distances;
 
     job.scratch.rowAttr1.fill(7);
     job.scratch.rowAttr2.fill(71);
     LineChoices line;
+    line.record.fill(-1);
     for (int y = 0; y < screenHeight; ++y) {
-        searchLine(job, records, y, centeringWeight, line);
+        searchLine(job, records, distances, y, centeringWeight, line);
         renderLine(job, y, quota, line);
         for (int j = 0; j < columns; ++j) {
             job.screen.scr1[32 * y + j] = job.scratch.rowPix1[j];

@@ -1,0 +1,117 @@
+#include "modes/mcx_records.h"
+
+#include <algorithm>
+
+
+#include "colour/mix_table.h"
+#include "modes/work_pixels.h"
+
+namespace dw {
+
+namespace {
+
+bool lessColour(const Colour& a, const Colour& c)
+{
+    return a.b != c.b ? a.b < c.b : a.g != c.g ? a.g < c.g : a.r < c.r;
+}
+
+Colour centreOf(const Conversion& job, const Quadruple& q)
+{
+    const std::array<Colour, 4> slot = mixesOf(job.palette, q);
+    const Colour sum = slot[0] + slot[3];
+    return {sum.b >> 1, sum.g >> 1, sum.r >> 1};
+}
+
+int32_t channelOf(const Colour& c, int channel) { return channel == 0 ? c.b : channel == 1 ? c.g : c.r; }
+
+// Sorts and thins values[0..count) in place; returns how many are left.
+template <typename T, typename Less>
+int distinct(T* values, int count, Less less)
+{
+    std::sort(values, values + count, less);
+    auto same = [&](const T& a, const T& c) { return !less(a, c) && !less(c, a); };
+    return static_cast<int>(std::unique(values, values + count, same) - values);
+}
+
+// Index of `value` among the first `count` entries of the sorted `values`.
+template <typename T, typename Less>
+uint16_t indexIn(const T* values, int count, const T& value, Less less)
+{
+    return static_cast<uint16_t>(std::lower_bound(values, values + count, value, less) - values);
+}
+
+void splitChannels(const std::array<Colour, maxMeasureColours>& colours, McxRecords& out)
+{
+    for (int ch = 0; ch < 3; ++ch) {
+        int32_t* values = out.values[ch].data();
+        for (int c = 0; c < out.colourCount; ++c) values[c] = channelOf(colours[c], ch);
+        const int count = distinct(values, out.colourCount, std::less<int32_t>());
+        out.valueCount[ch] = count;
+        for (int c = 0; c < out.colourCount; ++c)
+            out.valueIndex[c][ch] = indexIn(values, count, channelOf(colours[c], ch), std::less<int32_t>());
+    }
+}
+
+void listUsers(McxRecords& out)
+{
+    std::array<uint16_t, maxMeasureColours + 1> next{};
+    for (const McxRecord& record : out.records)
+        for (uint16_t c : record.measured) ++next[c + 1];
+    for (int c = 0; c < out.colourCount; ++c) next[c + 1] = static_cast<uint16_t>(next[c + 1] + next[c]);
+    std::copy_n(next.begin(), out.colourCount + 1, out.userStart.begin());
+    for (int r = 0; r < gigaTabSize; ++r)
+        for (uint16_t c : out.records[r].measured) out.users[next[c]++] = static_cast<uint16_t>(r);
+}
+
+}  // namespace
+
+void readMcxRecords(const Conversion& job, McxRecords& out)
+{
+    std::array<Colour, gigaTabSize> centres;
+    for (int r = 0; r < gigaTabSize; ++r) {
+        const auto& entry = job.tables.gigaTab[r];
+        out.records[r].quad = {entry[0], entry[1], entry[2], entry[3]};
+        centres[r] = out.records[r].centre = centreOf(job, out.records[r].quad);
+    }
+    const int centreCount = distinct(centres.data(), gigaTabSize, lessColour);
+
+    std::array<Colour, maxMeasureColours> colours;
+    for (int k = 0; k < mixCount; ++k) colours[k] = {mixTable[k].b, mixTable[k].g, mixTable[k].r};
+    std::copy_n(centres.begin(), centreCount, colours.begin() + mixCount);
+    out.colourCount = mixCount + centreCount;
+
+    for (int r = 0; r < gigaTabSize; ++r) {
+        const auto& entry = job.tables.gigaTab[r];
+        const uint16_t centre = indexIn(centres.data(), centreCount, out.records[r].centre, lessColour);
+        out.records[r].measured = {entry[4], entry[5], entry[6], entry[7], static_cast<uint16_t>(mixCount + centre)};
+    }
+    splitChannels(colours, out);
+    listUsers(out);
+}
+
+void measureCell(const McxRecords& table, const McxCell& pixels, McxCellDistances& out)
+{
+    constexpr int32_t cap = McxCellDistances::distanceCap;
+    for (int ch = 0; ch < 3; ++ch) {
+        std::array<int32_t, mcxCellWidth> pixel;
+        for (int i = 0; i < mcxCellWidth; ++i) pixel[i] = channelOf(pixels[i], ch);
+        for (int v = 0; v < table.valueCount[ch]; ++v)
+            for (int i = 0; i < mcxCellWidth; ++i) {
+                const int32_t d = table.values[ch][v] - pixel[i];
+                out.channel[ch][v][i] = d * d;
+                out.cappedChannel[ch][v][i] = static_cast<int16_t>(std::min(cap, d * d));
+            }
+    }
+    // A saturating sum of capped terms is the capped sum.
+    Lanes nearest = splatLanes(cap);
+    for (int c = 0; c < table.colourCount; ++c) {
+        const auto& index = table.valueIndex[c];
+        const Lanes bg = addSaturated(loadLanes(out.cappedChannel[0][index[0]]), loadLanes(out.cappedChannel[1][index[1]]));
+        const Lanes bgr = addSaturated(bg, loadLanes(out.cappedChannel[2][index[2]]));
+        out.capped[c] = storeLanes(bgr);
+        nearest = minLanes(nearest, bgr);
+    }
+    out.nearest = storeLanes(nearest);
+}
+
+}  // namespace dw

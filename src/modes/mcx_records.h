@@ -1,0 +1,60 @@
+#pragma once
+// What the MCX record search measures: the gigaTab records, each by the sum
+// over an 8x1 cell's pixels of the nearest of its four fixed mixes and its
+// centre under the current palette, and the distances of one cell.
+
+#include <array>
+#include <cstdint>
+
+#include "base/colour.h"
+#include "modes/conversion.h"
+#include "modes/quadruple.h"
+#include "modes/short_lanes.h"
+
+namespace dw {
+
+inline constexpr int mcxCellWidth = 8;
+using McxCell = std::array<Colour, mcxCellWidth>;
+
+// Colours a record is measured against: the mixes of mixTable, then the
+// distinct record centres.
+inline constexpr int maxMeasureColours = mixCount + gigaTabSize;
+
+struct McxRecord {
+    Quadruple quad;
+    Colour centre;                     // from the current palette
+    std::array<uint16_t, 5> measured;  // its four mixes, then its centre
+};
+
+// What one run searches: the records, and every measure colour as indices
+// into the distinct values of each channel, so that a cell squares one
+// difference per distinct channel value rather than three per colour.
+struct McxRecords {
+    std::array<McxRecord, gigaTabSize> records;
+    int colourCount = 0;
+    std::array<std::array<uint16_t, 3>, maxMeasureColours> valueIndex;  // blue, green, red
+    std::array<std::array<int32_t, maxMeasureColours>, 3> values;
+    std::array<int, 3> valueCount{};
+    // Records measured against colour c: users[userStart[c] .. userStart[c + 1]).
+    std::array<uint16_t, maxMeasureColours + 1> userStart;
+    std::array<uint16_t, gigaTabSize * 5> users;
+};
+
+void readMcxRecords(const Conversion& job, McxRecords& out);
+
+// Squared distances from every measure colour to a cell's pixels. Sums are
+// also kept in 16-bit lanes capped at distanceCap: while the best error so far
+// is at most the cap, a capped sum below it has no capped term and is exact,
+// and one at or above it stands for an exact sum at or above it, so every
+// comparison against the best comes out as with exact sums.
+struct McxCellDistances {
+    static constexpr int32_t distanceCap = 32767;
+    std::array<std::array<std::array<int32_t, mcxCellWidth>, maxMeasureColours>, 3> channel;
+    std::array<std::array<LaneRow, maxMeasureColours>, 3> cappedChannel;
+    std::array<LaneRow, maxMeasureColours> capped;
+    LaneRow nearest;  // per pixel, the least capped distance of all colours
+};
+
+void measureCell(const McxRecords& table, const McxCell& pixels, McxCellDistances& out);
+
+}  // namespace dw

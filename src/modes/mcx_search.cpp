@@ -1,0 +1,136 @@
+#include "modes/mcx_search.h"
+
+#include <algorithm>
+#include <bit>
+#include <limits>
+
+#include "modes/short_lanes.h"
+#include "modes/work_pixels.h"
+
+namespace dw {
+
+namespace {
+
+constexpr int32_t cap = McxCellDistances::distanceCap;
+
+// The exact error: the sum of the nearest measured colour per pixel.
+int64_t exactError(const McxCellDistances& d, const McxRecords& table, const McxRecord& record)
+{
+    int64_t sum = 0;
+    for (int i = 0; i < mcxCellWidth; ++i) {
+        int32_t nearest = std::numeric_limits<int32_t>::max();
+        for (uint16_t colour : record.measured) {
+            const auto& index = table.valueIndex[colour];
+            nearest = std::min(nearest, d.channel[0][index[0]][i] + d.channel[1][index[1]][i] + d.channel[2][index[2]][i]);
+        }
+        sum += nearest;
+    }
+    return sum;
+}
+
+// Per pixel, the nearest of the record's colours in capped lanes.
+Lanes nearestOf(const McxCellDistances& d, const McxRecord& record)
+{
+    const auto& m = record.measured;
+    const Lanes mixes = minLanes(minLanes(loadLanes(d.capped[m[0]]), loadLanes(d.capped[m[1]])),
+                                 minLanes(loadLanes(d.capped[m[2]]), loadLanes(d.capped[m[3]])));
+    return minLanes(mixes, loadLanes(d.capped[m[4]]));
+}
+
+int32_t cappedError(const McxCellDistances& d, const McxRecord& record) { return laneSum(nearestOf(d, record)); }
+
+// cappedError of four records at once.
+std::array<int32_t, 4> cappedErrors(const McxCellDistances& d, const McxRecords& table, const int* r)
+{
+    return laneSums(nearestOf(d, table.records[r[0]]), nearestOf(d, table.records[r[1]]),
+                    nearestOf(d, table.records[r[2]]), nearestOf(d, table.records[r[3]]));
+}
+
+// The records from `first` on, in table order, whose error can be at most
+// `ceiling`, and some others. Each pixel costs a record at least the nearest
+// of all colours there, so within the ceiling a record's distance at pixel i
+// is at most the ceiling less the other pixels' nearest: such a record has a
+// colour within that limit of every pixel, in particular of the one pixel
+// picked here, and the records of its near colours are the list.
+class NearRecords {
+public:
+    NearRecords(const McxRecords& table, const McxCellDistances& distances, int32_t ceiling, int first)
+    {
+        const LaneRow& least = distances.nearest;
+        const int32_t sum = laneSum(loadLanes(least));
+        if (sum > ceiling) return;
+        LaneRow limit;
+        for (int i = 0; i < mcxCellWidth; ++i) limit[i] = static_cast<int16_t>(ceiling - sum + least[i]);
+
+        // Counting over the mixes alone picks nearly as well for a fifth of the work.
+        Lanes users = splatLanes(0);  // at most 5 * gigaTabSize
+        for (int c = 0; c < mixCount; ++c)
+            users = addWhereAtMost(users, loadLanes(distances.capped[c]), loadLanes(limit), usersOf(table, c));
+        const LaneRow perPixel = storeLanes(users);
+        const int pixel = static_cast<int>(std::min_element(perPixel.begin(), perPixel.end()) - perPixel.begin());
+
+        std::array<uint64_t, (gigaTabSize + 63) / 64> listed{};
+        for (int c = 0; c < table.colourCount; ++c)
+            if (distances.capped[c][pixel] <= limit[pixel])
+                for (int u = table.userStart[c]; u < table.userStart[c + 1]; ++u)
+                    listed[table.users[u] / 64] |= uint64_t{1} << (table.users[u] % 64);
+        listed[first / 64] &= ~uint64_t{0} << (first % 64);
+        int count = 0;
+        for (int w = first / 64; w < static_cast<int>(listed.size()); ++w)
+            for (uint64_t bits = listed[w]; bits != 0; bits &= bits - 1) records_[count++] = 64 * w + std::countr_zero(bits);
+        count_ = count;
+    }
+
+    int count() const { return count_; }
+    const int* records() const { return records_.data(); }
+
+private:
+    static int16_t usersOf(const McxRecords& table, int c)
+    {
+        return static_cast<int16_t>(table.userStart[c + 1] - table.userStart[c]);
+    }
+
+    std::array<int, gigaTabSize> records_;
+    int count_ = 0;
+};
+
+}  // namespace
+
+McxFound searchRecords(const McxRecords& table, const McxCellDistances& distances, const Colour& mean,
+                       const Quadruple& keep, int64_t threshold, int centeringWeight, const McxHints& hints)
+{
+    McxFound found{threshold, keep, -1};
+    auto offer = [&](int r, int64_t error) {
+        const McxRecord& record = table.records[r];
+        if (error < found.error && centeringWeight * squaredDistance64(record.centre, mean) < found.error)
+            found = {error, record.quad, r};
+    };
+    int first = 0;
+    for (; first < gigaTabSize && found.error > cap; ++first)
+        offer(first, exactError(distances, table, table.records[first]));
+
+    // No later record above the ceiling can take part. Without centering the
+    // answer is the first record of least error: none above a hint's error.
+    int64_t ceiling = found.error - 1;
+    if (centeringWeight == 0)
+        for (int h : hints)
+            if (h >= 0) ceiling = std::min<int64_t>(ceiling, cappedError(distances, table.records[h]));
+    if (first == gigaTabSize || ceiling < 0) return found;
+
+    // Capped sums at most the ceiling, which is below the cap, are exact.
+    const NearRecords near(table, distances, static_cast<int32_t>(ceiling), first);
+    const int* r = near.records();
+    int k = 0;
+    for (; k + 4 <= near.count(); k += 4) {
+        const std::array<int32_t, 4> errors = cappedErrors(distances, table, r + k);
+        for (int n = 0; n < 4; ++n)
+            if (errors[n] <= ceiling) offer(r[k + n], errors[n]);
+    }
+    for (; k < near.count(); ++k) {
+        const int32_t error = cappedError(distances, table.records[r[k]]);
+        if (error <= ceiling) offer(r[k], error);
+    }
+    return found;
+}
+
+}  // namespace dw
