@@ -61,6 +61,11 @@ void listUsers(McxRecords& out)
     std::copy_n(next.begin(), out.colourCount + 1, out.userStart.begin());
     for (int r = 0; r < gigaTabSize; ++r)
         for (uint16_t c : out.records[r].measured) out.users[next[c]++] = static_cast<uint16_t>(r);
+    for (int k = 0; k < mixCount; ++k) {
+        out.mixUsers[k] = {};
+        for (int u = out.userStart[k]; u < out.userStart[k + 1]; ++u)
+            out.mixUsers[k][out.users[u] / 64] |= uint64_t{1} << (out.users[u] % 64);
+    }
 }
 
 }  // namespace

@@ -20,6 +20,9 @@ using McxCell = std::array<Colour, mcxCellWidth>;
 // distinct record centres.
 inline constexpr int maxMeasureColours = mixCount + gigaTabSize;
 
+// Bit r of word r / 64 for record r.
+using RecordSet = std::array<uint64_t, (gigaTabSize + 63) / 64>;
+
 struct McxRecord {
     Quadruple quad;
     Colour centre;                     // from the current palette
@@ -35,9 +38,11 @@ struct McxRecords {
     std::array<std::array<uint16_t, 3>, maxMeasureColours> valueIndex;  // blue, green, red
     std::array<std::array<int32_t, maxMeasureColours>, 3> values;
     std::array<int, 3> valueCount{};
-    // Records measured against colour c: users[userStart[c] .. userStart[c + 1]).
+    // Records measured against colour c: users[userStart[c] .. userStart[c + 1]),
+    // and for a mix also as a set.
     std::array<uint16_t, maxMeasureColours + 1> userStart;
     std::array<uint16_t, gigaTabSize * 5> users;
+    std::array<RecordSet, mixCount> mixUsers;
 };
 
 void readMcxRecords(const Conversion& job, McxRecords& out);

@@ -69,11 +69,21 @@ public:
         const LaneRow perPixel = storeLanes(users);
         const int pixel = static_cast<int>(std::min_element(perPixel.begin(), perPixel.end()) - perPixel.begin());
 
-        std::array<uint64_t, (gigaTabSize + 63) / 64> listed{};
-        for (int c = 0; c < table.colourCount; ++c)
-            if (distances.capped[c][pixel] <= limit[pixel])
-                for (int u = table.userStart[c]; u < table.userStart[c + 1]; ++u)
-                    listed[table.users[u] / 64] |= uint64_t{1} << (table.users[u] % 64);
+        // Near colours gathered without a branch: whether a colour is near is
+        // no pattern a branch predictor could follow.
+        std::array<uint16_t, maxMeasureColours> near;
+        int nearCount = 0, nearMixes = 0;
+        for (int c = 0; c < table.colourCount; ++c) {
+            near[nearCount] = static_cast<uint16_t>(c);
+            nearCount += distances.capped[c][pixel] <= limit[pixel];
+            if (c + 1 == mixCount) nearMixes = nearCount;
+        }
+        RecordSet listed{};
+        for (int k = 0; k < nearMixes; ++k)
+            for (size_t w = 0; w < listed.size(); ++w) listed[w] |= table.mixUsers[near[k]][w];
+        for (int k = nearMixes; k < nearCount; ++k)
+            for (int u = table.userStart[near[k]]; u < table.userStart[near[k] + 1]; ++u)
+                listed[table.users[u] / 64] |= uint64_t{1} << (table.users[u] % 64);
         listed[first / 64] &= ~uint64_t{0} << (first % 64);
         int count = 0;
         for (int w = first / 64; w < static_cast<int>(listed.size()); ++w)
@@ -105,16 +115,22 @@ McxFound searchRecords(const McxRecords& table, const McxCellDistances& distance
         if (error < found.error && centeringWeight * squaredDistance64(record.centre, mean) < found.error)
             found = {error, record.quad, r};
     };
-    int first = 0;
-    for (; first < gigaTabSize && found.error > cap; ++first)
-        offer(first, exactError(distances, table, table.records[first]));
-
-    // No later record above the ceiling can take part. Without centering the
-    // answer is the first record of least error: none above a hint's error.
-    int64_t ceiling = found.error - 1;
+    // No record above the ceiling can take part. Without centering the answer
+    // is the first record of least error: none above a hint's error (a capped
+    // error is that error when below the cap).
+    int64_t ceiling = threshold - 1;
     if (centeringWeight == 0)
         for (int h : hints)
-            if (h >= 0) ceiling = std::min<int64_t>(ceiling, cappedError(distances, table.records[h]));
+            if (h >= 0) {
+                const int32_t error = cappedError(distances, table.records[h]);
+                if (error < cap) ceiling = std::min<int64_t>(ceiling, error);
+            }
+    // Until the ceiling is below the cap, records are taken one by one in full.
+    int first = 0;
+    for (; first < gigaTabSize && ceiling >= cap; ++first) {
+        offer(first, exactError(distances, table, table.records[first]));
+        ceiling = std::min(ceiling, found.error - 1);
+    }
     if (first == gigaTabSize || ceiling < 0) return found;
 
     // Capped sums at most the ceiling, which is below the cap, are exact.
