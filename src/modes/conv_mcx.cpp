@@ -27,8 +27,8 @@ struct Mixes {
 };
 
 // Per column of one line: keeping the cell above's quadruple, or the best new
-// one; and the record last found in the column, a hint for the cells below
-// and to the right.
+// one; and the record last found in the column, a hint for the neighbouring
+// cells of this line and the next.
 struct LineChoices {
     std::array<int64_t, columns> keepError{}, newError{};
     std::array<Quadruple, columns> keep{}, fresh{};
@@ -57,20 +57,24 @@ int64_t keepError(const Mixes& m, const LineCell& pixels)
 void searchLine(const Conversion& job, const McxRecords& records, McxCellDistances& distances, int y,
                 int centeringWeight, LineChoices& line)
 {
+    int aboveLeft = -1;
     for (int j = 0; j < columns; ++j) {
+        const int above = line.record[j];
         const LineCell pixels = readLineCell(job, j, y);
         const Quadruple keep = quadrupleOf(job.scratch.rowAttr1[j], job.scratch.rowAttr2[j]);
         line.keep[j] = keep;
         line.keepError[j] = keepError(mixesOf(job, keep), pixels);
         measureCell(records, pixels, distances);
         const int64_t threshold = lineThreshold(y, line.keepError[j], job.settings.mcLevel);
-        // Found above, to the left and above right.
-        const McxHints hints = {line.record[j], j > 0 ? line.record[j - 1] : -1, j + 1 < columns ? line.record[j + 1] : -1};
+        // Found above, to the left, above right and above left.
+        const McxHints hints = {above, j > 0 ? line.record[j - 1] : -1, j + 1 < columns ? line.record[j + 1] : -1,
+                                aboveLeft};
         const McxFound found =
             searchRecords(records, distances, lineCellMean(pixels), keep, threshold, centeringWeight, hints);
         line.newError[j] = found.error;
         line.fresh[j] = found.quad;
         if (found.record >= 0) line.record[j] = found.record;
+        aboveLeft = above;
     }
 }
 
