@@ -1,10 +1,9 @@
 #include "modes/mcx_records.h"
 
 #include <algorithm>
-
+#include <functional>
 
 #include "colour/mix_table.h"
-#include "modes/work_pixels.h"
 
 namespace dw {
 
@@ -111,8 +110,8 @@ void measureCell(const McxRecords& table, const McxCell& pixels, McxCellDistance
     Lanes nearest = splatLanes(cap);
     for (int c = 0; c < table.colourCount; ++c) {
         const auto& index = table.valueIndex[c];
-        const Lanes bg = addSaturated(loadLanes(out.cappedChannel[0][index[0]]), loadLanes(out.cappedChannel[1][index[1]]));
-        const Lanes bgr = addSaturated(bg, loadLanes(out.cappedChannel[2][index[2]]));
+        const Lanes b = loadLanes(out.cappedChannel[0][index[0]]), g = loadLanes(out.cappedChannel[1][index[1]]);
+        const Lanes bgr = addSaturated(addSaturated(b, g), loadLanes(out.cappedChannel[2][index[2]]));
         out.capped[c] = storeLanes(bgr);
         nearest = minLanes(nearest, bgr);
     }

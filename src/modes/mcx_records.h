@@ -47,11 +47,12 @@ struct McxRecords {
 
 void readMcxRecords(const Conversion& job, McxRecords& out);
 
-// Squared distances from every measure colour to a cell's pixels. Sums are
-// also kept in 16-bit lanes capped at distanceCap: while the best error so far
-// is at most the cap, a capped sum below it has no capped term and is exact,
-// and one at or above it stands for an exact sum at or above it, so every
-// comparison against the best comes out as with exact sums.
+// One cell's squared differences per distinct channel value, and per measure
+// colour their sum over the channels in 16-bit lanes capped at distanceCap:
+// while the best error so far is at most the cap, a capped record error below
+// it has no capped term and is exact, and one at or above it stands for an
+// exact error at or above it, so every comparison against the best comes out
+// as with exact errors.
 struct McxCellDistances {
     static constexpr int32_t distanceCap = 32767;
     std::array<std::array<std::array<int32_t, mcxCellWidth>, maxMeasureColours>, 3> channel;
