@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <numeric>
 
 #include "colour/mix_table.h"
 
@@ -51,15 +52,28 @@ void splitChannels(const std::array<Colour, maxMeasureColours>& colours, McxReco
     }
 }
 
+// A record measured as an earlier one has its error and centre: it loses
+// the tie to the earlier one, or fails where that one failed.
+void markRepeats(McxRecords& out)
+{
+    std::array<int, gigaTabSize> order;
+    std::iota(order.begin(), order.end(), 0);
+    auto measured = [&](int r) { return out.records[r].measured; };
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return measured(a) < measured(b); });
+    for (int k = 1; k < gigaTabSize; ++k) out.records[order[k]].repeat = measured(order[k]) == measured(order[k - 1]);
+}
+
 void listUsers(McxRecords& out)
 {
     std::array<uint16_t, maxMeasureColours + 1> next{};
     for (const McxRecord& record : out.records)
-        for (uint16_t c : record.measured) ++next[c + 1];
+        if (!record.repeat)
+            for (uint16_t c : record.measured) ++next[c + 1];
     for (int c = 0; c < out.colourCount; ++c) next[c + 1] = static_cast<uint16_t>(next[c + 1] + next[c]);
     std::copy_n(next.begin(), out.colourCount + 1, out.userStart.begin());
     for (int r = 0; r < gigaTabSize; ++r)
-        for (uint16_t c : out.records[r].measured) out.users[next[c]++] = static_cast<uint16_t>(r);
+        if (!out.records[r].repeat)
+            for (uint16_t c : out.records[r].measured) out.users[next[c]++] = static_cast<uint16_t>(r);
     for (int k = 0; k < mixCount; ++k) {
         out.mixUsers[k] = {};
         for (int u = out.userStart[k]; u < out.userStart[k + 1]; ++u)
@@ -90,6 +104,7 @@ void readMcxRecords(const Conversion& job, McxRecords& out)
         out.records[r].measured = {entry[4], entry[5], entry[6], entry[7], static_cast<uint16_t>(mixCount + centre)};
     }
     splitChannels(colours, out);
+    markRepeats(out);
     listUsers(out);
 }
 

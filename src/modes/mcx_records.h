@@ -27,6 +27,7 @@ struct McxRecord {
     Quadruple quad;
     Colour centre;                     // from the current palette
     std::array<uint16_t, 5> measured;  // its four mixes, then its centre
+    bool repeat = false;               // measured as an earlier record, so never beats it
 };
 
 // What one run searches: the records, and every measure colour as indices
@@ -38,8 +39,8 @@ struct McxRecords {
     std::array<std::array<uint16_t, 3>, maxMeasureColours> valueIndex;  // blue, green, red
     std::array<std::array<int32_t, maxMeasureColours>, 3> values;
     std::array<int, 3> valueCount{};
-    // Records measured against colour c: users[userStart[c] .. userStart[c + 1]),
-    // and for a mix also as a set.
+    // Records other than repeats measured against colour c:
+    // users[userStart[c] .. userStart[c + 1]), and for a mix also as a set.
     std::array<uint16_t, maxMeasureColours + 1> userStart;
     std::array<uint16_t, gigaTabSize * 5> users;
     std::array<RecordSet, mixCount> mixUsers;

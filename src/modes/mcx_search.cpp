@@ -131,6 +131,7 @@ McxFound searchRecords(const McxRecords& table, const McxCellDistances& distance
     // Until the ceiling is below the cap, records are taken one by one in full.
     int first = 0;
     for (; first < gigaTabSize && ceiling >= cap; ++first) {
+        if (table.records[first].repeat) continue;
         offer(first, exactError(distances, table, table.records[first]));
         ceiling = std::min(ceiling, found.error - 1);
     }
