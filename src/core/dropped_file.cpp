@@ -8,11 +8,16 @@
 
 namespace dw {
 
+bool TForm1::dropOpensPicture(const std::string& name)
+{
+    return screenKindOf(name) == ScreenKind::none && namesAPicture(name);
+}
+
 void TForm1::dropFile(const std::string& name)
 {
     if (screenKindOf(name) != ScreenKind::none)
         loadScreenFile(name);
-    else if (namesAPicture(name))
+    else if (dropOpensPicture(name))
         openPictureFile(name);
     else
         addMemoLine("cannot open " + name + ": not a picture or a Spectrum screen file");

@@ -93,6 +93,12 @@ public:
     // A file dropped on the window: a screen file the loader reads is loaded,
     // a picture opened; anything else is refused with a memo line.
     void dropFile(const std::string& name);
+    // Whether dropFile opens `name` as a picture.
+    static bool dropOpensPicture(const std::string& name);
+    // A decode of the picture `name` made beforehand (the window makes it off
+    // its thread): the next preparation that would decode `name` takes it
+    // instead of reading the file, and lets it go whether taken or not.
+    void holdDecodedPicture(std::string name, Result<Bitmap> picture);
     void imToMouseDown(MouseButton button, int x, int y);
     void imToMouseMove(HeldButtons held, int x, int y);
     void drawchr(MouseButton mode, int x, int y);
@@ -214,6 +220,7 @@ private:
     Output& output_;
     double runStart_ = 0;
     bool preparationHeld_ = false;
+    std::optional<std::pair<std::string, Result<Bitmap>>> decodedAhead_;
 };
 
 // Names are held to at most 255 bytes; longer ones are cut.

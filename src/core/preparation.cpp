@@ -1,6 +1,7 @@
 // The picture preparation: settings from the edits, the palette reload, the
 // decode of a newly chosen picture, then the sampling into the work planes.
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -40,14 +41,15 @@ void resetCropToPicture(TForm1& form)
     form.setText(form.edYmin, formatGeneral(form.cropY));
 }
 
-// Decodes `picName` into `srcBitmap`. Returns false when the decoder failed:
-// the failure is in the memo and `pictureError`, and the picture is empty.
-bool decodePicture(TForm1& form)
+// Decodes `picName` into `srcBitmap`, or takes `ahead`, its decode made
+// beforehand. Returns false when the decoder failed: the failure is in the
+// memo and `pictureError`, and the picture is empty.
+bool decodePicture(TForm1& form, std::optional<Result<Bitmap>> ahead)
 {
     form.srcBitmap = Bitmap();
     form.loadedName = form.picName;
     form.addMemoLine(form.picName);
-    Result<Bitmap> load = loadPicture(form.picName);
+    Result<Bitmap> load = ahead ? std::move(*ahead) : loadPicture(form.picName);
     if (!load) {
         form.pictureError = load.error();
         form.addMemoLine("cannot read picture: " + load.error());
@@ -62,11 +64,20 @@ bool decodePicture(TForm1& form)
 
 }  // namespace
 
+void TForm1::holdDecodedPicture(std::string name, Result<Bitmap> picture)
+{
+    decodedAhead_.emplace(std::move(name), std::move(picture));
+}
+
 bool TForm1::decodeChosenPicture()
 {
+    std::optional<std::pair<std::string, Result<Bitmap>>> ahead = std::exchange(decodedAhead_, std::nullopt);
     if (picName == loadedName) return true;
     const bool held = std::exchange(preparationHeld_, true);
-    const bool decoded = decodePicture(*this);
+    std::optional<Result<Bitmap>> picture;
+    if (ahead && ahead->first == picName) picture.emplace(std::move(ahead->second));
+    ahead.reset();
+    const bool decoded = decodePicture(*this, std::move(picture));
     preparationHeld_ = held;
     return decoded;
 }
