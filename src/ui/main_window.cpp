@@ -51,19 +51,29 @@ std::string fullLocalName(const QString& fileName)
 
 }  // namespace
 
+std::optional<std::string> DialogRouter::ask(std::optional<std::string> (FileDialogs::*choose)(const std::string&),
+                                             const std::string& initialDir)
+{
+    ++asking_;
+    std::optional<std::string> chosen = (dialogs_.*choose)(initialDir);
+    --asking_;
+    return chosen;
+}
+
 std::optional<std::string> DialogRouter::choosePicture(const std::string& initialDir)
 {
-    return dialogs_.choosePicture(initialDir);
+    if (nextPicture_) return *std::exchange(nextPicture_, std::nullopt);
+    return ask(&FileDialogs::choosePicture, initialDir);
 }
 
 std::optional<std::string> DialogRouter::chooseScreen(const std::string& initialDir)
 {
-    return dialogs_.chooseScreen(initialDir);
+    return ask(&FileDialogs::chooseScreen, initialDir);
 }
 
 std::optional<std::string> DialogRouter::choosePalette(const std::string& initialDir)
 {
-    return dialogs_.choosePalette(initialDir);
+    return ask(&FileDialogs::choosePalette, initialDir);
 }
 
 void DialogRouter::enterFolder(const std::string& folder)
@@ -97,6 +107,8 @@ MainWindow::MainWindow(FileDialogs& dialogs, Clock& clock, QWidget* parent)
 
     form_.FormCreate();
     refreshFromCore();
+    // A picture opens between handlers, never inside one that waits in its dialog.
+    decoder_.mayAnswer = [this] { return !router_.asking(); };
 }
 
 MainWindow::~MainWindow() = default;
@@ -227,7 +239,10 @@ void MainWindow::buildButtons()
         button->setObjectName(b.name);
         button->setGeometry(b.place.x, b.place.y, b.place.width, b.place.height);
         buttons_.push_back({button, b.control});
-        connect(button, &QPushButton::clicked, this, [this, handler = b.handler] { run(handler); });
+        if (b.handler == &TForm1::btOpenClick)
+            connect(button, &QPushButton::clicked, this, &MainWindow::selectFile);
+        else
+            connect(button, &QPushButton::clicked, this, [this, handler = b.handler] { run(handler); });
     }
 }
 
@@ -334,13 +349,53 @@ void MainWindow::scrollToFraming()
                                   qRound(frame->width() / 2), qRound(frame->height() / 2));
 }
 
+// The dialog is asked here, so that the picture chosen can be decoded before
+// the handler runs; a cancelled one runs it at once.
+void MainWindow::selectFile()
+{
+    const std::optional<std::string> chosen = router_.choosePicture(form_.workFolder);
+    const auto open = [this, chosen] {
+        router_.answerNextPicture(chosen);
+        run(&TForm1::btOpenClick);
+    };
+    if (chosen)
+        openAfterDecode(*chosen, open);
+    else
+        open();
+}
+
 void MainWindow::openFile(const QString& fileName)
 {
-    form_.dropFile(fullLocalName(fileName));
-    noteLoadedScreen();
-    noteLiveDrop(fullLocalName(fileName));
-    refreshFromCore();
-    scrollToFraming();
+    const std::string name = fullLocalName(fileName);
+    const auto open = [this, name] {
+        form_.dropFile(name);
+        noteLoadedScreen();
+        noteLiveDrop(name);
+        refreshFromCore();
+        scrollToFraming();
+    };
+    if (TForm1::dropOpensPicture(name)) {
+        openAfterDecode(name, open);
+        return;
+    }
+    // Any drop is newer than a picture still decoding, which then never opens.
+    decoder_.cancel();
+    open();
+}
+
+void MainWindow::openAfterDecode(const std::string& name, std::function<void()> open)
+{
+    const std::string picture = cutName(name);
+    // The same picture again is not decoded anew.
+    if (picture == form_.loadedName) {
+        decoder_.cancel();
+        open();
+        return;
+    }
+    decoder_.decode(picture, [this, open = std::move(open)](std::string decoded, Result<Bitmap> bitmap) {
+        form_.holdDecodedPicture(std::move(decoded), std::move(bitmap));
+        open();
+    });
 }
 
 void MainWindow::refreshFromCore()

@@ -5,14 +5,17 @@
 // view bitmaps and visibility) back into the widgets.
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/result.h"
 #include "core/form.h"
 #include "export/screen_exports.h"
+#include "ui/picture_decoder.h"
 #include "ui/zoom_window.h"
 
 class QCheckBox;
@@ -37,14 +40,25 @@ class PictureView;
 class DialogRouter : public FileDialogs {
 public:
     explicit DialogRouter(FileDialogs& dialogs) : dialogs_(dialogs) {}
+    // The next picture dialog gives `chosen` (a name, or nothing as when
+    // cancelled) without showing: the window asks the dialog before the
+    // picture is decoded, the core's handler after.
+    void answerNextPicture(std::optional<std::string> chosen) { nextPicture_ = std::move(chosen); }
     std::optional<std::string> choosePicture(const std::string& initialDir) override;
     std::optional<std::string> chooseScreen(const std::string& initialDir) override;
     std::optional<std::string> choosePalette(const std::string& initialDir) override;
     // The window works in the folder of the last chosen file.
     void enterFolder(const std::string& folder) override;
+    // Whether a dialog is open; a handler of the core that asked it is halfway.
+    bool asking() const { return asking_ > 0; }
 
 private:
+    std::optional<std::string> ask(std::optional<std::string> (FileDialogs::*choose)(const std::string&),
+                                   const std::string& initialDir);
+
     FileDialogs& dialogs_;
+    int asking_ = 0;
+    std::optional<std::optional<std::string>> nextPicture_;
 };
 
 class MainWindow : public QWidget {
@@ -56,8 +70,10 @@ public:
 
     TForm1& form() { return form_; }
     // Opens `fileName` as a file dropped on the window (a picture, or a
-    // screen file as "load" reads it).
+    // screen file as "load" reads it). A picture opens once it is decoded.
     void openFile(const QString& fileName);
+    // Whether a picture is being decoded to open.
+    bool decoding() const { return decoder_.busy(); }
     void refreshFromCore();
     // "Export for a Spectrum...": writes what the screen view shows as the
     // tape, snapshot or include that the name's extension asks for; a
@@ -101,6 +117,10 @@ private:
     void buildRadius();
     void buildMemo();
     void run(void (TForm1::*handler)());
+    void selectFile();
+    // Decodes the picture `name` off this thread, then runs `open`, whose
+    // handler finds the picture decoded.
+    void openAfterDecode(const std::string& name, std::function<void()> open);
     void noteShownScreen(void (TForm1::*handler)());
     void noteLoadedScreen();
     void buildExportMenu(PictureView* screenView);
@@ -142,7 +162,10 @@ private:
     void takeLiveResult(const LiveResult& result);
     QCheckBox* liveBox_ = nullptr;
     const Mode* liveMode_ = nullptr;  // of the last "to ..." button pressed
-    std::unique_ptr<LiveRunner> liveRunner_;  // last: it goes first, before what its results reach
+    std::unique_ptr<LiveRunner> liveRunner_;  // goes before what its results reach
+    // Last, so that it goes first and answers nothing (no open, no live run)
+    // to a window being torn down.
+    PictureDecoder decoder_;
 };
 
 }  // namespace dw::ui

@@ -29,9 +29,17 @@ namespace dw::test {
 class ScriptedDialogs : public FileDialogs {
 public:
     std::optional<std::string> picture, screen, palette;
-    std::optional<std::string> choosePicture(const std::string&) override { return picture; }
-    std::optional<std::string> chooseScreen(const std::string&) override { return screen; }
-    std::optional<std::string> choosePalette(const std::string&) override { return palette; }
+    std::function<void()> whileOpen;  // runs inside every dialog, as a user's wait would
+    std::optional<std::string> choosePicture(const std::string&) override { return answer(picture); }
+    std::optional<std::string> chooseScreen(const std::string&) override { return answer(screen); }
+    std::optional<std::string> choosePalette(const std::string&) override { return answer(palette); }
+
+private:
+    std::optional<std::string> answer(const std::optional<std::string>& chosen)
+    {
+        if (whileOpen) whileOpen();
+        return chosen;
+    }
 };
 
 // Each reading of the clock is `step` seconds after the one before.

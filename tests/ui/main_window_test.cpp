@@ -11,9 +11,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextBlock>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "support/test_support.h"
 #include "ui/main_window.h"
@@ -85,6 +89,12 @@ class MainWindowTest : public QObject {
     QLineEdit* edit(const char* name) { return find<QLineEdit>(name); }
     PictureView* view(const char* name) { return find<PictureView>(name); }
     void click(const char* name) { QTest::mouseClick(find<QPushButton>(name), Qt::LeftButton); }
+    // "Select File", then the event loop until the picture is open.
+    void openPicture()
+    {
+        click("btOpen");
+        QTRY_VERIFY(!window->decoding());
+    }
 
     void typeInto(const char* name, const QString& text)
     {
@@ -148,7 +158,7 @@ private slots:
 
     void aRunButtonWritesItsFileAndTheViewsAndMemoShowTheCore()
     {
-        click("btOpen");
+        openPicture();
         click("btConvRMode");
         QVERIFY(fs::exists(dir->path() / "pic.rm"));
         QCOMPARE(view("imTo")->shownBitmap(), form().zxBitmap);
@@ -203,7 +213,7 @@ private slots:
         QVERIFY(window->exportShownScreen((dir->path() / "shown.z80").string()));
         QCOMPARE(dw::test::runCli("export " + screen.string() + " -o cli.z80").status, 0);
         QVERIFY(dw::test::readFile(dir->path() / "shown.z80") == dw::test::readFile(dir->path() / "cli.z80"));
-        click("btOpen");
+        openPicture();
         click("btConv8col");
         QVERIFY(!window->exportShownScreen((dir->path() / "none.z80").string()));
     }
@@ -212,7 +222,7 @@ private slots:
     // model view paints the squares under the pointer; "save" writes the pair.
     void brushOnTheScreenAndModelViewsPaintsAndSaves()
     {
-        click("btOpen");
+        openPicture();
         click("btConvGiga");
         typeInto("edRadius", "1");
         // Grey 87, which no stroke paints, so that pixels painted as they were show up too.
@@ -233,7 +243,7 @@ private slots:
 
     void framingClicksGivePictureCoordinates()
     {
-        click("btOpen");
+        openPicture();
         QCOMPARE(view("Image1")->size(), QSize(127, 64));
         pressAt(view("Image1"), Qt::LeftButton, QPoint(10, 20));
         pressAt(view("Image1"), Qt::RightButton, QPoint(40, 44));
@@ -241,6 +251,59 @@ private slots:
         QCOMPARE(edit("edWidth")->text() + " " + edit("edHeight")->text(), QString("30 24"));
         moveOver(view("Image1"), QPoint(5, 7), Qt::NoButton);
         QCOMPARE(find<QLabel>("lbIP1")->text(), QString("X=5;Y=7"));
+    }
+
+    // A picture named by a pipe decodes only once the pipe has a writer.
+    // Meanwhile the window answers events under the busy cursor; a second
+    // choice supersedes the first, which never shows; the window then holds
+    // what the handler alone gives. Closed while a decode waits, the window
+    // is never answered, nor is a handler waiting in its dialog.
+    void picturesDecodeWhileTheWindowAnswersAndTheNewestOpens()
+    {
+        const fs::path pipe = dir->path() / "slow.png", pipe2 = dir->path() / "slow2.png";
+        const fs::path pipe3 = dir->path() / "slow3.png", second = dir->path() / "second.gif";
+        for (const fs::path& named : {pipe, pipe2, pipe3}) QCOMPARE(mkfifo(named.c_str(), 0600), 0);
+        fs::copy_file(dw::test::testdata("gif/giflib/treescap.gif"), second);
+        // A decode waiting on the pipe goes on, reading nothing; one coming later finds no file.
+        const auto release = [](const fs::path& named) {
+            const int end = ::open(named.c_str(), O_RDWR);
+            fs::remove(named);
+            ::close(end);
+        };
+        dialogs.picture = pipe.string();
+        click("btOpen");
+        bool answered = false;
+        QTimer::singleShot(0, [&] { answered = true; });
+        QTRY_VERIFY(answered);
+        QVERIFY(QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::BusyCursor);
+        QVERIFY(form().picName.empty());
+        dialogs.picture = second.string();
+        click("btOpen");
+        release(pipe);
+        QTRY_VERIFY(!QGuiApplication::overrideCursor());
+        dw::test::Harness alone;
+        alone.dialogs.picture = second.string();
+        alone.form->btOpenClick();
+        QVERIFY(form().Memo1.lines == alone.form->Memo1.lines);
+        QCOMPARE(view("imFrom")->shownBitmap(), alone.form->imFrom.picture);
+        QCOMPARE(view("Image1")->shownBitmap(), alone.form->Image1.picture);
+
+        dialogs.picture = pipe2.string();
+        click("btOpen");
+        dialogs.whileOpen = [&] {
+            release(pipe2);
+            QTest::qWait(100);
+            QVERIFY(form().loadedName != pipe2.string());
+        };
+        click("Button2");
+        dialogs.whileOpen = nullptr;
+        QTRY_COMPARE(form().loadedName, pipe2.string());
+
+        dialogs.picture = pipe3.string();
+        click("btOpen");
+        window.reset();
+        QVERIFY(!QGuiApplication::overrideCursor());
+        release(pipe3);
     }
 
     // Drops a file offered for moving as well as copying; the window must
@@ -257,6 +320,7 @@ private slots:
         QDropEvent drop(QPointF(100, 100), offered, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window.get(), &drop);
         QCOMPARE(drop.dropAction(), Qt::CopyAction);
+        QTRY_VERIFY(!window->decoding());
     }
 
     // A drop lands on the innermost widget that accepts drops; an edit that

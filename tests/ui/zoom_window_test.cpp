@@ -42,6 +42,7 @@ private slots:
             QTest::mouseClick(window.findChild<QPushButton*>(button), Qt::LeftButton);
         };
         click("btOpen");
+        QTRY_VERIFY(!window.decoding());
         const auto* image1 = window.findChild<dw::ui::PictureView*>("Image1");
         QVERIFY(image1->shownFrame());
         QCOMPARE(*image1->shownFrame(), QRectF(0, 0, 127, 95.25));  // the whole width, held at 3:4
