@@ -150,6 +150,21 @@ int chooseSolid(int s, const PixelProjections& p)
     }
 }
 
+// tobyte(x) without converting a long double to an integer, which costs a
+// change of the FPU's rounding mode. With v = 255.4 * x as tobyte rounds it,
+// tobyte truncates v + 0.5 in long double, a sum that is exact from v = 0.5
+// on and stays below 1 under it, so the result is v rounded half up: the
+// integer part of v plus one when the fraction, exact in double, is at
+// least 0.5. Below v = 0 both give 0, from v = 255 on both give 255.
+int layerByte(double x)
+{
+    const double v = static_cast<double>(255.4L * x);
+    if (v >= 255) return 255;
+    if (v < 0) return 0;
+    const int whole = static_cast<int>(v);
+    return v - whole >= 0.5 ? whole + 1 : whole;
+}
+
 // Layer 1..4 of set s that carries the colour.
 int layerOf(int s, int colour)
 {
@@ -187,7 +202,7 @@ std::array<int, layerCount + 1> intensitiesOf(const CellLayers& cell, const Pixe
             const double d = static_cast<double>(static_cast<long double>(b) - 0.4L);
             a = static_cast<double>(static_cast<long double>(a) + d);
             c = static_cast<double>(static_cast<long double>(c) + d);
-            L[layerOf(0, cyan)] += tobyte(d);
+            L[layerOf(0, cyan)] += layerByte(d);
             b = 0.4;
         }
         if (c > 0.5) c = 0.5;
@@ -196,23 +211,60 @@ std::array<int, layerCount + 1> intensitiesOf(const CellLayers& cell, const Pixe
         if (b > 0.5) a = static_cast<double>(static_cast<long double>(a) + (static_cast<long double>(b) - 0.5L));
         if (c > 0.5) a = static_cast<double>(static_cast<long double>(a) + (static_cast<long double>(c) - 0.5L));
     }
-    L[layerOf(cell.set, solid.A)] = tobyte(a);
-    L[layerOf(cell.set, solid.B)] = tobyte(b);
-    L[layerOf(cell.set, solid.C)] = tobyte(c);
+    L[layerOf(cell.set, solid.A)] = layerByte(a);
+    L[layerOf(cell.set, solid.B)] = layerByte(b);
+    L[layerOf(cell.set, solid.C)] = layerByte(c);
     if (noise)
         for (int layer = 1; layer <= 3; ++layer)
             if (L[layer] > 128) L[layer] = 128;
     return L;
 }
 
+// L / 255 * 255 in long double for intensities L 0..255.
+using ShareTable = std::array<long double, 256>;
+
+const ShareTable& fullShares()
+{
+    static const ShareTable table = [] {
+        ShareTable t;
+        for (int level = 0; level < 256; ++level) t[level] = static_cast<long double>(level) / 255.0L * 255;
+        return t;
+    }();
+    return table;
+}
+
+// The integer part of a sum s >= 0 without converting a long double to an
+// integer: s rounded to double is at least the integer part of s and at most
+// one above it.
+int64_t wholePart(long double s)
+{
+    auto whole = static_cast<int64_t>(static_cast<double>(s));
+    if (static_cast<long double>(whole) > s) --whole;
+    return whole;
+}
+
 // Half the sum of the layers' full colours weighted by their intensities,
-// summed in the order layer 2, 4, 3, 1.
+// summed in the order layer 2, 4, 3, 1. A layer without the component adds
+// L / 255 * 0 = +0, which leaves the sum as it is.
 int32_t mixComponent(const CellLayers& cell, const std::array<int, layerCount + 1>& L, int component)
 {
+    const ShareTable& shares = fullShares();
     long double sum = 0;
     for (int layer : {2, 4, 3, 1})
-        sum += static_cast<long double>(L[layer]) / 255.0L * fullRgb(cell.colour[layer], component);
-    return static_cast<int32_t>(static_cast<int64_t>(sum) / 2);
+        if (fullRgb(cell.colour[layer], component) != 0) sum += shares[L[layer]];
+    return static_cast<int32_t>(wholePart(sum) / 2);
+}
+
+// sqrtScale of the layer sums 0..1023, which palettes of half intensities
+// (0..127) keep to; other sums are computed when met.
+int shownLevel(int32_t v)
+{
+    static const std::array<uint8_t, 1024> table = [] {
+        std::array<uint8_t, 1024> t;
+        for (int i = 0; i < 1024; ++i) t[i] = static_cast<uint8_t>(sqrtScale(i));
+        return t;
+    }();
+    return v >= 0 && v < 1024 ? table[v] : sqrtScale(v);
 }
 
 // The two layers (first, second) a pixel row shows.
@@ -223,7 +275,7 @@ void drawModel(const Conversion& job, const CellLayers& cell, const std::array<i
     const std::array<int, 2> layers = rowLayers(y);
     const int cp = cell.colour[layers[0]], cq = cell.colour[layers[1]];
     const int lp = L[layers[0]], lq = L[layers[1]];
-    auto shown = [&](const std::array<int32_t, 16>& pal) { return sqrtScale((pal[cp] * lp + pal[cq] * lq) / 64); };
+    auto shown = [&](const std::array<int32_t, 16>& pal) { return shownLevel((pal[cp] * lp + pal[cq] * lq) / 64); };
     job.screen.modelBitmap.setPixel(x, y, packColour({shown(job.palette.palB), shown(job.palette.palG), shown(job.palette.palR)}));
 }
 
