@@ -7,34 +7,17 @@
 #include "base/colour.h"
 #include "colour/dithering.h"
 #include "colour/helpers.h"
+#include "modes/rmode_sets.h"
+#include "modes/rmode_solids.h"
 
 namespace dw {
 
 namespace {
 
-enum ColourNumber { black = 0, blue = 1, red = 2, magenta = 3, green = 4, cyan = 5, yellow = 6, white = 7 };
+using namespace rmode;
 
 constexpr int layerCount = 4;
-constexpr int setCount = 7;
 constexpr int cellSize = 8;
-constexpr int cellPixels = cellSize * cellSize;
-
-// A colour solid: X = a*A + b*B + c*C, plus the white layer fully on when
-// whiteOn is set.
-struct Solid {
-    int A, B, C;
-    bool whiteOn;
-};
-
-// S1..S12 at indices 0..11.
-enum SolidIndex { S1, S2, S3, S4, S5, S6, S7, S8, S9, S10, S11, S12, solidCount };
-
-constexpr Solid solids[solidCount] = {
-    {white, magenta, yellow, false}, {white, yellow, cyan, false},  {white, cyan, magenta, false},
-    {cyan, magenta, yellow, true},   {magenta, red, yellow, true},  {red, yellow, green, true},
-    {white, magenta, red, false},    {white, red, yellow, false},   {white, yellow, green, false},
-    {white, green, cyan, false},     {white, cyan, blue, false},    {white, blue, magenta, false},
-};
 
 // Colours of layers 1..3 of each set; layer 4 is white in all of them.
 constexpr std::array<std::array<int, 3>, setCount> setLayers = {{
@@ -47,86 +30,11 @@ constexpr std::array<std::array<int, 3>, setCount> setLayers = {{
     {magenta, red, blue},
 }};
 
-// The solids whose error a set adds for a pixel none of them contains.
-constexpr std::array<std::array<int, 4>, setCount> setSolids = {{
-    {S1, S2, S3, S4},
-    {S7, S8, S5, -1},
-    {S8, S9, S6, -1},
-    {S9, S10, -1, -1},
-    {S10, S11, -1, -1},
-    {S11, S12, -1, -1},
-    {S12, S7, -1, -1},
-}};
-
-using PixelProjections = std::array<Projection, solidCount>;
-
-// Components (blue, green, red) 0 or 1.
-Triple vectorOf(int colour)
-{
-    Triple t;
-    t[0] = (colour & 1) ? 1.0 : 0.0;
-    t[1] = (colour & 4) ? 1.0 : 0.0;
-    t[2] = (colour & 2) ? 1.0 : 0.0;
-    return t;
-}
-
 // Full-intensity component (0 blue, 1 green, 2 red) of colours 0..7.
 int32_t fullRgb(int colour, int component)
 {
     static constexpr int bits[3] = {1, 4, 2};
     return (colour & bits[component]) ? 255 : 0;
-}
-
-Triple targetOf(const Conversion& job, int x, int y)
-{
-    Triple X;
-    X[0] = static_cast<double>(static_cast<long double>(job.picture.workB[y][x]) * 1.5L / 255.0L);
-    X[1] = static_cast<double>(static_cast<long double>(job.picture.workG[y][x]) * 1.5L / 255.0L);
-    X[2] = static_cast<double>(static_cast<long double>(job.picture.workR[y][x]) * 1.5L / 255.0L);
-    return X;
-}
-
-PixelProjections projectOnSolids(const Triple& X, double kcolerr)
-{
-    static const Triple zero{};
-    static const Triple minusWhite{{-1.0, -1.0, -1.0}};
-    PixelProjections p;
-    for (int k = 0; k < solidCount; ++k) {
-        const Solid& s = solids[k];
-        p[k] = projectcolor(X, s.whiteOn ? minusWhite : zero, vectorOf(s.A), vectorOf(s.B), vectorOf(s.C), kcolerr);
-    }
-    return p;
-}
-
-// What set s adds to its sum for this pixel: nothing when one of its solids
-// contains the pixel, otherwise its least error with the set's tie rule.
-double setError(int s, const PixelProjections& p)
-{
-    for (int k : setSolids[s])
-        if (k >= 0 && p[k].inside) return 0.0;
-    auto e = [&](int k) { return p[k].err; };
-    switch (s) {
-    case 0: return min2f(min2f(e(S1), e(S2)), min2f(e(S3), e(S4)));
-    case 1: return min3f(e(S7), e(S8), e(S5));
-    case 2: return min3f(e(S8), e(S9), e(S6));
-    case 3: return min2f(e(S9), e(S10));
-    case 4: return min2f(e(S10), e(S11));
-    case 5: return min2f(e(S11), e(S12));
-    default: return min2f(e(S12), e(S7));
-    }
-}
-
-// The set with the smallest sum; the lowest set number on ties.
-int chooseSet(const std::array<PixelProjections, cellPixels>& cell)
-{
-    std::array<double, setCount> sums{};
-    for (const PixelProjections& p : cell)
-        for (int s = 0; s < setCount; ++s)
-            sums[s] = static_cast<double>(static_cast<long double>(sums[s]) + setError(s, p));
-    int best = 0;
-    for (int s = 0; s < setCount; ++s)
-        if (sums[s] < sums[best]) best = s;
-    return best;
 }
 
 int chooseSolid(int s, const PixelProjections& p)
@@ -301,20 +209,20 @@ void drawGreyLayers(const Conversion& job, std::array<int32_t, screenWidth>& gre
     job.screen.layer2Bitmap.setPixel(x, y, static_cast<uint32_t>(g2) * 65793u);
 }
 
-void analyseCell(const Conversion& job, int cx, int cy, bool noise, std::array<int32_t, screenWidth>& greyCarry)
+// Returns the cell's set.
+int analyseCell(const Conversion& job, CellProjections& projections, int cx, int cy, int likelySet, bool noise,
+                std::array<int32_t, screenWidth>& greyCarry)
 {
-    std::array<PixelProjections, cellPixels> projections;
-    for (int i = 0; i < cellPixels; ++i)
-        projections[i] = projectOnSolids(targetOf(job, 8 * cx + i % 8, 8 * cy + i / 8), job.settings.kcolerr);
+    projections.startCell(job.picture.workB, job.picture.workG, job.picture.workR, cx, cy);
 
-    const CellLayers cell = layersOfSet(chooseSet(projections));
+    const CellLayers cell = layersOfSet(chooseSet(projections, likelySet));
     for (int layer = 1; layer <= layerCount; ++layer)
         job.screen.rmExtra[layer - 1][32 * cy + cx] = static_cast<uint8_t>(64 + cell.colour[layer]);
 
     Plane* aux[layerCount + 1] = {nullptr, &job.scratch.rmAux1, &job.scratch.rmAux2, &job.scratch.rmAux3, &job.scratch.rmAux4};
     for (int i = 0; i < cellPixels; ++i) {
         const int x = 8 * cx + i % 8, y = 8 * cy + i / 8;
-        const std::array<int, layerCount + 1> L = intensitiesOf(cell, projections[i], noise);
+        const std::array<int, layerCount + 1> L = intensitiesOf(cell, projections.ofSet(i, cell.set), noise);
         for (int layer = 1; layer <= layerCount; ++layer) (*aux[layer])[y][x] = L[layer];
         job.picture.workB[y][x] = mixComponent(cell, L, 0);
         job.picture.workG[y][x] = mixComponent(cell, L, 1);
@@ -322,6 +230,7 @@ void analyseCell(const Conversion& job, int cx, int cy, bool noise, std::array<i
         drawModel(job, cell, L, x, y);
         drawGreyLayers(job, greyCarry, L, x, y);
     }
+    return cell.set;
 }
 
 // The four colours a row can show: none, first layer, second layer, both;
@@ -394,8 +303,11 @@ void convRMode(const Conversion& job)
 {
     const bool noise = job.settings.rModeNoise;
     std::array<int32_t, screenWidth> greyCarry{};
+    CellProjections projections(job.settings.kcolerr);
+    int set = 0;
     for (int cy = 0; cy < screenHeight / cellSize; ++cy)
-        for (int cx = 0; cx < screenWidth / cellSize; ++cx) analyseCell(job, cx, cy, noise, greyCarry);
+        for (int cx = 0; cx < screenWidth / cellSize; ++cx)
+            set = analyseCell(job, projections, cx, cy, set, noise, greyCarry);
     for (int cy = 0; cy < screenHeight / cellSize; ++cy)
         for (int cx = 0; cx < screenWidth / cellSize; ++cx) encodeCell(job, cx, cy);
 }
