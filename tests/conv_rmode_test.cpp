@@ -3,6 +3,7 @@
 // screen encoding with its kernel.
 
 #include "modes/conv_rmode.h"
+#include "modes/rmode_solids.h"
 #include "support/parts.h"
 #include "zxfiles/layouts.h"
 
@@ -24,6 +25,31 @@ struct ConvRModeTest : ::testing::Test {
         return bytes;
     }
 };
+
+// Each solid's own projection leaves out only arithmetic its 0/1 colours
+// make pointless, so it must give projectcolor's numbers for any pixel.
+TEST(RModeSolids, EachSolidProjectsAsProjectcolorDoes)
+{
+    const auto vectorOf = [](int colour) { return Triple{{double(colour & 1), double((colour >> 2) & 1), double((colour >> 1) & 1)}}; };
+    const int values[] = {-20, 0, 1, 37, 128, 200, 255, 300};
+    for (const double kcolerr : {0.0, 0.5, -0.5, 3.0})
+        for (const int b : values)
+            for (const int g : values)
+                for (const int r : values) {
+                    const rmode::SolidTarget target = rmode::solidTarget(b, g, r, kcolerr);
+                    const int v[3] = {b, g, r};
+                    Triple X;
+                    for (int i = 0; i < 3; ++i) X[i] = static_cast<double>(static_cast<long double>(v[i]) * 1.5L / 255.0L);
+                    for (int k = 0; k < rmode::solidCount; ++k) {
+                        const rmode::Solid& s = rmode::solids[k];
+                        const Projection want = projectcolor(X, s.whiteOn ? Triple{{-1, -1, -1}} : Triple{}, vectorOf(s.A), vectorOf(s.B), vectorOf(s.C), kcolerr);
+                        Projection got;
+                        rmode::projectOnSolid(k, target, kcolerr, got);
+                        ASSERT_TRUE(got.inside == want.inside && got.err == want.err && got.a == want.a && got.b == want.b && got.c == want.c)
+                            << "solid " << k + 1 << " pixel " << b << "," << g << "," << r << " kcolerr " << kcolerr;
+                    }
+                }
+}
 
 TEST_F(ConvRModeTest, SqrtScaleIsSixteenTimesTheRootRoundedAndCapped)
 {

@@ -38,54 +38,16 @@ Between between(const Colour& q, const Colour& P, const Colour& I)
 
 }  // namespace
 
-int inkShare(const Colour& q, const Colour& P, const Colour& I)
-{
-    const Between s = between(q, P, I);
-    return static_cast<int>((static_cast<long double>(s.diff) / s.n + 1) * 128);
-}
-
 int inkShareInt(const Colour& q, const Colour& P, const Colour& I)
 {
     const Between s = between(q, P, I);
     return clampByte(s.diff * 128 / s.n + 128);
 }
 
-PixelBit decidePixel(const Colour& p, const Colour& P, const Colour& I, int t, int x, int y, bool errorDiffusion,
-                     uint8_t chunkMask, DitherBand band)
-{
-    PixelBit result;
-    if (errorDiffusion)
-        result.bit = argmin2(squaredDistance(P, p), squaredDistance(I, p));
-    else
-        result.bit = ditherMatrix[x & chunkMask][y & chunkMask] < t ? 1 : 0;
-    result.nearBit = result.bit;
-    if (band.lo > t) result.bit = 0;
-    if (band.hi < t) result.bit = 1;
-    return result;
-}
-
 Colour projectOntoSegment(const Colour& q, const Colour& C0, const Colour& C1)
 {
     const int t = inkShareInt(q, C0, C1);
     return {C0.b + (C1.b - C0.b) * t / 256, C0.g + (C1.g - C0.g) * t / 256, C0.r + (C1.r - C0.r) * t / 256};
-}
-
-int64_t fiveMixCellError(const Plane& b, const Plane& g, const Plane& r, int x0, int y0, const Colour& halfPaper,
-                         const Colour& halfInk, int64_t stopAbove)
-{
-    const Colour P = doubled(halfPaper), I = doubled(halfInk);
-    const Colour S = {halfPaper.b + halfInk.b, halfPaper.g + halfInk.g, halfPaper.r + halfInk.r};
-    const Colour PS = {(P.b + S.b) / 2, (P.g + S.g) / 2, (P.r + S.r) / 2};
-    const Colour IS = {(I.b + S.b) / 2, (I.g + S.g) / 2, (I.r + S.r) / 2};
-    int64_t sum = 0;
-    for (int y = y0; y < y0 + 8; ++y)
-        for (int x = x0; x < x0 + 8; ++x) {
-            const Colour q = {b[y][x], g[y][x], r[y][x]};
-            sum += min5(squaredDistance(P, q), squaredDistance(PS, q), squaredDistance(S, q), squaredDistance(IS, q),
-                        squaredDistance(I, q));
-            if (sum > stopAbove) return sum;
-        }
-    return sum;
 }
 
 }  // namespace dw

@@ -1,7 +1,7 @@
 #pragma once
 // The pieces every converter uses to turn a cell's two colours into pixels:
-// ink shares, the ordered-dither matrix, the dithering band, the pixel
-// decision, error shares, colour projecting and the five-mix cell error.
+// ink shares, the ordered-dither matrix, the dithering band, error shares
+// and colour projecting.
 
 #include <cstdint>
 
@@ -17,23 +17,13 @@ int squaredDistance(const Colour& a, const Colour& b);
 int clampByte(int v);
 Colour clampColour(const Colour& c);
 
-// Position of q between P (0) and I (256), unclamped, truncated toward zero.
-int inkShare(const Colour& q, const Colour& P, const Colour& I);
-// The integer form used by colour projecting, clamped to 0..255.
+// Position of q between P (0) and I (256) as colour projecting takes it,
+// truncated toward zero and clamped to 0..255.
 int inkShareInt(const Colour& q, const Colour& P, const Colour& I);
-
-struct PixelBit {
-    int bit = 0;      // final bit, after the band override
-    int nearBit = 0;  // bit before the override: error diffusion measures against it
-};
 
 struct DitherBand {
     uint8_t lo = 0, hi = 255;
 };
-
-// p is the pixel's current value, already clamped to 0..255; t its ink share.
-PixelBit decidePixel(const Colour& p, const Colour& P, const Colour& I, int t, int x, int y, bool errorDiffusion,
-                     uint8_t chunkMask, DitherBand band);
 
 // A channel after the dithering band: above hi it is full, then below lo off.
 constexpr int32_t bandedChannel(int32_t v, uint8_t lo, uint8_t hi)
@@ -58,11 +48,5 @@ constexpr int errorShare(int e, int k, int shift) { return (k * e) / (1 << shift
 
 // Moves q onto the segment from C0 to C1.
 Colour projectOntoSegment(const Colour& q, const Colour& C0, const Colour& C1);
-
-// Sum over the 8x8 cell at (x0, y0) of the least squared distance to the five
-// mixes from paper to ink (halfPaper, halfInk are palette entries). May stop
-// early, returning a value above stopAbove, once the running sum exceeds it.
-int64_t fiveMixCellError(const Plane& b, const Plane& g, const Plane& r, int x0, int y0, const Colour& halfPaper,
-                         const Colour& halfInk, int64_t stopAbove);
 
 }  // namespace dw

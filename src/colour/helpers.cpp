@@ -15,8 +15,6 @@ int min3(int a, int b, int c)
 uint8_t minb(uint8_t a, uint8_t b) { return b > a ? a : b; }
 uint8_t maxb(uint8_t a, uint8_t b) { return b < a ? a : b; }
 
-int argmin2(int a, int b) { return b <= a ? 1 : 0; }
-
 int argmin4(int a, int b, int c, int d)
 {
     int index = 0, best = a;

@@ -13,7 +13,6 @@ int min5(int a, int b, int c, int d, int e);
 int min3(int a, int b, int c);
 uint8_t minb(uint8_t a, uint8_t b);  // b unless b > a
 uint8_t maxb(uint8_t a, uint8_t b);  // b unless b < a
-int argmin2(int a, int b);           // 1 when b <= a: the second wins ties
 // Index of the smallest; a tie between the first two goes to 1, the third
 // and fourth win only when strictly smaller.
 int argmin4(int a, int b, int c, int d);
