@@ -1,7 +1,6 @@
 #include "colour/dithering.h"
 
-#include "colour/helpers.h"
-#include "colour/palette.h"
+#include <algorithm>
 
 namespace dw {
 
@@ -12,36 +11,11 @@ const uint8_t ditherMatrix[8][8] = {
     {46, 174, 14, 142, 34, 162, 2, 130},     {238, 110, 206, 78, 226, 98, 194, 66},
 };
 
-int squaredDistance(const Colour& a, const Colour& b)
-{
-    const int db = a.b - b.b, dg = a.g - b.g, dr = a.r - b.r;
-    return db * db + dg * dg + dr * dr;
-}
-
-int clampByte(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
-
-Colour clampColour(const Colour& c) { return {clampByte(c.b), clampByte(c.g), clampByte(c.r)}; }
-
-namespace {
-
-struct Between {
-    int n;     // |I - P|^2, 1 when the colours coincide
-    int diff;  // |P - q|^2 - |I - q|^2
-};
-
-Between between(const Colour& q, const Colour& P, const Colour& I)
-{
-    int n = squaredDistance(I, P);
-    if (n == 0) n = 1;
-    return {n, squaredDistance(P, q) - squaredDistance(I, q)};
-}
-
-}  // namespace
-
+// |I - P|^2 counts as 1 when the colours coincide.
 int inkShareInt(const Colour& q, const Colour& P, const Colour& I)
 {
-    const Between s = between(q, P, I);
-    return clampByte(s.diff * 128 / s.n + 128);
+    const int n = std::max(squaredDistance(I, P), 1);
+    return clampByte((squaredDistance(P, q) - squaredDistance(I, q)) * 128 / n + 128);
 }
 
 Colour projectOntoSegment(const Colour& q, const Colour& C0, const Colour& C1)

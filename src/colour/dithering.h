@@ -13,9 +13,14 @@ namespace dw {
 // Entries 4k + 2, k = 0..63; indexed [x & chunkMask][y & chunkMask].
 extern const uint8_t ditherMatrix[8][8];
 
-int squaredDistance(const Colour& a, const Colour& b);
-int clampByte(int v);
-Colour clampColour(const Colour& c);
+// Inline: the converters call these for every pixel.
+inline int squaredDistance(const Colour& a, const Colour& b)
+{
+    const int db = a.b - b.b, dg = a.g - b.g, dr = a.r - b.r;
+    return db * db + dg * dg + dr * dr;
+}
+inline int clampByte(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
+inline Colour clampColour(const Colour& c) { return {clampByte(c.b), clampByte(c.g), clampByte(c.r)}; }
 
 // Position of q between P (0) and I (256) as colour projecting takes it,
 // truncated toward zero and clamped to 0..255.

@@ -231,12 +231,6 @@ void diffuseError(const Conversion& job, int x, int y, const Colour& e)
     }
 }
 
-inline int distance(const Colour& a, const Colour& b)
-{
-    const int db = a.b - b.b, dg = a.g - b.g, dr = a.r - b.r;
-    return db * db + dg * dg + dr * dr;
-}
-
 // The ink share (diff / n + 1) * 128, truncated toward zero, in integers.
 // Where it is a whole number the extended-precision quotient is exact; where
 // not, it lies at least 1/n from every whole number while the quotient's
@@ -251,7 +245,7 @@ void convertCellRow(const Conversion& job, int c, int y, const DitherBand& band)
     const Colour I = doubled(paletteColourOf(job, inkIndex(attribute)));
     setCandidate(job, 4 * c, P);
     setCandidate(job, 4 * c + 1, I);
-    const int n = std::max(distance(I, P), 1);
+    const int n = std::max(squaredDistance(I, P), 1);
     const uint32_t packed[2] = {packColour(P), packColour(I)};
     const int matrixColumn = y & job.settings.chunkMask;
     const PictureState& picture = job.picture;
@@ -259,11 +253,11 @@ void convertCellRow(const Conversion& job, int c, int y, const DitherBand& band)
     int bits = 0;
     for (int x = 8 * c; x < 8 * c + 8; ++x, preview += 3) {
         const Colour q = {picture.origB[y][x], picture.origG[y][x], picture.origR[y][x]};
-        const int t = inkShareOf(distance(P, q) - distance(I, q), n);
+        const int t = inkShareOf(squaredDistance(P, q) - squaredDistance(I, q), n);
         job.screen.chunkLevel1[y][x] = t;
         const Colour p = {std::clamp(picture.workB[y][x], 0, 255), std::clamp(picture.workG[y][x], 0, 255),
                           std::clamp(picture.workR[y][x], 0, 255)};
-        const int nearBit = job.settings.floyd ? (distance(I, p) <= distance(P, p) ? 1 : 0)
+        const int nearBit = job.settings.floyd ? (squaredDistance(I, p) <= squaredDistance(P, p) ? 1 : 0)
                                                : (ditherMatrix[x & job.settings.chunkMask][matrixColumn] < t ? 1 : 0);
         int bit = nearBit;
         if (band.lo > t) bit = 0;

@@ -231,12 +231,6 @@ void setSlot(const Conversion& job, int slot, const Colour& c)
     job.scratch.cellColR[slot] = c.r;
 }
 
-inline int distance(const Colour& a, const Colour& b)
-{
-    const int db = a.b - b.b, dg = a.g - b.g, dr = a.r - b.r;
-    return db * db + dg * dg + dr * dr;
-}
-
 // Half to the right and a quarter below each pixel; a thirty-second of every
 // pixel's error to each of the eight pixels under the cell (so the pixel
 // below gets 1/4 + 1/32). The line below is not read while this line is
@@ -271,7 +265,7 @@ void renderCell(const Conversion& job, int j, int y, Pair pair)
     int bits = 0;
     for (int x = x0; x < x0 + cellWidth; ++x, preview += 3) {
         const Colour p = {bandedChannel(b[x], lo, hi), bandedChannel(g[x], lo, hi), bandedChannel(r[x], lo, hi)};
-        const int bit = distance(ink, p) <= distance(paper, p) ? 1 : 0;
+        const int bit = squaredDistance(ink, p) <= squaredDistance(paper, p) ? 1 : 0;
         const Colour& chosen = bit ? ink : paper;
         bits = bits * 2 + bit;
         preview[0] = packed[bit] & 0xFF;

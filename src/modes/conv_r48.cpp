@@ -45,16 +45,10 @@ RowChoices rowChoicesOf(const Conversion& job)
     return choices;
 }
 
-inline int distance(const Colour& a, const Colour& b)
-{
-    const int db = a.b - b.b, dg = a.g - b.g, dr = a.r - b.r;
-    return db * db + dg * dg + dr * dr;
-}
-
 // The least squared distance of p to black and to the colour's two levels.
 inline int leastDistance(const Colour& p, int toBlack, const RowColour& colour)
 {
-    return std::min({toBlack, distance(colour.half, p), distance(colour.full, p)});
+    return std::min({toBlack, squaredDistance(colour.half, p), squaredDistance(colour.full, p)});
 }
 
 int32_t limited(int32_t e) { return e < -256 ? -256 : (e > 256 ? 256 : e); }
@@ -110,7 +104,7 @@ void chooseRowColours(const Conversion& job, const CarriedError& carried, const 
         g[x] += carried.last.g[x] + carried.beforeLast.g[x];
         r[x] += carried.last.r[x] + carried.beforeLast.r[x];
         const Colour p = {b[x], g[x], r[x]};
-        const int toBlack = distance({}, p);
+        const int toBlack = squaredDistance({}, p);
         lead[x] = leastDistance(p, toBlack, primary) - leastDistance(p, toBlack, complement);
     }
     for (int cx = 0; cx < columns; ++cx) {
@@ -145,7 +139,7 @@ void renderCell(const Conversion& job, const Colour& full, int cx, int y, RowSha
     for (int x = cellWidth * cx; x <= last; ++x) {
         const Colour P = {bandedChannel(job.picture.workB[y][x], lo, hi), bandedChannel(job.picture.workG[y][x], lo, hi),
                           bandedChannel(job.picture.workR[y][x], lo, hi)};
-        const int i = distance(full, P) <= distance({}, P) ? 1 : 0;
+        const int i = squaredDistance(full, P) <= squaredDistance({}, P) ? 1 : 0;
         bits = bits * 2 + i;
         const Colour slot = i ? full : Colour{};
         const Colour e = {limited(P.b - slot.b), limited(P.g - slot.g), limited(P.r - slot.r)};
