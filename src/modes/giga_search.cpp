@@ -1,6 +1,7 @@
 #include "modes/giga_search.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "colour/mix_table.h"
 #include "colour/palette.h"
@@ -29,17 +30,81 @@ std::array<uint8_t, 3> centreLevels(const Quadruple& q)
     return {level(defaultPalB), level(defaultPalG), level(defaultPalR)};
 }
 
+using Row = std::array<int32_t, 8>;
+
+// One group's terms summed: per pixel the nearest of four mixes and the
+// centre, given by its three channel terms.
+#if defined(__SSE2__)
+__m128i smallest(__m128i a, __m128i b)
+{
+    const __m128i greater = _mm_cmpgt_epi32(a, b);
+    return _mm_or_si128(_mm_and_si128(greater, b), _mm_andnot_si128(greater, a));
+}
+
+int groupError(const Row& d0, const Row& d1, const Row& d2, const Row& d3, const Row& cb, const Row& cg, const Row& cr)
+{
+    auto load = [](const Row& row, int i) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(row.data() + i)); };
+    auto nearest = [&](int i) {
+        const __m128i centre = _mm_add_epi32(_mm_add_epi32(load(cb, i), load(cg, i)), load(cr, i));
+        return smallest(smallest(smallest(load(d0, i), load(d1, i)), smallest(load(d2, i), load(d3, i))), centre);
+    };
+    __m128i sum = _mm_add_epi32(nearest(0), nearest(4));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0x4e));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0xb1));
+    return _mm_cvtsi128_si32(sum);
+}
+#else
+int groupError(const Row& d0, const Row& d1, const Row& d2, const Row& d3, const Row& cb, const Row& cg, const Row& cr)
+{
+    int sum = 0;
+    for (int i = 0; i < 8; ++i) sum += std::min(std::min(std::min(d0[i], d1[i]), std::min(d2[i], d3[i])), cb[i] + cg[i] + cr[i]);
+    return sum;
+}
+#endif
+
+// The lanes' sum: pairs added in 32 bits, then the four pair sums.
+int32_t laneTotal(Lanes a)
+{
+#if defined(__SSE2__)
+    __m128i sum = _mm_madd_epi16(a.v, _mm_set1_epi16(1));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0x4e));
+    sum = _mm_add_epi32(sum, _mm_shuffle_epi32(sum, 0xb1));
+    return _mm_cvtsi128_si32(sum);
+#else
+    return laneSum(a);
+#endif
+}
+
 }  // namespace
 
 GigaSearch::GigaSearch(const Tables& tables, Scratch& scratch, int weight) : scratch_(scratch), weight_(weight)
 {
+    constexpr int noCentre = -1;
+    std::array<int, levelCount * levelCount * levelCount> centreIds;
+    centreIds.fill(noCentre);
+    std::vector<int> centreUses;
     for (const auto& e : tables.gigaTab) {
         if (e[1] - e[0] == e[3] - e[2]) continue;  // never chosen
-        Record& r = records_[recordCount_++];
+        Record& r = records_[recordCount_];
         r.quad = {e[0], e[1], e[2], e[3]};
         r.mix = {e[4], e[5], e[6], e[7]};
         r.centre = centreLevels(r.quad);
+        for (uint8_t k : r.mix) mixUsers_[k][recordCount_ / 64] |= uint64_t{1} << (recordCount_ % 64);
+        int& id = centreIds[(r.centre[0] * levelCount + r.centre[1]) * levelCount + r.centre[2]];
+        if (id == noCentre) {
+            id = static_cast<int>(centres_.size());
+            centres_.push_back(r.centre);
+            centreUses.push_back(0);
+        }
+        r.centreId = static_cast<uint16_t>(id);
+        ++centreUses[id];
+        ++recordCount_;
     }
+    centreStart_.assign(centres_.size() + 1, 0);
+    for (size_t c = 0; c < centres_.size(); ++c) centreStart_[c + 1] = static_cast<uint16_t>(centreStart_[c] + centreUses[c]);
+    centreUsers_.resize(recordCount_);
+    std::vector<uint16_t> next(centreStart_.begin(), centreStart_.end() - 1);
+    for (int k = 0; k < recordCount_; ++k) centreUsers_[next[records_[k].centreId]++] = static_cast<uint16_t>(k);
     for (int k = 0; k < mixCount; ++k)
         mixLevels_[k] = {static_cast<uint8_t>(mixTable[k].b / 63 * 2), static_cast<uint8_t>(mixTable[k].g / 63 * 2),
                          static_cast<uint8_t>(mixTable[k].r / 63 * 2)};
@@ -92,13 +157,12 @@ void GigaSearch::measureCell()
             for (int g = 0; g < 8; ++g)
                 for (int i = 0; i < 8; ++i) scratch_.levelDist[c][k][g][i] = (v - channel[c][8 * g + i]) * (v - channel[c][8 * g + i]);
             levelFloor_[c][k] = squaredGap(v, cellLo, cellHi);
-            for (int g = 0; g < 8; ++g) levelGroupFloor_[c][k][g] = squaredGap(v, lo[g], hi[g]);
+            for (int g = 0; g < 8; ++g) levelGroupFloor_[c][k][g] = static_cast<int16_t>(std::min(squaredGap(v, lo[g], hi[g]), 32767));
         }
     }
     for (int k = 0; k < mixCount; ++k) {
         const auto& l = mixLevels_[k];
-        for (int g = 0; g < 8; ++g)
-            mixGroupFloor_[k][g] = levelGroupFloor_[0][l[0]][g] + levelGroupFloor_[1][l[1]][g] + levelGroupFloor_[2][l[2]][g];
+        mixGroupFloor_[k] = storeLanes(groupFloors(l));
         mixFloor_[k] = levelFloor_[0][l[0]] + levelFloor_[1][l[1]] + levelFloor_[2][l[2]];
     }
     mixReady_.fill(false);
@@ -118,45 +182,85 @@ const GigaSearch::CellTable& GigaSearch::mixDist(int k)
     return d;
 }
 
-// No pixel's term is below the smallest distance from the record's colours
-// to the cell's range of colours.
-int GigaSearch::cellFloor(const Record& r) const
+// Saturating sums of capped floors stay at or below the exact sums.
+Lanes GigaSearch::groupFloors(const std::array<uint8_t, 3>& levels) const
 {
-    const auto& m = r.mix;
-    const auto& c = r.centre;
-    const int centreFloor = levelFloor_[0][c[0]] + levelFloor_[1][c[1]] + levelFloor_[2][c[2]];
-    return smallest(smallest(smallest(mixFloor_[m[0]], mixFloor_[m[1]]), smallest(mixFloor_[m[2]], mixFloor_[m[3]])),
-                    centreFloor);
+    return addSaturated(addSaturated(loadLanes(levelGroupFloor_[0][levels[0]]), loadLanes(levelGroupFloor_[1][levels[1]])),
+                        loadLanes(levelGroupFloor_[2][levels[2]]));
 }
 
-// The record's cell error when it is below limit, otherwise some value of at
-// least limit: first the bound from each group's range of colours, then group
-// by group the exact terms in place of the group's bound.
-int GigaSearch::errorBelow(const Record& r, int limit)
+// weight * (level - channel of the mean)^2: summed over the channels of a
+// centre, the pre-filter's weight * |centre - mean|^2.
+void GigaSearch::weighCentres(const CellPixels& px)
+{
+    Colour sum;
+    for (const Colour& p : px) sum = sum + p;
+    const std::array<int, 3> mean = {sum.b / 64, sum.g / 64, sum.r / 64};
+    for (int c = 0; c < 3; ++c)
+        for (int k = 0; k < levelCount; ++k) levelWeight_[c][k] = weight_ * (levelValue(k) - mean[c]) * (levelValue(k) - mean[c]);
+}
+
+int GigaSearch::centreWeight(const std::array<uint8_t, 3>& levels) const
+{
+    return levelWeight_[0][levels[0]] + levelWeight_[1][levels[1]] + levelWeight_[2][levels[2]];
+}
+
+int GigaSearch::centreFloor(const std::array<uint8_t, 3>& levels) const
+{
+    return levelFloor_[0][levels[0]] + levelFloor_[1][levels[1]] + levelFloor_[2][levels[2]];
+}
+
+void GigaSearch::addCentreUsers(RecordSet& set, int c) const
+{
+    for (int u = centreStart_[c]; u < centreStart_[c + 1]; ++u) set[centreUsers_[u] / 64] |= uint64_t{1} << (centreUsers_[u] % 64);
+}
+
+// With the pre-filter, the records whose centre passes it; otherwise those
+// with a colour whose floor, 64 times over, is below limit, as a record's
+// error is at least that for the least of its colours' floors. The limit
+// only falls while the records are tried.
+GigaSearch::RecordSet GigaSearch::candidates(int limit) const
+{
+    RecordSet set{};
+    if (weight_ > 0) {
+        for (size_t c = 0; c < centres_.size(); ++c)
+            if (centreWeight(centres_[c]) < limit) addCentreUsers(set, static_cast<int>(c));
+        return set;
+    }
+    for (int k = 0; k < mixCount; ++k)
+        if (64 * mixFloor_[k] < limit)
+            for (size_t w = 0; w < set.size(); ++w) set[w] |= mixUsers_[k][w];
+    for (size_t c = 0; c < centres_.size(); ++c)
+        if (64 * centreFloor(centres_[c]) < limit) addCentreUsers(set, static_cast<int>(c));
+    return set;
+}
+
+// Group by group, the exact terms in place of the group's floor in bound.
+int GigaSearch::exactBelow(const Record& r, const LaneRow& floors, int bound, int limit)
 {
     const auto& m = r.mix;
     const auto& c = r.centre;
-    const auto &f0 = mixGroupFloor_[m[0]], &f1 = mixGroupFloor_[m[1]], &f2 = mixGroupFloor_[m[2]], &f3 = mixGroupFloor_[m[3]];
-    const auto &fb = levelGroupFloor_[0][c[0]], &fg = levelGroupFloor_[1][c[1]], &fr = levelGroupFloor_[2][c[2]];
-    std::array<int, 8> groupFloor;
-    int bound = 0;
-    for (int g = 0; g < 8; ++g) {
-        groupFloor[g] = 8 * smallest(smallest(smallest(f0[g], f1[g]), smallest(f2[g], f3[g])), fb[g] + fg[g] + fr[g]);
-        bound += groupFloor[g];
-    }
-    if (bound >= limit) return bound;
-
     const CellTable &d0 = mixDist(m[0]), &d1 = mixDist(m[1]), &d2 = mixDist(m[2]), &d3 = mixDist(m[3]);
     const auto &cb = scratch_.levelDist[0][c[0]], &cg = scratch_.levelDist[1][c[1]], &cr = scratch_.levelDist[2][c[2]];
     for (int g = 0; g < 8; ++g) {
-        int sum = 0;
-        for (int i = 0; i < 8; ++i)
-            sum += smallest(smallest(smallest(d0[g][i], d1[g][i]), smallest(d2[g][i], d3[g][i])),
-                            cb[g][i] + cg[g][i] + cr[g][i]);
-        bound += sum - groupFloor[g];
+        bound += groupError(d0[g], d1[g], d2[g], d3[g], cb[g], cg[g], cr[g]) - 8 * floors[g];
         if (bound >= limit) return bound;
     }
     return bound;
+}
+
+// The record's cell error when it is below limit, otherwise some value of at
+// least limit: first the bound from each group's range of colours, then the
+// exact terms. Inline, as most records end at the bound.
+inline int GigaSearch::errorBelow(const Record& r, int limit)
+{
+    const auto& m = r.mix;
+    const Lanes nearest = minLanes(minLanes(minLanes(loadLanes(mixGroupFloor_[m[0]]), loadLanes(mixGroupFloor_[m[1]])),
+                                            minLanes(loadLanes(mixGroupFloor_[m[2]]), loadLanes(mixGroupFloor_[m[3]]))),
+                                   groupFloors(r.centre));
+    const int bound = 8 * laneTotal(nearest);
+    if (bound >= limit) return bound;
+    return exactBelow(r, storeLanes(nearest), bound, limit);
 }
 
 Quadruple GigaSearch::choose(const CellPixels& px, const Quadruple& keep)
@@ -170,21 +274,15 @@ Quadruple GigaSearch::choose(const CellPixels& px, const Quadruple& keep)
     // here, may set the limit first: one above its error, so that every
     // record that ties with it still wins in table order below.
     if (weight_ == 0 && lastChosen_) bestError = std::min(bestError, errorBelow(*lastChosen_, bestError) + 1);
-    // weight * (level - channel of the mean)^2: summed over the channels of a
-    // centre, the pre-filter's weight * |centre - mean|^2.
-    Colour sum;
-    for (const Colour& p : px) sum = sum + p;
-    const std::array<int, 3> mean = {sum.b / 64, sum.g / 64, sum.r / 64};
-    std::array<std::array<int, levelCount>, 3> weighted;
-    for (int c = 0; c < 3; ++c)
-        for (int k = 0; k < levelCount; ++k) weighted[c][k] = weight_ * (levelValue(k) - mean[c]) * (levelValue(k) - mean[c]);
-    for (int k = 0; k < recordCount_ && bestError > 0; ++k) {  // no error is below 0
-        const Record& r = records_[k];
-        if (!(weighted[0][r.centre[0]] + weighted[1][r.centre[1]] + weighted[2][r.centre[2]] < bestError)) continue;
-        if (64 * cellFloor(r) >= bestError) continue;
-        const int error = errorBelow(r, bestError);
-        if (error < bestError) bestError = error, best = &r;
-    }
+    weighCentres(px);
+    const RecordSet set = candidates(bestError);
+    for (size_t w = 0; w < set.size() && bestError > 0; ++w)  // no error is below 0
+        for (uint64_t bits = set[w]; bits && bestError > 0; bits &= bits - 1) {
+            const Record& r = records_[64 * w + std::countr_zero(bits)];
+            if (weight_ > 0 && !(centreWeight(r.centre) < bestError)) continue;
+            const int error = errorBelow(r, bestError);
+            if (error < bestError) bestError = error, best = &r;
+        }
     if (!best) return keep;
     lastChosen_ = best;
     return best->quad;

@@ -5,10 +5,12 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "base/colour.h"
 #include "modes/conversion.h"
 #include "modes/quadruple.h"
+#include "modes/short_lanes.h"
 
 namespace dw {
 
@@ -34,7 +36,11 @@ private:
         Quadruple quad;
         std::array<uint8_t, 4> mix;     // mixTable indices of M0..M3
         std::array<uint8_t, 3> centre;  // levels of the centre, blue, green, red
+        uint16_t centreId = 0;          // index into centres_
     };
+
+    // Bit r of word r / 64 for record r.
+    using RecordSet = std::array<uint64_t, (gigaTabSize + 63) / 64>;
 
     using CellTable = std::array<std::array<int32_t, 8>, 8>;  // per group and pixel
 
@@ -44,12 +50,25 @@ private:
     // Per pixel the smallest squared distance to M0, M1, M2, the centre and
     // M3 of q, summed over the cell, in the default palette.
     int keepError(const Quadruple& q) const;
-    int cellFloor(const Record& r) const;
+    void weighCentres(const CellPixels& px);
+    int centreWeight(const std::array<uint8_t, 3>& levels) const;
+    Lanes groupFloors(const std::array<uint8_t, 3>& levels) const;
+    int centreFloor(const std::array<uint8_t, 3>& levels) const;
+    void addCentreUsers(RecordSet& set, int c) const;
+    // The records that the pre-filter or the distances of their colours to
+    // the cell's range do not rule out at limit.
+    RecordSet candidates(int limit) const;
+    int exactBelow(const Record& r, const LaneRow& floors, int bound, int limit);
     int errorBelow(const Record& r, int limit);
 
     std::array<Record, gigaTabSize> records_;
     int recordCount_ = 0;
     std::array<std::array<uint8_t, 3>, mixCount> mixLevels_;  // blue, green, red
+    std::array<RecordSet, mixCount> mixUsers_{};              // the records with the mix
+    // The distinct centres, and the records with centre c at
+    // centreUsers_[centreStart_[c] .. centreStart_[c + 1]).
+    std::vector<std::array<uint8_t, 3>> centres_;
+    std::vector<uint16_t> centreStart_, centreUsers_;
     Scratch& scratch_;
     int weight_;
     const Record* lastChosen_ = nullptr;  // the last record that won a cell
@@ -60,12 +79,14 @@ private:
 
     // For the current cell, beside the distances from each level and mix to
     // each sorted pixel in the scratch: the smallest squared distances from
-    // each level and mix to the range of colours of the cell and of each
-    // group, which no pixel in it can undercut.
+    // each level and mix to the range of colours of the cell and, capped at
+    // 32767 so that they stay below the exact ones, of each group, which no
+    // pixel in it can undercut.
     std::array<std::array<int32_t, levelCount>, 3> levelFloor_;
     std::array<int32_t, mixCount> mixFloor_;
-    std::array<std::array<std::array<int32_t, 8>, levelCount>, 3> levelGroupFloor_;
-    std::array<std::array<int32_t, 8>, mixCount> mixGroupFloor_;
+    std::array<std::array<LaneRow, levelCount>, 3> levelGroupFloor_;
+    std::array<LaneRow, mixCount> mixGroupFloor_;
+    std::array<std::array<int32_t, levelCount>, 3> levelWeight_;  // the pre-filter's terms
     std::array<bool, mixCount> mixReady_;  // its scratch.mixDist row is this cell's
 };
 
