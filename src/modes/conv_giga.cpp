@@ -6,6 +6,7 @@
 #include "colour/dithering.h"
 #include "colour/helpers.h"
 #include "colour/palette.h"
+#include "modes/extended_trunc.h"
 #include "modes/giga_search.h"
 #include "modes/quadruple.h"
 
@@ -31,12 +32,12 @@ Vec cross(const Vec& a, const Vec& b)
 }
 
 // Trunc(n * s) with the product kept in extended precision.
-int64_t truncProduct(int64_t n, double s) { return static_cast<int64_t>(static_cast<long double>(n) * s); }
-// Trunc(numerator / denominator), the quotient in floating point.
-int truncQuotient(int64_t numerator, int64_t denominator)
-{
-    return static_cast<int>(static_cast<long double>(numerator) / static_cast<long double>(denominator));
-}
+int64_t truncProduct(int64_t n, double s) { return truncExtended(static_cast<long double>(n) * s); }
+// Trunc(numerator / denominator) of the quotient in extended precision,
+// which is the integer quotient: for |numerator| < 2^63 a quotient that is no
+// integer lies at least 1/|denominator| from every integer, more than half a
+// unit in its 64th bit, so rounding it never reaches the next integer.
+int truncQuotient(int64_t numerator, int64_t denominator) { return static_cast<int>(numerator / denominator); }
 
 // Slot i: screen 1 ink when bit 0 of i is set, screen 2 ink when bit 1 is.
 struct Mixes {
