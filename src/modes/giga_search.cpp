@@ -75,6 +75,18 @@ int32_t laneTotal(Lanes a)
 #endif
 }
 
+// (v - x)^2 for v a level and x in 0..255: the difference fits 16 bits and
+// its square, at most 255^2, 16 bits unsigned, where it vectorises at a
+// third of the cost.
+void squaresOfByteDifferences(int v, const std::array<int16_t, 64>& x, std::array<std::array<int32_t, 8>, 8>& out)
+{
+    for (int g = 0; g < 8; ++g)
+        for (int i = 0; i < 8; ++i) {
+            const int16_t d = static_cast<int16_t>(v - x[8 * g + i]);
+            out[g][i] = static_cast<uint16_t>(d * d);
+        }
+}
+
 }  // namespace
 
 GigaSearch::GigaSearch(const Tables& tables, Scratch& scratch, int weight) : scratch_(scratch), weight_(weight)
@@ -152,10 +164,17 @@ void GigaSearch::measureCell()
             hi[g] = *std::max_element(&channel[c][8 * g], &channel[c][8 * g + 8]);
         }
         const int cellLo = *std::min_element(lo.begin(), lo.end()), cellHi = *std::max_element(hi.begin(), hi.end());
+        const bool bytes = cellLo >= 0 && cellHi <= 255;
+        std::array<int16_t, 64> narrow;
+        if (bytes) std::copy(channel[c].begin(), channel[c].end(), narrow.begin());
         for (int k = 0; k < levelCount; ++k) {
             const int v = levelValue(k);
-            for (int g = 0; g < 8; ++g)
-                for (int i = 0; i < 8; ++i) scratch_.levelDist[c][k][g][i] = (v - channel[c][8 * g + i]) * (v - channel[c][8 * g + i]);
+            auto& dist = scratch_.levelDist[c][k];
+            if (bytes)
+                squaresOfByteDifferences(v, narrow, dist);
+            else
+                for (int g = 0; g < 8; ++g)
+                    for (int i = 0; i < 8; ++i) dist[g][i] = (v - channel[c][8 * g + i]) * (v - channel[c][8 * g + i]);
             levelFloor_[c][k] = squaredGap(v, cellLo, cellHi);
             for (int g = 0; g < 8; ++g) levelGroupFloor_[c][k][g] = static_cast<int16_t>(std::min(squaredGap(v, lo[g], hi[g]), 32767));
         }
