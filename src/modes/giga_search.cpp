@@ -57,7 +57,8 @@ int groupError(const Row& d0, const Row& d1, const Row& d2, const Row& d3, const
 int groupError(const Row& d0, const Row& d1, const Row& d2, const Row& d3, const Row& cb, const Row& cg, const Row& cr)
 {
     int sum = 0;
-    for (int i = 0; i < 8; ++i) sum += std::min(std::min(std::min(d0[i], d1[i]), std::min(d2[i], d3[i])), cb[i] + cg[i] + cr[i]);
+    for (int i = 0; i < 8; ++i)
+        sum += std::min(std::min(std::min(d0[i], d1[i]), std::min(d2[i], d3[i])), cb[i] + cg[i] + cr[i]);
     return sum;
 }
 #endif
@@ -113,7 +114,8 @@ GigaSearch::GigaSearch(const Tables& tables, Scratch& scratch, int weight) : scr
         ++recordCount_;
     }
     centreStart_.assign(centres_.size() + 1, 0);
-    for (size_t c = 0; c < centres_.size(); ++c) centreStart_[c + 1] = static_cast<uint16_t>(centreStart_[c] + centreUses[c]);
+    for (size_t c = 0; c < centres_.size(); ++c)
+        centreStart_[c + 1] = static_cast<uint16_t>(centreStart_[c] + centreUses[c]);
     centreUsers_.resize(recordCount_);
     std::vector<uint16_t> next(centreStart_.begin(), centreStart_.end() - 1);
     for (int k = 0; k < recordCount_; ++k) centreUsers_[next[records_[k].centreId]++] = static_cast<uint16_t>(k);
@@ -176,7 +178,8 @@ void GigaSearch::measureCell()
                 for (int g = 0; g < 8; ++g)
                     for (int i = 0; i < 8; ++i) dist[g][i] = (v - channel[c][8 * g + i]) * (v - channel[c][8 * g + i]);
             levelFloor_[c][k] = squaredGap(v, cellLo, cellHi);
-            for (int g = 0; g < 8; ++g) levelGroupFloor_[c][k][g] = static_cast<int16_t>(std::min(squaredGap(v, lo[g], hi[g]), 32767));
+            for (int g = 0; g < 8; ++g)
+                levelGroupFloor_[c][k][g] = static_cast<int16_t>(std::min(squaredGap(v, lo[g], hi[g]), 32767));
         }
     }
     for (int k = 0; k < mixCount; ++k) {
@@ -204,8 +207,8 @@ const GigaSearch::CellTable& GigaSearch::mixDist(int k)
 // Saturating sums of capped floors stay at or below the exact sums.
 Lanes GigaSearch::groupFloors(const std::array<uint8_t, 3>& levels) const
 {
-    return addSaturated(addSaturated(loadLanes(levelGroupFloor_[0][levels[0]]), loadLanes(levelGroupFloor_[1][levels[1]])),
-                        loadLanes(levelGroupFloor_[2][levels[2]]));
+    const Lanes b = loadLanes(levelGroupFloor_[0][levels[0]]), g = loadLanes(levelGroupFloor_[1][levels[1]]);
+    return addSaturated(addSaturated(b, g), loadLanes(levelGroupFloor_[2][levels[2]]));
 }
 
 // weight * (level - channel of the mean)^2: summed over the channels of a
@@ -216,7 +219,8 @@ void GigaSearch::weighCentres(const CellPixels& px)
     for (const Colour& p : px) sum = sum + p;
     const std::array<int, 3> mean = {sum.b / 64, sum.g / 64, sum.r / 64};
     for (int c = 0; c < 3; ++c)
-        for (int k = 0; k < levelCount; ++k) levelWeight_[c][k] = weight_ * (levelValue(k) - mean[c]) * (levelValue(k) - mean[c]);
+        for (int k = 0; k < levelCount; ++k)
+            levelWeight_[c][k] = weight_ * (levelValue(k) - mean[c]) * (levelValue(k) - mean[c]);
 }
 
 int GigaSearch::centreWeight(const std::array<uint8_t, 3>& levels) const
@@ -231,7 +235,8 @@ int GigaSearch::centreFloor(const std::array<uint8_t, 3>& levels) const
 
 void GigaSearch::addCentreUsers(RecordSet& set, int c) const
 {
-    for (int u = centreStart_[c]; u < centreStart_[c + 1]; ++u) set[centreUsers_[u] / 64] |= uint64_t{1} << (centreUsers_[u] % 64);
+    for (int u = centreStart_[c]; u < centreStart_[c + 1]; ++u)
+        set[centreUsers_[u] / 64] |= uint64_t{1} << (centreUsers_[u] % 64);
 }
 
 // With the pre-filter, the records whose centre passes it; otherwise those
