@@ -4,6 +4,7 @@
 
 #include "picture/preparation.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -15,24 +16,27 @@ namespace dw {
 
 namespace {
 
-// Source pixel at the position truncated toward zero; white outside the
-// picture (and everywhere in an empty one). A position truncates into the
-// picture exactly when it lies above -1 and below the size; positions beyond
-// any int read as outside.
-Colour sourcePixel(const Bitmap& picture, long double u, long double v)
+// The source column (or row) a position truncates to, or -1 outside the
+// picture's `size` columns (rows). A position truncates into the picture
+// exactly when it lies above -1 and below the size; positions beyond any int
+// read as outside.
+int sourceIndex(long double position, int size)
 {
-    if (!(u > -1 && u < picture.width() && v > -1 && v < picture.height())) return {255, 255, 255};
-    const int x = static_cast<int>(u), y = static_cast<int>(v);
-    return {picture.blue(x, y), picture.green(x, y), picture.red(x, y)};
+    return position > -1 && position < size ? static_cast<int>(position) : -1;
 }
 
 // Truncated toward zero, then above 255 becomes 255 and below 0 becomes 0.
-// Truncation cannot move a value across those bounds, so none is made.
+// Truncation cannot move a value across those bounds, so none is made. The
+// value in between is truncated through the nearest double, which never lies
+// beyond the integer next to the value (integers are doubles), so it is one
+// too large at worst: this is exact and needs no switch of the x87 rounding
+// mode, which a long double's truncation makes.
 int32_t clampComponent(long double value)
 {
     if (value > 255) return 255;
     if (!(value > -1)) return 0;
-    return static_cast<int32_t>(value);
+    const int32_t nearest = static_cast<int32_t>(static_cast<double>(value));
+    return std::max(0, nearest - static_cast<int32_t>(nearest > value));
 }
 
 class Tone {
@@ -66,12 +70,19 @@ void samplePicture(const Bitmap& source, const Sampling& sampling, Plane& workB,
     const double offset =
         static_cast<double>(256.0L * sampling.brightness - 128.0L * (sampling.contrast - 1.0L));
     const Tone tone(sampling.contrast, offset, sampling.saturation);
+    // A position depends on its own column or row only.
+    std::array<int, screenWidth> columns;
+    for (int x = 0; x < screenWidth; ++x)
+        columns[x] = sourceIndex(static_cast<long double>(x) * sx + sampling.cropX, source.width());
     Bitmap sampled(screenWidth, screenHeight);
     for (int y = 0; y < screenHeight; ++y) {
-        const long double v = static_cast<long double>(y) * sy + sampling.cropY;
+        const int row = sourceIndex(static_cast<long double>(y) * sy + sampling.cropY, source.height());
         for (int x = 0; x < screenWidth; ++x) {
-            const long double u = static_cast<long double>(x) * sx + sampling.cropX;
-            Colour c = tone.apply(sourcePixel(source, u, v));
+            const int column = columns[x];
+            const Colour white{255, 255, 255};
+            Colour c = tone.apply(row < 0 || column < 0 ? white
+                                                        : Colour{source.blue(column, row), source.green(column, row),
+                                                                 source.red(column, row)});
             workB[y][x] = c.b;
             workG[y][x] = c.g;
             workR[y][x] = c.r;
