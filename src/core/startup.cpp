@@ -13,27 +13,39 @@ namespace dw {
 
 namespace {
 
-// Index of the mix equal to the sum of colours c and d, or `previous` when
-// no entry matches (every pair of default colours has one).
-uint8_t mixIndex(const TForm1& f, int c, int d, uint8_t previous)
+// For each pair of colours c and d, the index of the last mix equal to their
+// sum, or -1 when none is (every pair of default colours has one).
+using PairMixes = std::array<std::array<int, 16>, 16>;
+
+PairMixes pairMixes(const TForm1& f)
 {
-    const int r = f.palR[c] + f.palR[d], g = f.palG[c] + f.palG[d], b = f.palB[c] + f.palB[d];
-    uint8_t index = previous;
-    for (int i = 0; i < mixCount; ++i)
-        if (mixTable[i].r == r && mixTable[i].g == g && mixTable[i].b == b) index = static_cast<uint8_t>(i);
-    return index;
+    PairMixes mixes;
+    for (int c = 0; c < 16; ++c)
+        for (int d = 0; d < 16; ++d) {
+            const int r = f.palR[c] + f.palR[d], g = f.palG[c] + f.palG[d], b = f.palB[c] + f.palB[d];
+            mixes[c][d] = -1;
+            for (int i = 0; i < mixCount; ++i)
+                if (mixTable[i].r == r && mixTable[i].g == g && mixTable[i].b == b) mixes[c][d] = i;
+        }
+    return mixes;
 }
 
-void deriveMixIndices(const TForm1& f, std::array<uint8_t, 8>& entry)
+// The mix of colours c and d, or `previous` when no mix matches.
+uint8_t mixIndex(const PairMixes& mixes, int c, int d, uint8_t previous)
+{
+    return mixes[c][d] < 0 ? previous : static_cast<uint8_t>(mixes[c][d]);
+}
+
+void deriveMixIndices(const PairMixes& mixes, std::array<uint8_t, 8>& entry)
 {
     // Records hold colour numbers 0..15; a damaged file's other values are
     // folded into range so no converter indexes past the palettes.
     for (int k = 0; k < 4; ++k) entry[k] &= 15;
     const int paper1 = entry[0], ink1 = entry[1], paper2 = entry[2], ink2 = entry[3];
-    entry[4] = mixIndex(f, paper1, paper2, entry[4]);
-    entry[5] = mixIndex(f, ink1, paper2, entry[5]);
-    entry[6] = mixIndex(f, paper1, ink2, entry[6]);
-    entry[7] = mixIndex(f, ink1, ink2, entry[7]);
+    entry[4] = mixIndex(mixes, paper1, paper2, entry[4]);
+    entry[5] = mixIndex(mixes, ink1, paper2, entry[5]);
+    entry[6] = mixIndex(mixes, paper1, ink2, entry[6]);
+    entry[7] = mixIndex(mixes, ink1, ink2, entry[7]);
 }
 
 }  // namespace
@@ -67,9 +79,10 @@ void TForm1::FormCreate()
 
     std::array<uint8_t, gigaTabSize * 4> records{};
     readStartupTable("tablo.dat", records);
+    const PairMixes mixes = pairMixes(*this);
     for (int i = 0; i < gigaTabSize; ++i) {
         std::copy_n(records.begin() + 4 * i, 4, gigaTab[i].begin());
-        deriveMixIndices(*this, gigaTab[i]);
+        deriveMixIndices(mixes, gigaTab[i]);
     }
 }
 
