@@ -55,6 +55,8 @@ public:
     uint8_t& operator[](size_t at) { return bytes_[at]; }
     const uint8_t& operator[](size_t at) const { return bytes_[at]; }
     void clear() { *this = PictureBytes(); }
+    // Keeps the first `size` bytes, in the same block.
+    void shrink(size_t size) { size_ = std::min(size, size_); }
 
     friend bool operator==(const PictureBytes& a, const PictureBytes& b)
     {

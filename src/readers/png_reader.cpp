@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <optional>
 #include <utility>
 
 namespace dw {
@@ -237,6 +239,82 @@ private:
     bool ok_ = false;
 };
 
+// The rows of the image data as zlib inflates them piece by piece, one row
+// at a time into two buffers; the row above is the other buffer, so
+// finishing a row is a swap.
+class StreamedRows {
+public:
+    explicit StreamedRows(ImageData input) : inflater_(input) {}
+
+    // The zeros become the row above the pass's first row.
+    void startPass(size_t rowBytes)
+    {
+        current_.assign(rowBytes + 1, 0);
+        previous_.resize(rowBytes + 1);
+    }
+    // The next row, filter-type byte first, and the unfiltered row above.
+    Inflater::Result next(std::span<uint8_t>& row, std::span<const uint8_t>& above)
+    {
+        std::swap(previous_, current_);
+        const Inflater::Result result = inflater_.fill(current_);
+        row = current_;
+        above = previous_;
+        return result;
+    }
+    std::string message() const { return inflater_.message(); }
+
+private:
+    Inflater inflater_;
+    std::vector<uint8_t> previous_, current_;
+};
+
+// The rows of image data inflated at once; each row is unfiltered in place,
+// so the row above is the one before it, or zeros at a pass's start.
+class InflatedRows {
+public:
+    explicit InflatedRows(PictureBytes data) : data_(std::move(data)) {}
+
+    void startPass(size_t rowBytes)
+    {
+        zeros_.assign(rowBytes + 1, 0);
+        above_ = zeros_.data();
+        rowBytes_ = rowBytes + 1;
+    }
+    Inflater::Result next(std::span<uint8_t>& row, std::span<const uint8_t>& above)
+    {
+        row = std::span<uint8_t>(data_.data() + at_, rowBytes_);
+        above = std::span<const uint8_t>(above_, rowBytes_);
+        above_ = row.data();
+        at_ += rowBytes_;
+        return Inflater::Result::filled;
+    }
+    std::string message() const { return {}; }
+
+private:
+    PictureBytes data_;
+    std::vector<uint8_t> zeros_;
+    const uint8_t* above_ = nullptr;
+    size_t rowBytes_ = 0;
+    size_t at_ = 0;
+};
+
+// Inflating at once holds the picture's image data beside its pixels unless
+// the picture is made in it, so larger pictures are inflated piecewise.
+constexpr size_t maxHeldAtOnce = 64 * 1024 * 1024;
+
+// The image data inflated in one go, when the stream holds at least the
+// `size` bytes the picture needs. A stream that ends early or is damaged
+// before then is left to the piecewise path, which decides how much of it
+// is read; beyond `size`, neither path looks.
+std::optional<PictureBytes> inflateAtOnce(std::span<const uint8_t> chunks, size_t size, bool madeInPlace)
+{
+    if (!madeInPlace && size > maxHeldAtOnce) return std::nullopt;
+    PictureBytes data(size);
+    Inflater inflater{ImageData(chunks)};
+    if (inflater.fill(std::span(data.data(), size)) != Inflater::Result::filled) return std::nullopt;
+    return data;
+}
+
 }  // namespace
 
 Status TPNG::loadFromBytes(std::span<const uint8_t> bytes)
@@ -319,7 +397,7 @@ Status TPNG::readHeader(std::span<const uint8_t> data)
     width_ = static_cast<int>(width);
     height_ = static_cast<int>(height);
     interlaced_ = interlace == 1;
-    format_ = colourType_ == 3 ? Format::indexed8 : (colourType_ == 4 || colourType_ == 6) ? Format::bgra32 : Format::bgr24;
+    format_ = colourType_ == 3 ? Format::indexed8 : (colourType_ == 4 || colourType_ == 6) ? Format::bgra32 : Format::rgb24;
     haveHeader_ = true;
     return {};
 }
@@ -351,38 +429,88 @@ int TPNG::channels() const
     }
 }
 
+// Bytes of the image data the picture needs: each row of each pass with its
+// filter-type byte.
+size_t TPNG::imageDataSize() const
+{
+    size_t size = 0;
+    for (const Pass& pass : passesOf(interlaced_)) {
+        const int passWidth = passExtent(width_, pass.x0, pass.dx);
+        const int passHeight = passExtent(height_, pass.y0, pass.dy);
+        if (passWidth > 0) size += (rowBytes(passWidth) + 1) * passHeight;
+    }
+    return size;
+}
+
+size_t TPNG::rowBytes(int passWidth) const
+{
+    return (static_cast<size_t>(passWidth) * channels() * bitDepth_ + 7) / 8;
+}
+
 Status TPNG::decodeImage(std::span<const uint8_t> chunks)
 {
+    const bool rgbInPlace = colourType_ == 2 && bitDepth_ == 8 && !interlaced_;
+    std::optional<PictureBytes> inflated = inflateAtOnce(chunks, imageDataSize(), rgbInPlace);
+    if (inflated && rgbInPlace) return decodeRgbInPlace(std::move(*inflated));
     pixels_ = PictureBytes(static_cast<size_t>(width_) * height_ * bytesPerPixel());
+    if (inflated) {
+        InflatedRows rows(std::move(*inflated));
+        return decodeRows(rows);
+    }
+    StreamedRows rows{ImageData(chunks)};
+    return decodeRows(rows);
+}
+
+// Each row is unfiltered where it was inflated and moved down onto its place
+// in the picture, which never reaches the rows after it (they start one byte
+// further on per row), so the picture is made in the inflated bytes.
+Status TPNG::decodeRgbInPlace(PictureBytes data)
+{
+    const size_t bytes = rowBytes(width_);
+    const std::vector<uint8_t> zeros(bytes, 0);
+    const uint8_t* above = zeros.data();
+    for (size_t y = 0; y < static_cast<size_t>(height_); ++y) {
+        uint8_t* const inflated = data.data() + y * (bytes + 1);
+        if (!unfilterRow(inflated[0], std::span(inflated + 1, bytes), std::span(above, bytes), 3))
+            return fail("the PNG image data is corrupt (filter type " + std::to_string(inflated[0]) + ")");
+        uint8_t* const placed = data.data() + y * bytes;
+        std::memmove(placed, inflated + 1, bytes);
+        above = placed;
+    }
+    data.shrink(bytes * height_);
+    pixels_ = std::move(data);
+    complete_ = true;
+    return {};
+}
+
+template <class Rows>
+Status TPNG::decodeRows(Rows& rows)
+{
     const size_t bpp = std::max(1, channels() * bitDepth_ / 8);
-    Inflater inflater{ImageData(chunks)};
-    // Each row's filter-type byte, then the row; the row above is the other
-    // buffer, so finishing a row is a swap.
-    std::vector<uint8_t> previous, current;
     const std::span<const Pass> passes = passesOf(interlaced_);
     for (size_t p = 0; p < passes.size(); ++p) {
         const int passWidth = passExtent(width_, passes[p].x0, passes[p].dx);
         const int passHeight = passExtent(height_, passes[p].y0, passes[p].dy);
         if (passWidth == 0 || passHeight == 0)
             continue;
-        const size_t rowBytes = (static_cast<size_t>(passWidth) * channels() * bitDepth_ + 7) / 8;
-        previous.assign(rowBytes + 1, 0);
-        current.resize(rowBytes + 1);
+        const size_t bytes = rowBytes(passWidth);
+        rows.startPass(bytes);
         for (int r = 0; r < passHeight; ++r) {
-            const Inflater::Result result = inflater.fill(current);
+            std::span<uint8_t> current;
+            std::span<const uint8_t> previous;
+            const Inflater::Result result = rows.next(current, previous);
             if (result == Inflater::Result::corrupt)
-                return fail("the PNG image data is corrupt (" + inflater.message() + ")");
+                return fail("the PNG image data is corrupt (" + rows.message() + ")");
             if (result == Inflater::Result::ended) {
                 note("the image data ends early; the rest of the picture stays black");
                 stoppedPass_ = static_cast<int>(p);
                 stoppedRow_ = r;
                 return {};
             }
-            const std::span<uint8_t> row(current.data() + 1, rowBytes);
-            if (!unfilterRow(current[0], row, std::span(previous).subspan(1), bpp))
+            const std::span<uint8_t> row = current.subspan(1, bytes);
+            if (!unfilterRow(current[0], row, previous.subspan(1), bpp))
                 return fail("the PNG image data is corrupt (filter type " + std::to_string(current[0]) + ")");
             storeRow(row.data(), static_cast<int>(p), r, passWidth);
-            std::swap(previous, current);
         }
     }
     complete_ = true;
@@ -416,9 +544,9 @@ void TPNG::storeRow(const uint8_t* row, int passIndex, int passRow, int passWidt
         break;
     case 2:
         for (int i = 0; i < passWidth; ++i, out += step) {
-            out[0] = static_cast<uint8_t>(sample(i, 2));
+            out[0] = static_cast<uint8_t>(sample(i, 0));
             out[1] = static_cast<uint8_t>(sample(i, 1));
-            out[2] = static_cast<uint8_t>(sample(i, 0));
+            out[2] = static_cast<uint8_t>(sample(i, 2));
         }
         break;
     case 3:
@@ -454,7 +582,7 @@ bool TPNG::pixelDecoded(int x, int y) const
 Bitmap TPNG::toBitmap() &&
 {
     // Pixels never decoded are zero, so they come out black here too.
-    if (format_ == Format::bgr24) return takeAsBitmap();
+    if (format_ == Format::bgr24 || format_ == Format::rgb24) return takeAsBitmap();
     return std::as_const(*this).toBitmap();
 }
 

@@ -15,7 +15,7 @@ namespace dw {
 
 // A PNG file decoded in the pixel format its colour type calls for: indexed
 // (8-bit, with a 256-entry palette) for colour type 3, blue-green-red-alpha
-// for the types with alpha (4, 6), blue-green-red for grey and RGB (0, 2).
+// for the types with alpha (4, 6), red-green-blue for grey and RGB (0, 2).
 // Sixteen-bit samples keep their high byte. Row 0 is the top row.
 class TPNG : public ReaderPicture {
 public:
@@ -40,8 +40,12 @@ private:
     Status readHeader(std::span<const uint8_t> data);
     void readPalette(std::span<const uint8_t> data);
     void readText(std::span<const uint8_t> data);
-    // Inflates the IDAT chunks where the file holds them, never copied.
     Status decodeImage(std::span<const uint8_t> chunks);
+    Status decodeRgbInPlace(PictureBytes data);
+    template <class Rows>
+    Status decodeRows(Rows& rows);
+    size_t imageDataSize() const;
+    size_t rowBytes(int passWidth) const;
     int channels() const;
     void storeRow(const uint8_t* row, int passIndex, int passRow, int passWidth);
 

@@ -1,5 +1,6 @@
 #include "readers/reader_picture.h"
 
+#include <algorithm>
 #include <utility>
 
 
@@ -9,7 +10,8 @@ int ReaderPicture::bytesPerPixel() const
 {
     switch (format_) {
     case Format::indexed8: return 1;
-    case Format::bgr24: return 3;
+    case Format::bgr24:
+    case Format::rgb24: return 3;
     case Format::bgra32: return 4;
     }
     return 3;
@@ -51,6 +53,10 @@ void ReaderPicture::copyPixels(size_t first, size_t count, size_t step, PictureB
         }
         return;
     }
+    if (format_ == Format::rgb24) {
+        for (size_t i = 0; i < count; ++i, in += inStep, out += step * 3) std::copy_n(in, 3, out);
+        return;
+    }
     for (size_t i = 0; i < count; ++i, in += inStep, out += step * 3) {
         out[0] = in[2];
         out[1] = in[1];
@@ -61,7 +67,8 @@ void ReaderPicture::copyPixels(size_t first, size_t count, size_t step, PictureB
 Bitmap ReaderPicture::takeAsBitmap()
 {
     uint8_t* p = pixels_.data();
-    for (size_t i = 0; i < pixels_.size(); i += 3) std::swap(p[i], p[i + 2]);
+    if (format_ == Format::bgr24)
+        for (size_t i = 0; i < pixels_.size(); i += 3) std::swap(p[i], p[i + 2]);
     Bitmap bitmap(std::exchange(width_, 0), std::exchange(height_, 0), std::move(pixels_));
     return bitmap;
 }

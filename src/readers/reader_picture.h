@@ -17,7 +17,9 @@ namespace dw {
 
 class ReaderPicture {
 public:
-    enum class Format { indexed8, bgr24, bgra32 };
+    // rgb24 holds the bytes in a Bitmap's order, so a picture in it becomes
+    // a bitmap as it is.
+    enum class Format { indexed8, bgr24, rgb24, bgra32 };
 
     virtual ~ReaderPicture() = default;
 
@@ -46,8 +48,9 @@ protected:
     // converted into rgb, a 24-bit bitmap's bytes: indices through the
     // palette, alpha dropped.
     void copyPixels(size_t first, size_t count, size_t step, PictureBytes& rgb) const;
-    // A bgr24 picture as a bitmap in its own storage, red and blue swapped
-    // in place, so a large picture is never held twice. Leaves no picture.
+    // A bgr24 or rgb24 picture as a bitmap in its own storage (bgr24 with red
+    // and blue swapped in place), so a large picture is never held twice.
+    // Leaves no picture.
     Bitmap takeAsBitmap();
 
     int width_ = 0;
