@@ -141,6 +141,11 @@ TEST_F(Preparation, SamePictureIsNotDecodedAgainAndADecodeErrorIsReportedOnce)
     f.setText(f.edContrast, "1");
     EXPECT_EQ(lines.size(), count);
     EXPECT_EQ(prepared(10, 10), white);
+    // Framing just left of and above the origin truncates to (0, 0), which
+    // the empty picture does not have.
+    f.setText(f.edXmin, "-0.5");
+    f.setText(f.edYmin, "-0.5");
+    EXPECT_EQ(prepared(0, 0), white);
 
     open("other.png", solid({}));
     EXPECT_TRUE(f.pictureError.empty());

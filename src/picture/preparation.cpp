@@ -18,11 +18,12 @@ namespace {
 
 // The source column (or row) a position truncates to, or -1 outside the
 // picture's `size` columns (rows). A position truncates into the picture
-// exactly when it lies above -1 and below the size; positions beyond any int
-// read as outside.
+// exactly when it lies above -1 and below the size, and the picture has a
+// column there: one between -1 and 0 truncates to column 0, which an empty
+// picture lacks. Positions beyond any int read as outside.
 int sourceIndex(long double position, int size)
 {
-    return position > -1 && position < size ? static_cast<int>(position) : -1;
+    return size > 0 && position > -1 && position < size ? static_cast<int>(position) : -1;
 }
 
 // Truncated toward zero, then above 255 becomes 255 and below 0 becomes 0.
