@@ -1,12 +1,16 @@
 #include "modes/conv_mc.h"
 
 #include <algorithm>
+#include <bit>
+#include <climits>
 #include <limits>
+#include <numeric>
 #include <vector>
 
 #include "colour/dithering.h"
 #include "colour/helpers.h"
 #include "colour/palette.h"
+#include "modes/distance_lanes.h"
 #include "modes/work_pixels.h"
 
 namespace dw {
@@ -53,10 +57,12 @@ FiveLevels levelsOf(const Conversion& job, Pair pair)
     return {{l0.b, l1.b, l2.b, l3.b, l4.b}, {l0.g, l1.g, l2.g, l3.g, l4.g}, {l0.r, l1.r, l2.r, l3.r, l4.r}};
 }
 
-// The working pixels of one cell, one array per channel, and their sums.
-struct CellPixels {
-    std::array<int32_t, cellWidth> b{}, g{}, r{};
+// The working pixels of one cell, one array per channel, their sums and,
+// when they fit, their lanes.
+struct CellPixels : CellChannels {
     Colour sum;
+    bool inLanes = false;
+    PixelLanes lanes;
 };
 
 CellPixels readCell(const Conversion& job, int j, int y)
@@ -68,6 +74,8 @@ CellPixels readCell(const Conversion& job, int j, int y)
         cell.r[i] = job.picture.workR[y][cellWidth * j + i];
         cell.sum = cell.sum + Colour{cell.b[i], cell.g[i], cell.r[i]};
     }
+    cell.inLanes = fitsLanes(cell);
+    if (cell.inLanes) cell.lanes = pixelLanes(cell);
     return cell;
 }
 
@@ -95,8 +103,26 @@ int64_t cellError(const FiveLevels& levels, const CellPixels& cell, int64_t stop
     return sum;
 }
 
+using LevelLanes = std::array<ColourLanes, 5>;
+
+LevelLanes levelLanesOf(const FiveLevels& levels)
+{
+    LevelLanes lanes;
+    for (int k = 0; k < 5; ++k) lanes[k] = colourLanes({levels.b[k], levels.g[k], levels.r[k]});
+    return lanes;
+}
+
+// The same sum as cellError, all eight pixels at once.
+int64_t laneCellError(const LevelLanes& levels, const PixelLanes& pixels)
+{
+    DistanceLanes least = distanceLanes(levels[0], pixels);
+    for (int k = 1; k < 5; ++k) least = minLanes(least, distanceLanes(levels[k], pixels));
+    return laneTotal(least);
+}
+
 int64_t cellError(const FiveLevels& levels, const CellPixels& cell)
 {
+    if (cell.inLanes) return laneCellError(levelLanesOf(levels), cell.lanes);
     return cellError(levels, cell, std::numeric_limits<int64_t>::max());
 }
 
@@ -104,50 +130,78 @@ int64_t cellError(const FiveLevels& levels, const CellPixels& cell)
 struct Candidate {
     Pair pair;
     FiveLevels levels;
-    Colour middle;           // paper + ink half-values, for "Palette centering"
-    Colour lowest, highest;  // per channel, the least and greatest of the five levels
+    LevelLanes lanes;
+    Colour middle;  // paper + ink half-values, for "Palette centering"
+};
+
+constexpr int maxCandidates = 56;
+
+// Per candidate, eight times the least and the greatest of its five levels
+// in each channel, so that a cell's sums compare with them directly.
+struct CandidateBoxes {
+    std::array<int32_t, maxCandidates> lowB{}, lowG{}, lowR{}, highB{}, highG{}, highR{};
 };
 
 // The candidates in search order: brightness from `brightOnly` up to 1,
 // paper 0..6, ink above the paper.
-std::vector<Candidate> candidatesOf(const Conversion& job)
+struct CandidateSet {
+    std::vector<Candidate> list;
+    CandidateBoxes boxes;
+};
+
+CandidateSet candidatesOf(const Conversion& job)
 {
-    std::vector<Candidate> candidates;
+    CandidateSet set;
     for (int bright = job.settings.brightOnly ? 1 : 0; bright <= 1; ++bright)
         for (int paper = 8 * bright; paper <= 8 * bright + 6; ++paper)
             for (int ink = paper + 1; ink <= 8 * bright + 7; ++ink) {
                 Candidate c;
                 c.pair = {paper, ink};
                 c.levels = levelsOf(job, c.pair);
+                c.lanes = levelLanesOf(c.levels);
                 c.middle = paletteColourOf(job, paper) + paletteColourOf(job, ink);
                 const auto& L = c.levels;
-                c.lowest = {*std::min_element(L.b.begin(), L.b.end()), *std::min_element(L.g.begin(), L.g.end()),
-                            *std::min_element(L.r.begin(), L.r.end())};
-                c.highest = {*std::max_element(L.b.begin(), L.b.end()), *std::max_element(L.g.begin(), L.g.end()),
-                             *std::max_element(L.r.begin(), L.r.end())};
-                candidates.push_back(c);
+                CandidateBoxes& box = set.boxes;
+                const size_t i = set.list.size();
+                box.lowB[i] = 8 * *std::min_element(L.b.begin(), L.b.end());
+                box.lowG[i] = 8 * *std::min_element(L.g.begin(), L.g.end());
+                box.lowR[i] = 8 * *std::min_element(L.r.begin(), L.r.end());
+                box.highB[i] = 8 * *std::max_element(L.b.begin(), L.b.end());
+                box.highG[i] = 8 * *std::max_element(L.g.begin(), L.g.end());
+                box.highR[i] = 8 * *std::max_element(L.r.begin(), L.r.end());
+                set.list.push_back(c);
             }
-    return candidates;
+    return set;
 }
 
-// How far the sum of eight values lies outside eight times [lowest, highest].
-int64_t outside(int64_t sum, int32_t lowest, int32_t highest)
+// Sums are clamped to +-sumLimit before they meet the boxes: outside that
+// range a sum only lies further outside every box (the levels lie in 0..510),
+// so the distance shrinks and stays a lower bound, and three squares of it
+// stay below 2^31.
+constexpr int32_t sumLimit = 20000;
+
+// How far a sum lies outside [low, high].
+inline int32_t outside(int32_t sum, int32_t low, int32_t high)
 {
-    if (sum < 8 * int64_t{lowest}) return 8 * int64_t{lowest} - sum;
-    if (sum > 8 * int64_t{highest}) return sum - 8 * int64_t{highest};
-    return 0;
+    return std::max(low - sum, 0) + std::max(sum - high, 0);
 }
 
-// A lower bound of the candidate's cell error from the cell's sums. Every
-// level lies in the box [lowest, highest], so a pixel's error is at least its
-// squared distance to the box, channel by channel; by Cauchy-Schwarz the
-// eight distances of a channel square to at least (their sum)^2 / 8, and that
-// sum is at least how far the channel's sum lies outside eight times the box.
-int64_t errorFloor(const Candidate& c, const Colour& sum)
+// Eight times a lower bound of every candidate's cell error. Every level lies
+// in the candidate's box, so a pixel's error is at least its squared distance
+// to the box, channel by channel; by Cauchy-Schwarz the eight distances of a
+// channel square to at least (their sum)^2 / 8, and that sum is at least how
+// far the channel's sum lies outside eight times the box.
+using Floors = std::array<int32_t, maxCandidates>;
+
+void errorFloors(const CandidateBoxes& box, const Colour& sum, Floors& floors)
 {
-    const int64_t db = outside(sum.b, c.lowest.b, c.highest.b), dg = outside(sum.g, c.lowest.g, c.highest.g),
-                  dr = outside(sum.r, c.lowest.r, c.highest.r);
-    return (db * db + dg * dg + dr * dr) / 8;
+    const int32_t sb = std::clamp(sum.b, -sumLimit, sumLimit), sg = std::clamp(sum.g, -sumLimit, sumLimit),
+                  sr = std::clamp(sum.r, -sumLimit, sumLimit);
+    for (int i = 0; i < maxCandidates; ++i) {
+        const int32_t db = outside(sb, box.lowB[i], box.highB[i]), dg = outside(sg, box.lowG[i], box.highG[i]),
+                      dr = outside(sr, box.lowR[i], box.highR[i]);
+        floors[i] = db * db + dg * dg + dr * dr;
+    }
 }
 
 // The best so far: the previous pair (index -1) or a candidate.
@@ -162,14 +216,39 @@ struct Best {
     {
         return candidateError < error || (candidateError == error && candidateIndex < index);
     }
+
+    // Whether a candidate whose floors entry is eightFloor may still replace
+    // the best: its whole error, at least eightFloor / 8, must be at most
+    // error - 1, or error when it comes earlier. Errors far beyond any floor
+    // are clamped first.
+    bool reachableBy(int32_t eightFloor, int candidateIndex) const
+    {
+        constexpr int64_t far = int64_t{1} << 40;
+        const int64_t allowed = std::clamp(error, -far, far) - (candidateIndex < index ? 0 : 1);
+        return eightFloor <= 8 * allowed;
+    }
+
+    // Bit i for each of the first `count` candidates that might replace the
+    // best as it stands, whatever their place in search order; the best only
+    // improves, so no other candidate can later.
+    uint64_t withinReach(const Floors& floors, int count) const
+    {
+        constexpr int64_t far = int64_t{1} << 40;
+        const int64_t bar = 8 * std::clamp(error, -far, far);
+        const int32_t bar32 = static_cast<int32_t>(std::clamp<int64_t>(bar, -1, INT32_MAX));
+        uint64_t reach = 0;
+        for (int i = 0; i < count; ++i) reach |= static_cast<uint64_t>(floors[i] <= bar32) << i;
+        return reach;
+    }
 };
 
 // Measures candidate i unless its error floor shows it cannot replace the best.
-void tryCandidate(const std::vector<Candidate>& candidates, int i, const CellPixels& cell, Best& best)
+void tryCandidate(const std::vector<Candidate>& candidates, int i, const CellPixels& cell, const Floors& floors,
+                  Best& best)
 {
+    if (!best.reachableBy(floors[i], i)) return;
     const Candidate& c = candidates[i];
-    if (!best.beatenBy(errorFloor(c, cell.sum), i)) return;
-    const int64_t err = cellError(c.levels, cell, best.error);
+    const int64_t err = cell.inLanes ? laneCellError(c.lanes, cell.lanes) : cellError(c.levels, cell, best.error);
     if (best.beatenBy(err, i)) best = {err, i, c.pair};
 }
 
@@ -180,26 +259,31 @@ void tryCandidate(const std::vector<Candidate>& candidates, int i, const CellPix
 // candidate indices or -1) go first and lower the bar for the rest. The
 // centering test depends on the best so far, so with it the pairs are
 // measured in search order.
-Best searchPair(const std::vector<Candidate>& candidates, const CellPixels& cell, Pair previous, int64_t threshold,
+Best searchPair(const CandidateSet& set, const CellPixels& cell, Pair previous, int64_t threshold,
                 int centeringWeight, std::array<int, 2> hints)
 {
     Best best{threshold, -1, previous};
+    const std::vector<Candidate>& candidates = set.list;
     const int count = static_cast<int>(candidates.size());
+    Floors floors;
+    errorFloors(set.boxes, cell.sum, floors);
     if (centeringWeight == 0) {
         for (int hint : hints)
-            if (hint >= 0) tryCandidate(candidates, hint, cell, best);
-        for (int i = 0; i < count; ++i)
-            if (i != hints[0] && i != hints[1]) tryCandidate(candidates, i, cell, best);
+            if (hint >= 0) tryCandidate(candidates, hint, cell, floors, best);
+        for (uint64_t left = best.withinReach(floors, count); left != 0; left &= left - 1) {
+            const int i = std::countr_zero(left);
+            if (i != hints[0] && i != hints[1]) tryCandidate(candidates, i, cell, floors, best);
+        }
         return best;
     }
     const Colour mean = {cell.sum.b / cellWidth, cell.sum.g / cellWidth, cell.sum.r / cellWidth};
     for (int i = 0; i < count; ++i)
         if (centeringWeight * squaredDistance64(candidates[i].middle, mean) < best.error)
-            tryCandidate(candidates, i, cell, best);
+            tryCandidate(candidates, i, cell, floors, best);
     return best;
 }
 
-void searchLine(const Conversion& job, const std::vector<Candidate>& candidates, int y, const Settings& settings,
+void searchLine(const Conversion& job, const CandidateSet& candidates, int y, const Settings& settings,
                 LineChoices& line)
 {
     const Pair grey = {8 * settings.greyBright, 8 * settings.greyBright + 7};
@@ -224,6 +308,17 @@ void searchLine(const Conversion& job, const std::vector<Candidate>& candidates,
     }
 }
 
+// a when pick holds, else b, by masks: a pixel's choices follow the picture,
+// where branches would often be mispredicted.
+inline int32_t pickIf(bool pick, int32_t a, int32_t b) { return b ^ ((a ^ b) & -static_cast<int32_t>(pick)); }
+
+// bandedChannel without branches.
+inline int32_t banded(int32_t v, uint8_t lo, uint8_t hi)
+{
+    const int32_t high = pickIf(v > hi, 255, v);
+    return pickIf(high < lo, 0, high);
+}
+
 void setSlot(const Conversion& job, int slot, const Colour& c)
 {
     job.scratch.cellColB[slot] = c.b;
@@ -234,7 +329,7 @@ void setSlot(const Conversion& job, int slot, const Colour& c)
 // Half to the right and a quarter below each pixel; a thirty-second of every
 // pixel's error to each of the eight pixels under the cell (so the pixel
 // below gets 1/4 + 1/32). The line below is not read while this line is
-// rendered, so the thirty-seconds are summed first and added once.
+// rendered, so its shares are summed first and added once.
 void renderCell(const Conversion& job, int j, int y, Pair pair)
 {
     job.scratch.rowAttr1[j] = makeAttribute(pair.paper, pair.ink);
@@ -244,47 +339,55 @@ void renderCell(const Conversion& job, int j, int y, Pair pair)
     setSlot(job, 2, paletteColourOf(job, pair.paper) + paletteColourOf(job, pair.ink));
 
     const int x0 = cellWidth * j;
-    int32_t* const b = job.picture.workB[y];
-    int32_t* const g = job.picture.workG[y];
-    int32_t* const r = job.picture.workR[y];
+    int32_t* const b = job.picture.workB[y] + x0;
+    int32_t* const g = job.picture.workG[y] + x0;
+    int32_t* const r = job.picture.workR[y] + x0;
     if (job.settings.projecting)
-        for (int x = x0; x < x0 + cellWidth; ++x) {
-            const Colour moved = projectOntoSegment({b[x], g[x], r[x]}, paper, ink);
-            b[x] = moved.b;
-            g[x] = moved.g;
-            r[x] = moved.r;
+        for (int i = 0; i < cellWidth; ++i) {
+            const Colour moved = projectOntoSegment({b[i], g[i], r[i]}, paper, ink);
+            b[i] = moved.b;
+            g[i] = moved.g;
+            r[i] = moved.r;
         }
 
     const uint8_t lo = job.settings.dithLo, hi = job.settings.dithHi;
     const uint32_t packed[2] = {packColour(paper), packColour(ink)};
     uint8_t* preview = job.screen.zxBitmap.rgb().data() + 3 * (screenWidth * y + x0);
-    int32_t* const belowB = job.picture.workB[y + 1];
-    int32_t* const belowG = job.picture.workG[y + 1];
-    int32_t* const belowR = job.picture.workR[y + 1];
-    Colour spread;
+    std::array<Colour, cellWidth> down;
+    Colour carry, spread;
     int bits = 0;
-    for (int x = x0; x < x0 + cellWidth; ++x, preview += 3) {
-        const Colour p = {bandedChannel(b[x], lo, hi), bandedChannel(g[x], lo, hi), bandedChannel(r[x], lo, hi)};
-        const int bit = squaredDistance(ink, p) <= squaredDistance(paper, p) ? 1 : 0;
-        const Colour& chosen = bit ? ink : paper;
+    for (int i = 0; i < cellWidth; ++i, preview += 3) {
+        const Colour v = {b[i] + carry.b, g[i] + carry.g, r[i] + carry.r};
+        b[i] = v.b;
+        g[i] = v.g;
+        r[i] = v.r;
+        const Colour p = {banded(v.b, lo, hi), banded(v.g, lo, hi), banded(v.r, lo, hi)};
+        // Both errors are formed before the choice, which then only selects.
+        const Colour toPaper = {p.b - paper.b, p.g - paper.g, p.r - paper.r};
+        const Colour toInk = {p.b - ink.b, p.g - ink.g, p.r - ink.r};
+        const bool inked = squaredDistance(toInk, {}) <= squaredDistance(toPaper, {});
+        const Colour e = {pickIf(inked, toInk.b, toPaper.b), pickIf(inked, toInk.g, toPaper.g),
+                          pickIf(inked, toInk.r, toPaper.r)};
+        const int bit = inked ? 1 : 0;
         bits = bits * 2 + bit;
         preview[0] = packed[bit] & 0xFF;
         preview[1] = (packed[bit] >> 8) & 0xFF;
         preview[2] = (packed[bit] >> 16) & 0xFF;
-        const Colour e = {p.b - chosen.b, p.g - chosen.g, p.r - chosen.r};
-        b[x + 1] += e.b / 2;
-        g[x + 1] += e.g / 2;
-        r[x + 1] += e.r / 2;
-        belowB[x] += e.b / 4;
-        belowG[x] += e.g / 4;
-        belowR[x] += e.r / 4;
+        carry = {e.b / 2, e.g / 2, e.r / 2};
+        down[i] = {e.b / 4, e.g / 4, e.r / 4};
         spread = spread + Colour{e.b / 32, e.g / 32, e.r / 32};
     }
     job.scratch.rowPix1[j] = static_cast<uint8_t>(bits);
-    for (int x = x0; x < x0 + cellWidth; ++x) {
-        belowB[x] += spread.b;
-        belowG[x] += spread.g;
-        belowR[x] += spread.r;
+    b[cellWidth] += carry.b;
+    g[cellWidth] += carry.g;
+    r[cellWidth] += carry.r;
+    int32_t* const belowB = job.picture.workB[y + 1] + x0;
+    int32_t* const belowG = job.picture.workG[y + 1] + x0;
+    int32_t* const belowR = job.picture.workR[y + 1] + x0;
+    for (int i = 0; i < cellWidth; ++i) {
+        belowB[i] += down[i].b + spread.b;
+        belowG[i] += down[i].g + spread.g;
+        belowR[i] += down[i].r + spread.r;
     }
 }
 
@@ -338,15 +441,13 @@ std::array<int, columnPairs> rankColumnPairs(const std::array<int64_t, 32>& keep
         const long double fresh = static_cast<long double>(newError[2 * k] + newError[2 * k + 1] + 1000);
         ratio[k] = static_cast<double>(keep / fresh);
     }
-    std::array<bool, columnPairs> taken{};
-    std::array<int, columnPairs> order{};
-    for (int rank = 0; rank < columnPairs; ++rank) {
-        int pick = -1;
-        for (int k = 0; k < columnPairs; ++k)
-            if (!taken[k] && (pick < 0 || ratio[k] >= ratio[pick])) pick = k;
-        taken[pick] = true;
-        order[rank] = pick;
-    }
+    // Keep errors are sums of squares, so keep is at least 1000 and no ratio
+    // is NaN: ratio, then index, order the pairs totally, and sorting by them
+    // gives what picking the largest ratio left, the last among equals, would.
+    std::array<int, columnPairs> order;
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&ratio](int a, int b) { return ratio[a] > ratio[b] || (ratio[a] == ratio[b] && a > b); });
     return order;
 }
 
@@ -359,7 +460,7 @@ void convMC(const Conversion& job)
     settings.greyBright = job.settings.brightGrey ? 1 : 0;
 
     job.scratch.rowAttr1.fill(static_cast<uint8_t>((job.settings.brightOnly ? 64 : 0) + 7));
-    const std::vector<Candidate> candidates = candidatesOf(job);
+    const CandidateSet candidates = candidatesOf(job);
     LineChoices line;
     for (int y = 0; y < screenHeight; ++y) {
         searchLine(job, candidates, y, settings, line);
