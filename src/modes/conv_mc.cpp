@@ -59,7 +59,8 @@ FiveLevels levelsOf(const Conversion& job, Pair pair)
 
 // The working pixels of one cell, one array per channel, their sums and,
 // when they fit, their lanes.
-struct CellPixels : CellChannels {
+struct CellPixels {
+    std::array<int32_t, cellWidth> b{}, g{}, r{};
     Colour sum;
     bool inLanes = false;
     PixelLanes lanes;
@@ -74,8 +75,9 @@ CellPixels readCell(const Conversion& job, int j, int y)
         cell.r[i] = job.picture.workR[y][cellWidth * j + i];
         cell.sum = cell.sum + Colour{cell.b[i], cell.g[i], cell.r[i]};
     }
-    cell.inLanes = fitsLanes(cell);
-    if (cell.inLanes) cell.lanes = pixelLanes(cell);
+    cell.inLanes = fitsLanes(cell.b.data(), cellWidth) && fitsLanes(cell.g.data(), cellWidth) &&
+                   fitsLanes(cell.r.data(), cellWidth);
+    if (cell.inLanes) cell.lanes = pixelLanes(cell.b.data(), cell.g.data(), cell.r.data());
     return cell;
 }
 
@@ -308,17 +310,6 @@ void searchLine(const Conversion& job, const CandidateSet& candidates, int y, co
     }
 }
 
-// a when pick holds, else b, by masks: a pixel's choices follow the picture,
-// where branches would often be mispredicted.
-inline int32_t pickIf(bool pick, int32_t a, int32_t b) { return b ^ ((a ^ b) & -static_cast<int32_t>(pick)); }
-
-// bandedChannel without branches.
-inline int32_t banded(int32_t v, uint8_t lo, uint8_t hi)
-{
-    const int32_t high = pickIf(v > hi, 255, v);
-    return pickIf(high < lo, 0, high);
-}
-
 void setSlot(const Conversion& job, int slot, const Colour& c)
 {
     job.scratch.cellColB[slot] = c.b;
@@ -353,6 +344,11 @@ void renderCell(const Conversion& job, int j, int y, Pair pair)
     const uint8_t lo = job.settings.dithLo, hi = job.settings.dithHi;
     const uint32_t packed[2] = {packColour(paper), packColour(ink)};
     uint8_t* preview = job.screen.zxBitmap.rgb().data() + 3 * (screenWidth * y + x0);
+    // p is nearer the ink, |p - ink|^2 <= |p - paper|^2, exactly when
+    // 2 p.(paper - ink) <= |paper|^2 - |ink|^2; its error p - ink is then
+    // (p - paper) + (paper - ink).
+    const Colour inkToPaper = {paper.b - ink.b, paper.g - ink.g, paper.r - ink.r};
+    const int32_t inkBar = squaredDistance(paper, {}) - squaredDistance(ink, {});
     std::array<Colour, cellWidth> down;
     Colour carry, spread;
     int bits = 0;
@@ -361,14 +357,11 @@ void renderCell(const Conversion& job, int j, int y, Pair pair)
         b[i] = v.b;
         g[i] = v.g;
         r[i] = v.r;
-        const Colour p = {banded(v.b, lo, hi), banded(v.g, lo, hi), banded(v.r, lo, hi)};
-        // Both errors are formed before the choice, which then only selects.
-        const Colour toPaper = {p.b - paper.b, p.g - paper.g, p.r - paper.r};
-        const Colour toInk = {p.b - ink.b, p.g - ink.g, p.r - ink.r};
-        const bool inked = squaredDistance(toInk, {}) <= squaredDistance(toPaper, {});
-        const Colour e = {pickIf(inked, toInk.b, toPaper.b), pickIf(inked, toInk.g, toPaper.g),
-                          pickIf(inked, toInk.r, toPaper.r)};
-        const int bit = inked ? 1 : 0;
+        const Colour p = {bandedChannel(v.b, lo, hi), bandedChannel(v.g, lo, hi), bandedChannel(v.r, lo, hi)};
+        const int bit = 2 * (p.b * inkToPaper.b + p.g * inkToPaper.g + p.r * inkToPaper.r) <= inkBar ? 1 : 0;
+        const int32_t inkMask = -bit;
+        const Colour e = {p.b - paper.b + (inkToPaper.b & inkMask), p.g - paper.g + (inkToPaper.g & inkMask),
+                          p.r - paper.r + (inkToPaper.r & inkMask)};
         bits = bits * 2 + bit;
         preview[0] = packed[bit] & 0xFF;
         preview[1] = (packed[bit] >> 8) & 0xFF;

@@ -19,17 +19,11 @@ namespace dw {
 // stays below 8510, a distance below 3 * 8510^2 and eight of them below 2^31.
 inline constexpr int32_t laneChannelLimit = 8000;
 
-// The pixels of one cell, one array per channel.
-struct CellChannels {
-    std::array<int32_t, 8> b{}, g{}, r{};
-};
-
-inline bool fitsLanes(const CellChannels& cell)
+// Whether all `count` values lie within +-laneChannelLimit.
+inline bool fitsLanes(const int32_t* values, int count)
 {
     bool fits = true;
-    for (int i = 0; i < 8; ++i)
-        for (int32_t v : {cell.b[i], cell.g[i], cell.r[i]})
-            fits = fits && v >= -laneChannelLimit && v <= laneChannelLimit;
+    for (int i = 0; i < count; ++i) fits = fits && values[i] >= -laneChannelLimit && values[i] <= laneChannelLimit;
     return fits;
 }
 
@@ -50,13 +44,14 @@ struct DistanceLanes {
 
 inline __m128i lowHalves(__m128i v) { return _mm_and_si128(v, _mm_set1_epi32(0xFFFF)); }
 
-inline PixelLanes pixelLanes(const CellChannels& cell)
+// Eight pixels from eight values of each channel.
+inline PixelLanes pixelLanes(const int32_t* cellB, const int32_t* cellG, const int32_t* cellR)
 {
     PixelLanes lanes;
     for (int h = 0; h < 2; ++h) {
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell.b.data() + 4 * h));
-        const __m128i g = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell.g.data() + 4 * h));
-        const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cell.r.data() + 4 * h));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cellB + 4 * h));
+        const __m128i g = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cellG + 4 * h));
+        const __m128i r = _mm_loadu_si128(reinterpret_cast<const __m128i*>(cellR + 4 * h));
         lanes.bg[h] = _mm_or_si128(lowHalves(b), _mm_slli_epi32(g, 16));
         lanes.r[h] = lowHalves(r);
     }
@@ -99,7 +94,7 @@ inline int32_t laneTotal(const DistanceLanes& d)
 #else
 
 struct PixelLanes {
-    CellChannels c;
+    std::array<int32_t, 8> b, g, r;
 };
 struct ColourLanes {
     Colour c;
@@ -108,14 +103,19 @@ struct DistanceLanes {
     std::array<int32_t, 8> d{};
 };
 
-inline PixelLanes pixelLanes(const CellChannels& cell) { return {cell}; }
+inline PixelLanes pixelLanes(const int32_t* cellB, const int32_t* cellG, const int32_t* cellR)
+{
+    PixelLanes lanes;
+    for (int i = 0; i < 8; ++i) lanes.b[i] = cellB[i], lanes.g[i] = cellG[i], lanes.r[i] = cellR[i];
+    return lanes;
+}
 inline ColourLanes colourLanes(const Colour& c) { return {c}; }
 
 inline DistanceLanes distanceLanes(const ColourLanes& colour, const PixelLanes& pixels)
 {
     DistanceLanes d;
     for (int i = 0; i < 8; ++i) {
-        const int32_t db = colour.c.b - pixels.c.b[i], dg = colour.c.g - pixels.c.g[i], dr = colour.c.r - pixels.c.r[i];
+        const int32_t db = colour.c.b - pixels.b[i], dg = colour.c.g - pixels.g[i], dr = colour.c.r - pixels.r[i];
         d.d[i] = db * db + dg * dg + dr * dr;
     }
     return d;
