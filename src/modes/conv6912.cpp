@@ -1,6 +1,7 @@
 #include "modes/conv6912.h"
 
 #include <algorithm>
+#include <climits>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "colour/dithering.h"
 #include "colour/helpers.h"
 #include "colour/palette.h"
+#include "modes/distance_lanes.h"
 #include "modes/work_pixels.h"
 
 namespace dw {
@@ -34,12 +36,15 @@ void setCandidate(const Conversion& job, int entry, const Colour& c)
     job.screen.candColR[entry] = c.r;
 }
 
-// The 64 working pixels of one cell, one array per component, and the sums
-// of the values and of their squares per component.
+// The 64 working pixels of one cell, one array per component, the sums of
+// the values and of their squares per component and, when they fit, the
+// lanes of its eight rows.
 struct CellPixels {
     std::array<int32_t, 64> b{}, g{}, r{};
     Colour sum;
     int64_t squaresB = 0, squaresG = 0, squaresR = 0;
+    bool inLanes = false;
+    std::array<PixelLanes, 8> rows;
 };
 
 CellPixels readCell(const Conversion& job, int x0, int y0)
@@ -57,6 +62,9 @@ CellPixels readCell(const Conversion& job, int x0, int y0)
         cell.squaresG += int64_t{cell.g[i]} * cell.g[i];
         cell.squaresR += int64_t{cell.r[i]} * cell.r[i];
     }
+    cell.inLanes = fitsLanes(cell.b.data(), 64) && fitsLanes(cell.g.data(), 64) && fitsLanes(cell.r.data(), 64);
+    if (cell.inLanes)
+        for (int y = 0; y < 8; ++y) cell.rows[y] = pixelLanes(&cell.b[8 * y], &cell.g[8 * y], &cell.r[8 * y]);
     return cell;
 }
 
@@ -64,6 +72,7 @@ CellPixels readCell(const Conversion& job, int x0, int y0)
 // half, three quarters ink, ink), one array per component.
 struct FiveMixes {
     std::array<int32_t, 5> b{}, g{}, r{};
+    std::array<ColourLanes, 5> lanes;
 };
 
 FiveMixes mixesOf(const Conversion& job, int paper, int ink)
@@ -72,7 +81,9 @@ FiveMixes mixesOf(const Conversion& job, int paper, int ink)
     const Colour P = doubled(halfPaper), I = doubled(halfInk), S = halfPaper + halfInk;
     const Colour PS = {(P.b + S.b) / 2, (P.g + S.g) / 2, (P.r + S.r) / 2};
     const Colour IS = {(I.b + S.b) / 2, (I.g + S.g) / 2, (I.r + S.r) / 2};
-    return {{P.b, PS.b, S.b, IS.b, I.b}, {P.g, PS.g, S.g, IS.g, I.g}, {P.r, PS.r, S.r, IS.r, I.r}};
+    FiveMixes mixes = {{P.b, PS.b, S.b, IS.b, I.b}, {P.g, PS.g, S.g, IS.g, I.g}, {P.r, PS.r, S.r, IS.r, I.r}, {}};
+    for (int k = 0; k < 5; ++k) mixes.lanes[k] = colourLanes({mixes.b[k], mixes.g[k], mixes.r[k]});
+    return mixes;
 }
 
 inline int32_t mixDistance(const FiveMixes& mixes, int k, const CellPixels& cell, int i)
@@ -81,19 +92,36 @@ inline int32_t mixDistance(const FiveMixes& mixes, int k, const CellPixels& cell
     return db * db + dg * dg + dr * dr;
 }
 
+// The least distances to the five mixes of the eight pixels from `first`,
+// summed.
+int64_t rowError(const FiveMixes& mixes, const CellPixels& cell, int first)
+{
+    std::array<int32_t, 8> least;
+    for (int i = 0; i < 8; ++i) {
+        int32_t m = mixDistance(mixes, 0, cell, first + i);
+        for (int k = 1; k < 5; ++k) m = std::min(m, mixDistance(mixes, k, cell, first + i));
+        least[i] = m;
+    }
+    int64_t sum = 0;
+    for (int32_t d : least) sum += d;
+    return sum;
+}
+
+// The same sum for a row in lanes.
+int64_t laneRowError(const FiveMixes& mixes, const PixelLanes& row)
+{
+    DistanceLanes least = distanceLanes(mixes.lanes[0], row);
+    for (int k = 1; k < 5; ++k) least = minLanes(least, distanceLanes(mixes.lanes[k], row));
+    return laneTotal(least);
+}
+
 // The five-mix error of the cell, summed a pixel row at a time: once the sum
 // exceeds stopAbove it is returned as it stands, already above it.
 int64_t cellError(const FiveMixes& mixes, const CellPixels& cell, int64_t stopAbove)
 {
     int64_t sum = 0;
-    for (int row = 0; row < 64; row += 8) {
-        std::array<int32_t, 8> least;
-        for (int i = 0; i < 8; ++i) {
-            int32_t m = mixDistance(mixes, 0, cell, row + i);
-            for (int k = 1; k < 5; ++k) m = std::min(m, mixDistance(mixes, k, cell, row + i));
-            least[i] = m;
-        }
-        for (int32_t d : least) sum += d;
+    for (int row = 0; row < 8; ++row) {
+        sum += cell.inLanes ? laneRowError(mixes, cell.rows[row]) : rowError(mixes, cell, 8 * row);
         if (sum > stopAbove) break;
     }
     return sum;
@@ -219,25 +247,25 @@ void attributePass(const Conversion& job, int centeringWeight)
 
 Colour shareOf(const Colour& e, int k) { return {errorShare(e.b, k, 3), errorShare(e.g, k, 3), errorShare(e.r, k, 3)}; }
 
-// Right 3/8, below 3/8, below-left 1/8, below-right 1/8. Without colour
-// projecting no error leaves the cell to the right or below its last row.
-void diffuseError(const Conversion& job, int x, int y, const Colour& e)
-{
-    if (job.settings.projecting || (x & 7) < 7) addToWork(job, x + 1, y, shareOf(e, 3));
-    if (job.settings.projecting || (y & 7) < 7) {
-        addToWork(job, x, y + 1, shareOf(e, 3));
-        addToWork(job, x - 1, y + 1, shareOf(e, 1));
-        addToWork(job, x + 1, y + 1, shareOf(e, 1));
-    }
-}
-
 // The ink share (diff / n + 1) * 128, truncated toward zero, in integers.
 // Where it is a whole number the extended-precision quotient is exact; where
 // not, it lies at least 1/n from every whole number while the quotient's
 // rounding errors stay below 2^-25 for any diff an int holds and n < 2^18
-// (three components of at most 255 apart), so both truncate alike.
-inline int inkShareOf(int diff, int n) { return static_cast<int>(int64_t{128} * (int64_t{diff} + n) / n); }
+// (three components of at most 255 apart), so both truncate alike. A
+// numerator that fits 32 bits is divided in 32 bits, which is quicker.
+inline int inkShareOf(int diff, int n)
+{
+    const int64_t numerator = int64_t{128} * (int64_t{diff} + n);
+    if (numerator >= INT32_MIN && numerator <= INT32_MAX) return static_cast<int32_t>(numerator) / n;
+    return static_cast<int>(numerator / n);
+}
 
+// One pixel line of a cell. Floyd shares: right 3/8, below 3/8, below-left
+// 1/8, below-right 1/8; without colour projecting none goes right of the
+// cell's last pixel nor below its last line. The share to the right is
+// carried to the next pixel in a register (and written back, as the plane
+// would have it); the line below is not read meanwhile, so its shares are
+// summed first and added once.
 void convertCellRow(const Conversion& job, int c, int y, const DitherBand& band)
 {
     const uint8_t attribute = job.scratch.rowAttr1[c];
@@ -248,17 +276,28 @@ void convertCellRow(const Conversion& job, int c, int y, const DitherBand& band)
     const int n = std::max(squaredDistance(I, P), 1);
     const uint32_t packed[2] = {packColour(P), packColour(I)};
     const int matrixColumn = y & job.settings.chunkMask;
+    const bool floyd = job.settings.floyd;
+    const int x0 = 8 * c;
     const PictureState& picture = job.picture;
-    uint8_t* preview = job.screen.zxBitmap.rgb().data() + 3 * (screenWidth * y + 8 * c);
+    int32_t* const workB = job.picture.workB[y];
+    int32_t* const workG = job.picture.workG[y];
+    int32_t* const workR = job.picture.workR[y];
+    uint8_t* preview = job.screen.zxBitmap.rgb().data() + 3 * (screenWidth * y + x0);
+    std::array<Colour, 10> below;  // shares for x0 - 1 .. x0 + 8 of the line below
+    Colour carry;
     int bits = 0;
-    for (int x = 8 * c; x < 8 * c + 8; ++x, preview += 3) {
+    for (int i = 0; i < 8; ++i, preview += 3) {
+        const int x = x0 + i;
         const Colour q = {picture.origB[y][x], picture.origG[y][x], picture.origR[y][x]};
         const int t = inkShareOf(squaredDistance(P, q) - squaredDistance(I, q), n);
         job.screen.chunkLevel1[y][x] = t;
-        const Colour p = {std::clamp(picture.workB[y][x], 0, 255), std::clamp(picture.workG[y][x], 0, 255),
-                          std::clamp(picture.workR[y][x], 0, 255)};
-        const int nearBit = job.settings.floyd ? (squaredDistance(I, p) <= squaredDistance(P, p) ? 1 : 0)
-                                               : (ditherMatrix[x & job.settings.chunkMask][matrixColumn] < t ? 1 : 0);
+        const Colour w = {workB[x] + carry.b, workG[x] + carry.g, workR[x] + carry.r};
+        workB[x] = w.b;
+        workG[x] = w.g;
+        workR[x] = w.r;
+        const Colour p = {std::clamp(w.b, 0, 255), std::clamp(w.g, 0, 255), std::clamp(w.r, 0, 255)};
+        const int nearBit = floyd ? (squaredDistance(I, p) <= squaredDistance(P, p) ? 1 : 0)
+                                  : (ditherMatrix[x & job.settings.chunkMask][matrixColumn] < t ? 1 : 0);
         int bit = nearBit;
         if (band.lo > t) bit = 0;
         if (band.hi < t) bit = 1;
@@ -266,12 +305,20 @@ void convertCellRow(const Conversion& job, int c, int y, const DitherBand& band)
         preview[0] = packed[bit] & 0xFF;
         preview[1] = (packed[bit] >> 8) & 0xFF;
         preview[2] = (packed[bit] >> 16) & 0xFF;
-        if (job.settings.floyd) {
+        if (floyd) {
             const Colour& near = nearBit ? I : P;
-            diffuseError(job, x, y, {p.b - near.b, p.g - near.g, p.r - near.r});
+            const Colour e = {p.b - near.b, p.g - near.g, p.r - near.r};
+            carry = shareOf(e, 3);
+            below[i] = below[i] + shareOf(e, 1);
+            below[i + 1] = below[i + 1] + shareOf(e, 3);
+            below[i + 2] = below[i + 2] + shareOf(e, 1);
         }
     }
     job.scratch.rowPix1[c] = static_cast<uint8_t>(bits);
+    if (!floyd) return;
+    if (job.settings.projecting) addToWork(job, x0 + 8, y, carry);
+    if (job.settings.projecting || (y & 7) < 7)
+        for (int i = 0; i < 10; ++i) addToWork(job, x0 - 1 + i, y + 1, below[i]);
 }
 
 void pixelPass(const Conversion& job)
