@@ -349,8 +349,8 @@ void renderCell(const Conversion& job, int j, int y, Pair pair)
     // (p - paper) + (paper - ink).
     const Colour inkToPaper = {paper.b - ink.b, paper.g - ink.g, paper.r - ink.r};
     const int32_t inkBar = squaredDistance(paper, {}) - squaredDistance(ink, {});
-    std::array<Colour, cellWidth> down;
-    Colour carry, spread;
+    std::array<int32_t, cellWidth> errorB, errorG, errorR;
+    Colour carry;
     int bits = 0;
     for (int i = 0; i < cellWidth; ++i, preview += 3) {
         const Colour v = {b[i] + carry.b, g[i] + carry.g, r[i] + carry.r};
@@ -367,8 +367,9 @@ void renderCell(const Conversion& job, int j, int y, Pair pair)
         preview[1] = (packed[bit] >> 8) & 0xFF;
         preview[2] = (packed[bit] >> 16) & 0xFF;
         carry = {e.b / 2, e.g / 2, e.r / 2};
-        down[i] = {e.b / 4, e.g / 4, e.r / 4};
-        spread = spread + Colour{e.b / 32, e.g / 32, e.r / 32};
+        errorB[i] = e.b;
+        errorG[i] = e.g;
+        errorR[i] = e.r;
     }
     job.scratch.rowPix1[j] = static_cast<uint8_t>(bits);
     b[cellWidth] += carry.b;
@@ -377,10 +378,12 @@ void renderCell(const Conversion& job, int j, int y, Pair pair)
     int32_t* const belowB = job.picture.workB[y + 1] + x0;
     int32_t* const belowG = job.picture.workG[y + 1] + x0;
     int32_t* const belowR = job.picture.workR[y + 1] + x0;
+    Colour spread;
+    for (int i = 0; i < cellWidth; ++i) spread = spread + Colour{errorB[i] / 32, errorG[i] / 32, errorR[i] / 32};
     for (int i = 0; i < cellWidth; ++i) {
-        belowB[i] += down[i].b + spread.b;
-        belowG[i] += down[i].g + spread.g;
-        belowR[i] += down[i].r + spread.r;
+        belowB[i] += errorB[i] / 4 + spread.b;
+        belowG[i] += errorG[i] / 4 + spread.g;
+        belowR[i] += errorR[i] / 4 + spread.r;
     }
 }
 
