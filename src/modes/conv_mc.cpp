@@ -10,6 +10,7 @@
 #include "colour/dithering.h"
 #include "colour/helpers.h"
 #include "colour/palette.h"
+#include "modes/box_floors.h"
 #include "modes/distance_lanes.h"
 #include "modes/work_pixels.h"
 
@@ -136,19 +137,11 @@ struct Candidate {
     Colour middle;  // paper + ink half-values, for "Palette centering"
 };
 
-constexpr int maxCandidates = 56;
-
-// Per candidate, eight times the least and the greatest of its five levels
-// in each channel, so that a cell's sums compare with them directly.
-struct CandidateBoxes {
-    std::array<int32_t, maxCandidates> lowB{}, lowG{}, lowR{}, highB{}, highG{}, highR{};
-};
-
 // The candidates in search order: brightness from `brightOnly` up to 1,
 // paper 0..6, ink above the paper.
 struct CandidateSet {
     std::vector<Candidate> list;
-    CandidateBoxes boxes;
+    ColourBoxes boxes;  // eight times each candidate's least and greatest level per channel
 };
 
 CandidateSet candidatesOf(const Conversion& job)
@@ -163,48 +156,27 @@ CandidateSet candidatesOf(const Conversion& job)
                 c.lanes = levelLanesOf(c.levels);
                 c.middle = paletteColourOf(job, paper) + paletteColourOf(job, ink);
                 const auto& L = c.levels;
-                CandidateBoxes& box = set.boxes;
+                ColourBoxes& box = set.boxes;
                 const size_t i = set.list.size();
-                box.lowB[i] = 8 * *std::min_element(L.b.begin(), L.b.end());
-                box.lowG[i] = 8 * *std::min_element(L.g.begin(), L.g.end());
-                box.lowR[i] = 8 * *std::min_element(L.r.begin(), L.r.end());
-                box.highB[i] = 8 * *std::max_element(L.b.begin(), L.b.end());
-                box.highG[i] = 8 * *std::max_element(L.g.begin(), L.g.end());
-                box.highR[i] = 8 * *std::max_element(L.r.begin(), L.r.end());
+                box.lowB[i] = static_cast<int16_t>(8 * *std::min_element(L.b.begin(), L.b.end()));
+                box.lowG[i] = static_cast<int16_t>(8 * *std::min_element(L.g.begin(), L.g.end()));
+                box.lowR[i] = static_cast<int16_t>(8 * *std::min_element(L.r.begin(), L.r.end()));
+                box.highB[i] = static_cast<int16_t>(8 * *std::max_element(L.b.begin(), L.b.end()));
+                box.highG[i] = static_cast<int16_t>(8 * *std::max_element(L.g.begin(), L.g.end()));
+                box.highR[i] = static_cast<int16_t>(8 * *std::max_element(L.r.begin(), L.r.end()));
                 set.list.push_back(c);
             }
     return set;
 }
 
-// Sums are clamped to +-sumLimit before they meet the boxes: outside that
-// range a sum only lies further outside every box (the levels lie in 0..510),
-// so the distance shrinks and stays a lower bound, and three squares of it
-// stay below 2^31.
-constexpr int32_t sumLimit = 20000;
-
-// How far a sum lies outside [low, high].
-inline int32_t outside(int32_t sum, int32_t low, int32_t high)
-{
-    return std::max(low - sum, 0) + std::max(sum - high, 0);
-}
-
-// Eight times a lower bound of every candidate's cell error. Every level lies
-// in the candidate's box, so a pixel's error is at least its squared distance
-// to the box, channel by channel; by Cauchy-Schwarz the eight distances of a
-// channel square to at least (their sum)^2 / 8, and that sum is at least how
-// far the channel's sum lies outside eight times the box.
-using Floors = std::array<int32_t, maxCandidates>;
-
-void errorFloors(const CandidateBoxes& box, const Colour& sum, Floors& floors)
-{
-    const int32_t sb = std::clamp(sum.b, -sumLimit, sumLimit), sg = std::clamp(sum.g, -sumLimit, sumLimit),
-                  sr = std::clamp(sum.r, -sumLimit, sumLimit);
-    for (int i = 0; i < maxCandidates; ++i) {
-        const int32_t db = outside(sb, box.lowB[i], box.highB[i]), dg = outside(sg, box.lowG[i], box.highG[i]),
-                      dr = outside(sr, box.lowR[i], box.highR[i]);
-        floors[i] = db * db + dg * dg + dr * dr;
-    }
-}
+// Eight times a lower bound of every candidate's cell error: boxDistances
+// of the cell's sums. Every level lies in the candidate's box, so a pixel's
+// error is at least its squared distance to the box, channel by channel; by
+// Cauchy-Schwarz the eight distances of a channel square to at least (their
+// sum)^2 / 8, and that sum is at least how far the channel's sum lies outside
+// eight times the box. Levels lie within 0..510, so the boxes fit.
+using Floors = BoxDistances;
+static_assert(8 * 510 <= boxValueLimit);
 
 // The best so far: the previous pair (index -1) or a candidate.
 struct Best {
@@ -268,7 +240,7 @@ Best searchPair(const CandidateSet& set, const CellPixels& cell, Pair previous, 
     const std::vector<Candidate>& candidates = set.list;
     const int count = static_cast<int>(candidates.size());
     Floors floors;
-    errorFloors(set.boxes, cell.sum, floors);
+    boxDistances(set.boxes, cell.sum, floors);
     if (centeringWeight == 0) {
         for (int hint : hints)
             if (hint >= 0) tryCandidate(candidates, hint, cell, floors, best);
