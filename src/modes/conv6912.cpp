@@ -1,7 +1,6 @@
 #include "modes/conv6912.h"
 
 #include <algorithm>
-#include <climits>
 #include <array>
 #include <cstdint>
 #include <vector>

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <climits>
 #include <limits>
 #include <numeric>
 #include <vector>
