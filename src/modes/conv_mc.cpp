@@ -117,9 +117,10 @@ LevelLanes levelLanesOf(const FiveLevels& levels)
 // The same sum as cellError, all eight pixels at once.
 int64_t laneCellError(const LevelLanes& levels, const PixelLanes& pixels)
 {
-    DistanceLanes least = distanceLanes(levels[0], pixels);
-    for (int k = 1; k < 5; ++k) least = minLanes(least, distanceLanes(levels[k], pixels));
-    return laneTotal(least);
+    // In a tree, so the comparisons need not wait for one another.
+    const DistanceLanes ends = minLanes(distanceLanes(levels[0], pixels), distanceLanes(levels[1], pixels));
+    const DistanceLanes mixes = minLanes(distanceLanes(levels[2], pixels), distanceLanes(levels[3], pixels));
+    return laneTotal(minLanes(minLanes(ends, mixes), distanceLanes(levels[4], pixels)));
 }
 
 int64_t cellError(const FiveLevels& levels, const CellPixels& cell)
