@@ -17,6 +17,7 @@
 namespace dw {
 
 inline constexpr int boxCapacity = 56;
+static_assert(boxCapacity % 8 == 0 && boxCapacity < 64, "whole registers, and a bit each in 64");
 
 // Per box, the least and greatest value of each channel, each within
 // 0..boxValueLimit.
@@ -66,6 +67,18 @@ inline void boxDistances(const ColourBoxes& boxes, const Colour& sum, BoxDistanc
     }
 }
 
+// Bit i set for each of the first `count` distances at most `bar`.
+inline uint64_t distancesAtMost(const BoxDistances& d, int32_t bar, int count)
+{
+    const __m128i above = _mm_set1_epi32(bar);
+    uint64_t bits = 0;
+    for (int i = 0; i < boxCapacity; i += 4) {
+        const __m128i over = _mm_cmpgt_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(&d[i])), above);
+        bits |= static_cast<uint64_t>(~_mm_movemask_ps(_mm_castsi128_ps(over)) & 15) << i;
+    }
+    return bits & ((uint64_t{1} << count) - 1);
+}
+
 #else
 
 inline int32_t outsideBox(int32_t s, int32_t low, int32_t high) { return std::max(low - s, 0) + std::max(s - high, 0); }
@@ -79,6 +92,13 @@ inline void boxDistances(const ColourBoxes& boxes, const Colour& sum, BoxDistanc
         const int32_t dr = outsideBox(sr, boxes.lowR[i], boxes.highR[i]);
         out[i] = db * db + dg * dg + dr * dr;
     }
+}
+
+inline uint64_t distancesAtMost(const BoxDistances& d, int32_t bar, int count)
+{
+    uint64_t bits = 0;
+    for (int i = 0; i < count; ++i) bits |= static_cast<uint64_t>(d[i] <= bar) << i;
+    return bits;
 }
 
 #endif

@@ -210,9 +210,7 @@ struct Best {
         constexpr int64_t far = int64_t{1} << 40;
         const int64_t bar = 8 * std::clamp(error, -far, far);
         const int32_t bar32 = static_cast<int32_t>(std::clamp<int64_t>(bar, -1, INT32_MAX));
-        uint64_t reach = 0;
-        for (int i = 0; i < count; ++i) reach |= static_cast<uint64_t>(floors[i] <= bar32) << i;
-        return reach;
+        return distancesAtMost(floors, bar32, count);
     }
 };
 
