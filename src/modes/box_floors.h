@@ -24,7 +24,7 @@ static_assert(boxCapacity % 8 == 0 && boxCapacity < 64, "whole registers, and a 
 inline constexpr int32_t boxValueLimit = 4080;
 
 struct ColourBoxes {
-    alignas(16) std::array<int16_t, boxCapacity> lowB{}, lowG{}, lowR{}, highB{}, highG{}, highR{};
+    std::array<int16_t, boxCapacity> lowB{}, lowG{}, lowR{}, highB{}, highG{}, highR{};
 };
 
 using BoxDistances = std::array<int32_t, boxCapacity>;
@@ -43,8 +43,8 @@ inline int16_t clampedSum(int32_t sum) { return static_cast<int16_t>(std::clamp(
 inline __m128i outsideLanes(__m128i s, const int16_t* low, const int16_t* high)
 {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i below = _mm_sub_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(low)), s);
-    const __m128i above = _mm_sub_epi16(s, _mm_load_si128(reinterpret_cast<const __m128i*>(high)));
+    const __m128i below = _mm_sub_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(low)), s);
+    const __m128i above = _mm_sub_epi16(s, _mm_loadu_si128(reinterpret_cast<const __m128i*>(high)));
     return _mm_add_epi16(_mm_max_epi16(below, zero), _mm_max_epi16(above, zero));
 }
 

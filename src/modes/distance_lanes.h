@@ -22,7 +22,8 @@ inline constexpr int32_t laneChannelLimit = 8000;
 // Whether all `count` values lie within +-laneChannelLimit.
 inline bool fitsLanes(const int32_t* values, int count)
 {
-    // Shifted by the limit and taken unsigned, values outside come out above twice the limit.
+    // Shifted by the limit and taken unsigned, values outside come out above
+    // twice the limit.
     uint32_t outside = 0;
     for (int i = 0; i < count; ++i)
         outside |= static_cast<uint32_t>(static_cast<uint32_t>(values[i]) + laneChannelLimit > 2 * laneChannelLimit);
