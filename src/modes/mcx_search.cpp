@@ -128,11 +128,17 @@ McxFound searchRecords(const McxRecords& table, const McxCellDistances& distance
                 const int32_t error = cappedError(distances, table.records[h]);
                 if (error < cap) ceiling = std::min<int64_t>(ceiling, error);
             }
-    // Until the ceiling is below the cap, records are taken one by one in full.
+    // Until the ceiling is below the cap, records are taken one by one. A
+    // capped error is at most the error, so one above the ceiling rules its
+    // record out; with no lane at the cap it is the error itself.
     int first = 0;
     for (; first < gigaTabSize && ceiling >= cap; ++first) {
-        if (table.records[first].repeat) continue;
-        offer(first, exactError(distances, table, table.records[first]));
+        const McxRecord& record = table.records[first];
+        if (record.repeat) continue;
+        const Lanes nearest = nearestOf(distances, record);
+        const int32_t capped = laneSum(nearest);
+        if (capped > ceiling) continue;
+        offer(first, anyLaneEquals(nearest, cap) ? exactError(distances, table, record) : capped);
         ceiling = std::min(ceiling, found.error - 1);
     }
     if (first == gigaTabSize || ceiling < 0) return found;

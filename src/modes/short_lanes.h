@@ -38,6 +38,8 @@ inline Lanes addWhereAtMost(Lanes count, Lanes a, Lanes limit, int16_t weight)
     return {_mm_add_epi16(count.v, _mm_andnot_si128(_mm_cmpgt_epi16(a.v, limit.v), _mm_set1_epi16(weight)))};
 }
 
+inline bool anyLaneEquals(Lanes a, int16_t x) { return _mm_movemask_epi8(_mm_cmpeq_epi16(a.v, _mm_set1_epi16(x))) != 0; }
+
 // Lane sums of four rows, exact for any lanes.
 inline std::array<int32_t, 4> laneSums(Lanes a, Lanes b, Lanes c, Lanes d)
 {
@@ -83,6 +85,8 @@ inline Lanes addWhereAtMost(Lanes count, Lanes a, Lanes limit, int16_t weight)
         if (a.v[i] <= limit.v[i]) count.v[i] = static_cast<int16_t>(count.v[i] + weight);
     return count;
 }
+
+inline bool anyLaneEquals(Lanes a, int16_t x) { return std::find(a.v.begin(), a.v.end(), x) != a.v.end(); }
 
 inline std::array<int32_t, 4> laneSums(Lanes a, Lanes b, Lanes c, Lanes d)
 {
