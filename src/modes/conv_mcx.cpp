@@ -123,16 +123,15 @@ void convMCX(const Conversion& job)
 {
     const int centeringWeight = job.settings.centering ? 4 : 0;
     const int quota = job.settings.limitMC ? 8 : columnPairs;
-    McxRecords records;
-    readMcxRecords(job, records);
-    McxCellDistances distances;
+    McxTables& tables = job.scratch.mcx.tables();
+    readMcxRecords(job, tables.records);
 
     job.scratch.rowAttr1.fill(7);
     job.scratch.rowAttr2.fill(71);
     LineChoices line;
     line.record.fill(-1);
     for (int y = 0; y < screenHeight; ++y) {
-        searchLine(job, records, distances, y, centeringWeight, line);
+        searchLine(job, tables.records, tables.distances, y, centeringWeight, line);
         renderLine(job, y, quota, line);
         for (int j = 0; j < columns; ++j) {
             job.screen.scr1[32 * y + j] = job.scratch.rowPix1[j];

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 
 #include "base/bitmap.h"
 #include "base/plane.h"
@@ -62,6 +63,23 @@ struct ScreenState {
     Bitmap zxBitmap, modelBitmap, layer1Bitmap, layer2Bitmap;
 };
 
+struct McxTables;  // modes/mcx_records.h
+
+// The MCX search's tables, too big for a thread's stack: allocated by the
+// first run that asks for them and kept for later runs. A copy starts
+// without them, as every run overwrites them before it reads them.
+class McxStorage {
+public:
+    McxStorage();
+    McxStorage(const McxStorage&);
+    McxStorage& operator=(const McxStorage&);
+    ~McxStorage();
+    McxTables& tables();
+
+private:
+    std::unique_ptr<McxTables> tables_;
+};
+
 // Working rows and planes a converter overwrites before it reads them.
 struct Scratch {
     std::array<uint8_t, 32> rowAttr1{}, rowAttr2{}, rowPix1{}, rowPix2{};
@@ -70,6 +88,7 @@ struct Scratch {
     // Per channel, level and pixel of a cell: (level value - channel)^2.
     std::array<std::array<std::array<std::array<int32_t, 8>, 8>, mixLevelCount>, 3> levelDist{};
     Plane rmAux1, rmAux2, rmAux3, rmAux4;
+    McxStorage mcx;
 };
 
 // One converter call: the parts it reads and the parts it fills.

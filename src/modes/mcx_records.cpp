@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <numeric>
 
 #include "colour/mix_table.h"
@@ -60,7 +61,8 @@ void markRepeats(McxRecords& out)
     std::iota(order.begin(), order.end(), 0);
     auto measured = [&](int r) { return out.records[r].measured; };
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return measured(a) < measured(b); });
-    for (int k = 1; k < gigaTabSize; ++k) out.records[order[k]].repeat = measured(order[k]) == measured(order[k - 1]);
+    for (int k = 0; k < gigaTabSize; ++k)
+        out.records[order[k]].repeat = k > 0 && measured(order[k]) == measured(order[k - 1]);
 }
 
 void listUsers(McxRecords& out)
@@ -82,6 +84,17 @@ void listUsers(McxRecords& out)
 }
 
 }  // namespace
+
+McxStorage::McxStorage() = default;
+McxStorage::McxStorage(const McxStorage&) {}
+McxStorage& McxStorage::operator=(const McxStorage&) { return *this; }
+McxStorage::~McxStorage() = default;
+
+McxTables& McxStorage::tables()
+{
+    if (!tables_) tables_ = std::make_unique<McxTables>();
+    return *tables_;
+}
 
 void readMcxRecords(const Conversion& job, McxRecords& out)
 {

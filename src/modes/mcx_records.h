@@ -64,4 +64,10 @@ struct McxCellDistances {
 
 void measureCell(const McxRecords& table, const McxCell& pixels, McxCellDistances& out);
 
+// What one MCX run keeps in its scratch.
+struct McxTables {
+    McxRecords records;
+    McxCellDistances distances;
+};
+
 }  // namespace dw
