@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <optional>
 
 #include "modes/short_lanes.h"
 #include "modes/work_pixels.h"
@@ -107,27 +108,70 @@ private:
     int count_ = 0;
 };
 
-}  // namespace
-
-McxFound searchRecords(const McxRecords& table, const McxCellDistances& distances, const Colour& mean,
-                       const Quadruple& keep, int64_t threshold, int centeringWeight, const McxHints& hints)
+// A record's gate: the larger of its error and its centering term. The
+// search takes a record when its gate is below the best so far.
+int64_t gateOf(const McxRecord& record, int64_t error, const Colour& mean, int centeringWeight)
 {
-    McxFound found{threshold, keep, -1};
+    return std::max(error, centeringWeight * squaredDistance64(record.centre, mean));
+}
+
+// The least gate of the hints below the cap and the threshold, less one: the
+// winner's error is at most the least gate G of all records, since a record
+// of gate below the final best would have been taken and lowered it.
+int64_t gateCeiling(const McxRecords& table, const McxCellDistances& distances, const Colour& mean,
+                    int64_t threshold, int centeringWeight, const McxHints& hints)
+{
+    int64_t ceiling = threshold - 1;
+    for (int h : hints)
+        if (h >= 0) {
+            const int32_t error = cappedError(distances, table.records[h]);
+            if (error < cap) ceiling = std::min(ceiling, gateOf(table.records[h], error, mean, centeringWeight));
+        }
+    return ceiling;
+}
+
+// The winner when the records of error within `ceiling` (below the cap, at
+// least G) tell it. Every record taken before the winner has an error above
+// G, since nothing is taken after one of error at most G, so the best stays
+// above G until then. The first record of error at most G is therefore the
+// winner when its gate is at most G; otherwise it depends on the records
+// before it, and the answer is left open.
+std::optional<McxFound> leastGateWinner(const McxRecords& table, const McxCellDistances& distances,
+                                        const Colour& mean, const McxFound& none, int32_t ceiling,
+                                        int centeringWeight)
+{
+    const NearRecords near(table, distances, ceiling, 0);
+    const int* r = near.records();
+    std::array<int32_t, gigaTabSize> errors;
+    int k = 0;
+    for (; k + 4 <= near.count(); k += 4) {
+        const std::array<int32_t, 4> four = cappedErrors(distances, table, r + k);
+        std::copy(four.begin(), four.end(), errors.begin() + k);
+    }
+    for (; k < near.count(); ++k) errors[k] = cappedError(distances, table.records[r[k]]);
+
+    int64_t least = int64_t{ceiling} + 1;
+    for (k = 0; k < near.count(); ++k)
+        if (errors[k] <= ceiling) least = std::min(least, gateOf(table.records[r[k]], errors[k], mean, centeringWeight));
+    // With no gate within the ceiling, which is a hint's gate or below the threshold, none is taken.
+    if (least > ceiling) return none;
+    k = 0;
+    while (errors[k] > least) ++k;  // ends at latest at the record of least gate
+    const McxRecord& record = table.records[r[k]];
+    if (gateOf(record, errors[k], mean, centeringWeight) > least) return std::nullopt;
+    return McxFound{errors[k], record.quad, r[k]};
+}
+
+// Every record in table order, each taken when its gate is below the best so
+// far. No record above the ceiling can be the winner.
+McxFound searchInOrder(const McxRecords& table, const McxCellDistances& distances, const Colour& mean,
+                       McxFound found, int64_t ceiling, int centeringWeight)
+{
     auto offer = [&](int r, int64_t error) {
         const McxRecord& record = table.records[r];
         if (error < found.error && centeringWeight * squaredDistance64(record.centre, mean) < found.error)
             found = {error, record.quad, r};
     };
-    // No record above the ceiling can take part. Without centering the answer
-    // is the first record of least error: none above a hint's error (a capped
-    // error is that error when below the cap).
-    int64_t ceiling = threshold - 1;
-    if (centeringWeight == 0)
-        for (int h : hints)
-            if (h >= 0) {
-                const int32_t error = cappedError(distances, table.records[h]);
-                if (error < cap) ceiling = std::min<int64_t>(ceiling, error);
-            }
     // Until the ceiling is below the cap, records are taken one by one. A
     // capped error is at most the error, so one above the ceiling rules its
     // record out; with no lane at the cap it is the error itself.
@@ -157,6 +201,23 @@ McxFound searchRecords(const McxRecords& table, const McxCellDistances& distance
         if (error <= ceiling) offer(r[k], error);
     }
     return found;
+}
+
+}  // namespace
+
+McxFound searchRecords(const McxRecords& table, const McxCellDistances& distances, const Colour& mean,
+                       const Quadruple& keep, int64_t threshold, int centeringWeight, const McxHints& hints)
+{
+    const McxFound none{threshold, keep, -1};
+    const int64_t ceiling = gateCeiling(table, distances, mean, threshold, centeringWeight, hints);
+    if (ceiling < 0) return none;
+    if (ceiling < cap)
+        if (const std::optional<McxFound> found =
+                leastGateWinner(table, distances, mean, none, static_cast<int32_t>(ceiling), centeringWeight))
+            return *found;
+    // Without centering a gate is an error, and none above the ceiling wins.
+    return searchInOrder(table, distances, mean, none, centeringWeight == 0 ? ceiling : threshold - 1,
+                         centeringWeight);
 }
 
 }  // namespace dw
