@@ -53,6 +53,15 @@ void splitChannels(const std::array<Colour, maxMeasureColours>& colours, McxReco
     }
 }
 
+void indexCentresByBlue(McxRecords& out)
+{
+    int c = mixCount;
+    for (int v = 0; v <= out.valueCount[0]; ++v) {
+        while (c < out.colourCount && out.valueIndex[c][0] < v) ++c;
+        out.centreByBlue[v] = static_cast<uint16_t>(c);
+    }
+}
+
 // A record measured as an earlier one has its error and centre: it loses
 // the tie to the earlier one, or fails where that one failed.
 void markRepeats(McxRecords& out)
@@ -117,6 +126,7 @@ void readMcxRecords(const Conversion& job, McxRecords& out)
         out.records[r].measured = {entry[4], entry[5], entry[6], entry[7], static_cast<uint16_t>(mixCount + centre)};
     }
     splitChannels(colours, out);
+    indexCentresByBlue(out);
     markRepeats(out);
     listUsers(out);
 }

@@ -39,6 +39,9 @@ struct McxRecords {
     std::array<std::array<uint16_t, 3>, maxMeasureColours> valueIndex;  // blue, green, red
     std::array<std::array<int32_t, maxMeasureColours>, 3> values;
     std::array<int, 3> valueCount{};
+    // The centres come sorted by blue: those of blue value v are the colours
+    // centreByBlue[v] .. centreByBlue[v + 1].
+    std::array<uint16_t, maxMeasureColours + 1> centreByBlue;
     // Records other than repeats measured against colour c:
     // users[userStart[c] .. userStart[c + 1]), and for a mix also as a set.
     std::array<uint16_t, maxMeasureColours + 1> userStart;

@@ -73,14 +73,23 @@ public:
         const int pixel = static_cast<int>(std::min_element(perPixel.begin(), perPixel.end()) - perPixel.begin());
 
         // Near colours gathered without a branch: whether a colour is near is
-        // no pattern a branch predictor could follow.
+        // no pattern a branch predictor could follow. A centre is near only
+        // if its blue alone is, and the blues near are a run of the sorted values.
         std::array<uint16_t, maxMeasureColours> near;
-        int nearCount = 0, nearMixes = 0;
-        for (int c = 0; c < table.colourCount; ++c) {
-            near[nearCount] = static_cast<uint16_t>(c);
-            nearCount += distances.capped[c][pixel] <= limit[pixel];
-            if (c + 1 == mixCount) nearMixes = nearCount;
-        }
+        int nearCount = 0;
+        auto gather = [&](int from, int to) {
+            for (int c = from; c < to; ++c) {
+                near[nearCount] = static_cast<uint16_t>(c);
+                nearCount += distances.capped[c][pixel] <= limit[pixel];
+            }
+        };
+        gather(0, mixCount);
+        const int nearMixes = nearCount;
+        const auto& blue = distances.cappedChannel[0];
+        int lo = 0, hi = table.valueCount[0];
+        while (lo < hi && blue[lo][pixel] > limit[pixel]) ++lo;
+        while (hi > lo && blue[hi - 1][pixel] > limit[pixel]) --hi;
+        gather(table.centreByBlue[lo], table.centreByBlue[hi]);
         RecordSet listed{};
         for (int k = 0; k < nearMixes; ++k)
             for (size_t w = 0; w < listed.size(); ++w) listed[w] |= table.mixUsers[near[k]][w];
