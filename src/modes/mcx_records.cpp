@@ -90,6 +90,17 @@ void listUsers(McxRecords& out)
         for (int u = out.userStart[k]; u < out.userStart[k + 1]; ++u)
             out.mixUsers[k][out.users[u] / 64] |= uint64_t{1} << (out.users[u] % 64);
     }
+    // A centre's users come in table order, so those of one word are adjacent.
+    int words = 0;
+    for (int c = mixCount; c < out.colourCount; ++c) {
+        const int start = out.centreWordStart[c - mixCount] = static_cast<uint16_t>(words);
+        for (int u = out.userStart[c]; u < out.userStart[c + 1]; ++u) {
+            const int index = out.users[u] / 64;
+            if (words == start || out.centreWords[words - 1].index != index) out.centreWords[words++] = {0, index};
+            out.centreWords[words - 1].bits |= uint64_t{1} << (out.users[u] % 64);
+        }
+    }
+    out.centreWordStart[out.colourCount - mixCount] = static_cast<uint16_t>(words);
 }
 
 }  // namespace

@@ -43,10 +43,18 @@ struct McxRecords {
     // centreByBlue[v] .. centreByBlue[v + 1].
     std::array<uint16_t, maxMeasureColours + 1> centreByBlue;
     // Records other than repeats measured against colour c:
-    // users[userStart[c] .. userStart[c + 1]), and for a mix also as a set.
+    // users[userStart[c] .. userStart[c + 1]), for a mix also as a set, and
+    // for the centre mixCount + k as the words of a set that have any:
+    // centreWords[centreWordStart[k] .. centreWordStart[k + 1]).
     std::array<uint16_t, maxMeasureColours + 1> userStart;
     std::array<uint16_t, gigaTabSize * 5> users;
     std::array<RecordSet, mixCount> mixUsers;
+    struct SetWord {
+        uint64_t bits;
+        int index;
+    };
+    std::array<uint16_t, gigaTabSize + 1> centreWordStart;
+    std::array<SetWord, gigaTabSize> centreWords;
 };
 
 void readMcxRecords(const Conversion& job, McxRecords& out);

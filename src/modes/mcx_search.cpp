@@ -94,8 +94,8 @@ public:
         for (int k = 0; k < nearMixes; ++k)
             for (size_t w = 0; w < listed.size(); ++w) listed[w] |= table.mixUsers[near[k]][w];
         for (int k = nearMixes; k < nearCount; ++k)
-            for (int u = table.userStart[near[k]]; u < table.userStart[near[k] + 1]; ++u)
-                listed[table.users[u] / 64] |= uint64_t{1} << (table.users[u] % 64);
+            for (int n = table.centreWordStart[near[k] - mixCount]; n < table.centreWordStart[near[k] - mixCount + 1]; ++n)
+                listed[table.centreWords[n].index] |= table.centreWords[n].bits;
         listed[first / 64] &= ~uint64_t{0} << (first % 64);
         int count = 0;
         for (int w = first / 64; w < static_cast<int>(listed.size()); ++w)
