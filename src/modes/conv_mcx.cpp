@@ -66,9 +66,10 @@ void searchLine(const Conversion& job, const McxRecords& records, McxCellDistanc
         line.keepError[j] = keepError(mixesOf(job, keep), pixels);
         measureCell(records, pixels, distances);
         const int64_t threshold = lineThreshold(y, line.keepError[j], job.settings.mcLevel);
-        // Found above, to the left, above right and above left.
+        // Found above, to the left, above right, above left, two to the left and
+        // two above right.
         const McxHints hints = {above, j > 0 ? line.record[j - 1] : -1, j + 1 < columns ? line.record[j + 1] : -1,
-                                aboveLeft};
+                                aboveLeft, j > 1 ? line.record[j - 2] : -1, j + 2 < columns ? line.record[j + 2] : -1};
         const McxFound found =
             searchRecords(records, distances, lineCellMean(pixels), keep, threshold, centeringWeight, hints);
         line.newError[j] = found.error;

@@ -19,7 +19,7 @@ struct McxFound {
 };
 
 // Records likely to do well in a cell, -1 for none.
-using McxHints = std::array<int, 4>;
+using McxHints = std::array<int, 6>;
 
 // With a centering weight, a record takes part only when weight * |centre -
 // mean|^2 is below the best so far. The hints change the work
