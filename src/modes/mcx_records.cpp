@@ -53,6 +53,22 @@ void splitChannels(const std::array<Colour, maxMeasureColours>& colours, McxReco
     }
 }
 
+void groupByBlueGreen(McxRecords& out)
+{
+    auto blueGreen = [&](int c) { return std::array<uint16_t, 2>{out.valueIndex[c][0], out.valueIndex[c][1]}; };
+    std::iota(out.byBlueGreen.begin(), out.byBlueGreen.begin() + out.colourCount, 0);
+    std::stable_sort(out.byBlueGreen.begin(), out.byBlueGreen.begin() + out.colourCount,
+                     [&](int a, int b) { return blueGreen(a) < blueGreen(b); });
+    int groups = 0;
+    for (int k = 0; k < out.colourCount; ++k)
+        if (k == 0 || blueGreen(out.byBlueGreen[k]) != blueGreen(out.byBlueGreen[k - 1])) {
+            out.groupStart[groups] = static_cast<uint16_t>(k);
+            out.groupValues[groups++] = blueGreen(out.byBlueGreen[k]);
+        }
+    out.groupStart[groups] = static_cast<uint16_t>(out.colourCount);
+    out.groupCount = groups;
+}
+
 void indexCentresByBlue(McxRecords& out)
 {
     int c = mixCount;
@@ -138,6 +154,7 @@ void readMcxRecords(const Conversion& job, McxRecords& out)
     }
     splitChannels(colours, out);
     indexCentresByBlue(out);
+    groupByBlueGreen(out);
     markRepeats(out);
     listUsers(out);
 }
@@ -155,14 +172,18 @@ void measureCell(const McxRecords& table, const McxCell& pixels, McxCellDistance
                 out.cappedChannel[ch][v][i] = static_cast<int16_t>(std::min(cap, d * d));
             }
     }
-    // A saturating sum of capped terms is the capped sum.
+    // A saturating sum of capped terms is the capped sum; colours of one blue
+    // and green share the first sum.
     Lanes nearest = splatLanes(cap);
-    for (int c = 0; c < table.colourCount; ++c) {
-        const auto& index = table.valueIndex[c];
-        const Lanes b = loadLanes(out.cappedChannel[0][index[0]]), g = loadLanes(out.cappedChannel[1][index[1]]);
-        const Lanes bgr = addSaturated(addSaturated(b, g), loadLanes(out.cappedChannel[2][index[2]]));
-        out.capped[c] = storeLanes(bgr);
-        nearest = minLanes(nearest, bgr);
+    for (int g = 0; g < table.groupCount; ++g) {
+        const auto& index = table.groupValues[g];
+        const Lanes bg = addSaturated(loadLanes(out.cappedChannel[0][index[0]]), loadLanes(out.cappedChannel[1][index[1]]));
+        for (int k = table.groupStart[g]; k < table.groupStart[g + 1]; ++k) {
+            const int c = table.byBlueGreen[k];
+            const Lanes bgr = addSaturated(bg, loadLanes(out.cappedChannel[2][table.valueIndex[c][2]]));
+            out.capped[c] = storeLanes(bgr);
+            nearest = minLanes(nearest, bgr);
+        }
     }
     out.nearest = storeLanes(nearest);
 }
