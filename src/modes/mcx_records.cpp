@@ -41,8 +41,9 @@ uint16_t indexIn(const T* values, int count, const T& value, Less less)
     return static_cast<uint16_t>(std::lower_bound(values, values + count, value, less) - values);
 }
 
-void splitChannels(const std::array<Colour, maxMeasureColours>& colours, McxRecords& out)
+void splitChannels(McxRecords& out)
 {
+    const auto& colours = out.colours;
     for (int ch = 0; ch < 3; ++ch) {
         int32_t* values = out.values[ch].data();
         for (int c = 0; c < out.colourCount; ++c) values[c] = channelOf(colours[c], ch);
@@ -134,25 +135,22 @@ McxTables& McxStorage::tables()
 
 void readMcxRecords(const Conversion& job, McxRecords& out)
 {
-    std::array<Colour, gigaTabSize> centres;
+    Colour* centres = out.colours.data() + mixCount;
     for (int r = 0; r < gigaTabSize; ++r) {
         const auto& entry = job.tables.gigaTab[r];
         out.records[r].quad = {entry[0], entry[1], entry[2], entry[3]};
         centres[r] = out.records[r].centre = centreOf(job, out.records[r].quad);
     }
-    const int centreCount = distinct(centres.data(), gigaTabSize, lessColour);
-
-    std::array<Colour, maxMeasureColours> colours;
-    for (int k = 0; k < mixCount; ++k) colours[k] = {mixTable[k].b, mixTable[k].g, mixTable[k].r};
-    std::copy_n(centres.begin(), centreCount, colours.begin() + mixCount);
+    const int centreCount = distinct(centres, gigaTabSize, lessColour);
+    for (int k = 0; k < mixCount; ++k) out.colours[k] = {mixTable[k].b, mixTable[k].g, mixTable[k].r};
     out.colourCount = mixCount + centreCount;
 
     for (int r = 0; r < gigaTabSize; ++r) {
         const auto& entry = job.tables.gigaTab[r];
-        const uint16_t centre = indexIn(centres.data(), centreCount, out.records[r].centre, lessColour);
+        const uint16_t centre = indexIn(centres, centreCount, out.records[r].centre, lessColour);
         out.records[r].measured = {entry[4], entry[5], entry[6], entry[7], static_cast<uint16_t>(mixCount + centre)};
     }
-    splitChannels(colours, out);
+    splitChannels(out);
     indexCentresByBlue(out);
     groupByBlueGreen(out);
     markRepeats(out);

@@ -36,6 +36,7 @@ struct McxRecord {
 struct McxRecords {
     std::array<McxRecord, gigaTabSize> records;
     int colourCount = 0;
+    std::array<Colour, maxMeasureColours> colours;  // the mixes, then the distinct centres in order
     std::array<std::array<uint16_t, 3>, maxMeasureColours> valueIndex;  // blue, green, red
     std::array<std::array<int32_t, maxMeasureColours>, 3> values;
     std::array<int, 3> valueCount{};
