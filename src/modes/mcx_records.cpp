@@ -57,15 +57,9 @@ void splitChannels(McxRecords& out)
 void groupByBlueGreen(McxRecords& out)
 {
     auto blueGreen = [&](int c) { return std::array<uint16_t, 2>{out.valueIndex[c][0], out.valueIndex[c][1]}; };
-    std::iota(out.byBlueGreen.begin(), out.byBlueGreen.begin() + out.colourCount, 0);
-    std::stable_sort(out.byBlueGreen.begin(), out.byBlueGreen.begin() + out.colourCount,
-                     [&](int a, int b) { return blueGreen(a) < blueGreen(b); });
     int groups = 0;
-    for (int k = 0; k < out.colourCount; ++k)
-        if (k == 0 || blueGreen(out.byBlueGreen[k]) != blueGreen(out.byBlueGreen[k - 1])) {
-            out.groupStart[groups] = static_cast<uint16_t>(k);
-            out.groupValues[groups++] = blueGreen(out.byBlueGreen[k]);
-        }
+    for (int c = mixCount; c < out.colourCount; ++c)
+        if (c == mixCount || blueGreen(c) != blueGreen(c - 1)) out.groupStart[groups++] = static_cast<uint16_t>(c);
     out.groupStart[groups] = static_cast<uint16_t>(out.colourCount);
     out.groupCount = groups;
 }
@@ -170,18 +164,23 @@ void measureCell(const McxRecords& table, const McxCell& pixels, McxCellDistance
                 out.cappedChannel[ch][v][i] = static_cast<int16_t>(std::min(cap, d * d));
             }
     }
-    // A saturating sum of capped terms is the capped sum; colours of one blue
-    // and green share the first sum.
+    // A saturating sum of capped terms is the capped sum; the centres of one
+    // blue and green share the first of the two sums.
     Lanes nearest = splatLanes(cap);
+    auto measure = [&](int c, Lanes blueGreen) {
+        const Lanes bgr = addSaturated(blueGreen, loadLanes(out.cappedChannel[2][table.valueIndex[c][2]]));
+        out.capped[c] = storeLanes(bgr);
+        nearest = minLanes(nearest, bgr);
+    };
+    auto blueGreenOf = [&](int c) {
+        const auto& index = table.valueIndex[c];
+        return addSaturated(loadLanes(out.cappedChannel[0][index[0]]), loadLanes(out.cappedChannel[1][index[1]]));
+    };
+    for (int c = 0; c < mixCount; ++c) measure(c, blueGreenOf(c));
     for (int g = 0; g < table.groupCount; ++g) {
-        const auto& index = table.groupValues[g];
-        const Lanes bg = addSaturated(loadLanes(out.cappedChannel[0][index[0]]), loadLanes(out.cappedChannel[1][index[1]]));
-        for (int k = table.groupStart[g]; k < table.groupStart[g + 1]; ++k) {
-            const int c = table.byBlueGreen[k];
-            const Lanes bgr = addSaturated(bg, loadLanes(out.cappedChannel[2][table.valueIndex[c][2]]));
-            out.capped[c] = storeLanes(bgr);
-            nearest = minLanes(nearest, bgr);
-        }
+        const int from = table.groupStart[g], to = table.groupStart[g + 1];
+        const Lanes blueGreen = blueGreenOf(from);
+        for (int c = from; c < to; ++c) measure(c, blueGreen);
     }
     out.nearest = storeLanes(nearest);
 }

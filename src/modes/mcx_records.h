@@ -40,13 +40,10 @@ struct McxRecords {
     std::array<std::array<uint16_t, 3>, maxMeasureColours> valueIndex;  // blue, green, red
     std::array<std::array<int32_t, maxMeasureColours>, 3> values;
     std::array<int, 3> valueCount{};
-    // The colours by their blue and green values: group g holds
-    // byBlueGreen[groupStart[g] .. groupStart[g + 1]), all of blue and green
-    // value indices groupValues[g].
+    // The centres, sorted, in runs of one blue and green: run g is the
+    // colours groupStart[g] .. groupStart[g + 1].
     int groupCount = 0;
-    std::array<uint16_t, maxMeasureColours> byBlueGreen;
-    std::array<uint16_t, maxMeasureColours + 1> groupStart;
-    std::array<std::array<uint16_t, 2>, maxMeasureColours> groupValues;
+    std::array<uint16_t, gigaTabSize + 1> groupStart;
     // The centres come sorted by blue: those of blue value v are the colours
     // centreByBlue[v] .. centreByBlue[v + 1].
     std::array<uint16_t, maxMeasureColours + 1> centreByBlue;
