@@ -139,12 +139,13 @@ int64_t gateCeiling(const McxRecords& table, const McxCellDistances& distances, 
     return ceiling;
 }
 
-// The winner when the records of error within `ceiling` (below the cap, at
-// least G) tell it. Every record taken before the winner has an error above
-// G, since nothing is taken after one of error at most G, so the best stays
-// above G until then. The first record of error at most G is therefore the
-// winner when its gate is at most G; otherwise it depends on the records
-// before it, and the answer is left open.
+// The winner when the records of error within `ceiling`, which is below the
+// cap, tell it; `none` when no gate is within it. Any gate within it makes
+// the least listed gate G, the least of all records. Every record taken
+// before the winner has an error above G, since nothing is taken after one
+// of error at most G, so the best stays above G until then. The first record
+// of error at most G is therefore the winner when its gate is at most G;
+// otherwise it depends on the records before it, and the answer is left open.
 std::optional<McxFound> leastGateWinner(const McxRecords& table, const McxCellDistances& distances,
                                         const Colour& mean, const McxFound& none, int32_t ceiling,
                                         int centeringWeight)
@@ -162,7 +163,8 @@ std::optional<McxFound> leastGateWinner(const McxRecords& table, const McxCellDi
     int64_t least = int64_t{ceiling} + 1;
     for (k = 0; k < near.count(); ++k)
         if (errors[k] <= ceiling) least = std::min(least, gateOf(table.records[r[k]], errors[k], mean, centeringWeight));
-    // With no gate within the ceiling, which is a hint's gate or below the threshold, none is taken.
+    // No gate within the ceiling: none is taken if the ceiling is a hint's
+    // gate or below the threshold.
     if (least > ceiling) return none;
     k = 0;
     while (errors[k] > least) ++k;  // ends at latest at the record of least gate
@@ -220,10 +222,12 @@ McxFound searchRecords(const McxRecords& table, const McxCellDistances& distance
     const McxFound none{threshold, keep, -1};
     const int64_t ceiling = gateCeiling(table, distances, mean, threshold, centeringWeight, hints);
     if (ceiling < 0) return none;
-    if (ceiling < cap)
-        if (const std::optional<McxFound> found =
-                leastGateWinner(table, distances, mean, none, static_cast<int32_t>(ceiling), centeringWeight))
-            return *found;
+    // Below the cap first: a record found there settles the search, and so
+    // does finding none when the ceiling is no higher.
+    const int32_t belowCap = static_cast<int32_t>(std::min<int64_t>(ceiling, cap - 1));
+    if (const std::optional<McxFound> found =
+            leastGateWinner(table, distances, mean, none, belowCap, centeringWeight))
+        if (found->record >= 0 || belowCap == ceiling) return *found;
     // Without centering a gate is an error, and none above the ceiling wins.
     return searchInOrder(table, distances, mean, none, centeringWeight == 0 ? ceiling : threshold - 1,
                          centeringWeight);
