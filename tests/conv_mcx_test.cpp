@@ -78,4 +78,17 @@ TEST(ConvMcx, RecordMixingBrightnessIsPreviewedAsItsAttributesShowIt)
                 << x << "," << y;
 }
 
+// The record tables stay in the scratch from run to run. Record 1 repeated
+// record 0 in the first run; in the second it is the only record with blue
+// and must win the blue picture's cells, not be left out as a repeat.
+TEST(ConvMcx, SecondRunOnTheSameScratchForgetsTheFirstRunsRepeats)
+{
+    Mcx m({{0, 0, 0, 0}});
+    convMCX(m.conversion());
+    m.setRecords({{7, 7, 7, 7}, {0, 1, 0, 0}}, true);
+    m.fill(63, 0, 0);
+    convMCX(m.conversion());
+    EXPECT_EQ(m.scr1[6144], makeAttribute(0, 1));
+}
+
 }  // namespace dw
