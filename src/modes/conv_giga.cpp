@@ -76,14 +76,31 @@ Colour projectOnLine(const Mixes& m, const Colour& p)
             static_cast<int>(m[3].r * t / 256)};
 }
 
+// Trunc(c * s) for s the double of num / den (den > 0) divided in extended
+// precision. Where |num * c| < 2^52, s and the product lie within a relative
+// 2^-52 of the exact num * c / den, so within |num * c| / den * 2^-52 < 1 / den
+// of it: when that quotient is no integer, no integer is nearer, and both
+// truncate alike; when it is 0, so is the product. Otherwise the product in
+// extended precision itself.
+int64_t truncScaled(int64_t num, int64_t den, int64_t c)
+{
+    constexpr int64_t exactBelow = int64_t{1} << 26;
+    if (num > -exactBelow && num < exactBelow && c > -exactBelow && c < exactBelow) {
+        const int64_t numerator = num * c;
+        const int64_t quotient = numerator / den;
+        if (numerator == 0 || quotient * den != numerator) return quotient;
+    }
+    return truncProduct(c, static_cast<long double>(num) / den);
+}
+
 // a and b parallel: p projected onto the line through M0 along a (or b).
 Colour projectOnAxis(const Mixes& m, const Vec& a, const Vec& b, const Vec& q)
 {
     const Vec d = isZero(a) ? b : a;
     if (isZero(d)) return m[0];
-    const double s = static_cast<long double>(dot(q, d)) / dot(d, d);
-    return {static_cast<int>(m[0].b + truncProduct(d.b, s)), static_cast<int>(m[0].g + truncProduct(d.g, s)),
-            static_cast<int>(m[0].r + truncProduct(d.r, s))};
+    const int64_t qd = dot(q, d), dd = dot(d, d);
+    return {static_cast<int>(m[0].b + truncScaled(qd, dd, d.b)), static_cast<int>(m[0].g + truncScaled(qd, dd, d.g)),
+            static_cast<int>(m[0].r + truncScaled(qd, dd, d.r))};
 }
 
 // Orthogonal projection of p onto the plane through M0, M1 and M2.
@@ -93,9 +110,9 @@ Colour projectOnPlane(const Mixes& m, const Colour& p)
     const Vec n = cross(a, b);
     const int64_t nn = dot(n, n);
     if (nn == 0) return projectOnAxis(m, a, b, q);
-    const double s = -static_cast<long double>(dot(q, n)) / nn;
-    return {static_cast<int>(p.b + truncProduct(n.b, s)), static_cast<int>(p.g + truncProduct(n.g, s)),
-            static_cast<int>(p.r + truncProduct(n.r, s))};
+    const int64_t qn = -dot(q, n);
+    return {static_cast<int>(p.b + truncScaled(qn, nn, n.b)), static_cast<int>(p.g + truncScaled(qn, nn, n.g)),
+            static_cast<int>(p.r + truncScaled(qn, nn, n.r))};
 }
 
 // Replaces every pixel of the cell in origB/G/R and the working planes by its
