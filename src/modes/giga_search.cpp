@@ -146,11 +146,13 @@ int GigaSearch::keepError(const Quadruple& q) const
 }
 
 // Sorting changes no error: a cell error adds the same 64 terms in any order.
+// Brightness and position share one key, so that the sort moves integers.
 void GigaSearch::sortCell(const CellPixels& px)
 {
-    sorted_ = px;
-    std::sort(sorted_.begin(), sorted_.end(),
-              [](const Colour& a, const Colour& c) { return a.b + a.g + a.r < c.b + c.g + c.r; });
+    std::array<int64_t, 64> keys;
+    for (int p = 0; p < 64; ++p) keys[p] = (int64_t{px[p].b} + px[p].g + px[p].r) * 64 + p;
+    std::sort(keys.begin(), keys.end());
+    for (int p = 0; p < 64; ++p) sorted_[p] = px[keys[p] & 63];
 }
 
 void GigaSearch::measureCell()
