@@ -95,7 +95,7 @@ GigaSearch::GigaSearch(const Tables& tables, Scratch& scratch, int weight) : scr
     constexpr int noCentre = -1;
     std::array<int, levelCount * levelCount * levelCount> centreIds;
     centreIds.fill(noCentre);
-    std::vector<int> centreUses;
+    std::vector<std::vector<UserWord>> users;  // per centre
     for (const auto& e : tables.gigaTab) {
         if (e[1] - e[0] == e[3] - e[2]) continue;  // never chosen
         Record& r = records_[recordCount_];
@@ -107,18 +107,20 @@ GigaSearch::GigaSearch(const Tables& tables, Scratch& scratch, int weight) : scr
         if (id == noCentre) {
             id = static_cast<int>(centres_.size());
             centres_.push_back(r.centre);
-            centreUses.push_back(0);
+            users.emplace_back();
         }
         r.centreId = static_cast<uint16_t>(id);
-        ++centreUses[id];
+        auto& words = users[id];
+        const uint16_t word = static_cast<uint16_t>(recordCount_ / 64);
+        if (words.empty() || words.back().word != word) words.push_back({word, 0});
+        words.back().bits |= uint64_t{1} << (recordCount_ % 64);
         ++recordCount_;
     }
-    centreStart_.assign(centres_.size() + 1, 0);
-    for (size_t c = 0; c < centres_.size(); ++c)
-        centreStart_[c + 1] = static_cast<uint16_t>(centreStart_[c] + centreUses[c]);
-    centreUsers_.resize(recordCount_);
-    std::vector<uint16_t> next(centreStart_.begin(), centreStart_.end() - 1);
-    for (int k = 0; k < recordCount_; ++k) centreUsers_[next[records_[k].centreId]++] = static_cast<uint16_t>(k);
+    centreStart_.push_back(0);
+    for (const auto& words : users) {
+        centreWords_.insert(centreWords_.end(), words.begin(), words.end());
+        centreStart_.push_back(static_cast<uint16_t>(centreWords_.size()));
+    }
     for (int k = 0; k < mixCount; ++k)
         mixLevels_[k] = {static_cast<uint8_t>(mixTable[k].b / 63 * 2), static_cast<uint8_t>(mixTable[k].g / 63 * 2),
                          static_cast<uint8_t>(mixTable[k].r / 63 * 2)};
@@ -237,8 +239,7 @@ int GigaSearch::centreFloor(const std::array<uint8_t, 3>& levels) const
 
 void GigaSearch::addCentreUsers(RecordSet& set, int c) const
 {
-    for (int u = centreStart_[c]; u < centreStart_[c + 1]; ++u)
-        set[centreUsers_[u] / 64] |= uint64_t{1} << (centreUsers_[u] % 64);
+    for (int u = centreStart_[c]; u < centreStart_[c + 1]; ++u) set[centreWords_[u].word] |= centreWords_[u].bits;
 }
 
 // With the pre-filter, the records whose centre passes it; otherwise those

@@ -42,6 +42,11 @@ private:
     // Bit r of word r / 64 for record r.
     using RecordSet = std::array<uint64_t, (gigaTabSize + 63) / 64>;
 
+    struct UserWord {
+        uint16_t word;  // index into a RecordSet
+        uint64_t bits;
+    };
+
     using CellTable = std::array<std::array<int32_t, 8>, 8>;  // per group and pixel
 
     void sortCell(const CellPixels& px);
@@ -65,10 +70,11 @@ private:
     int recordCount_ = 0;
     std::array<std::array<uint8_t, 3>, mixCount> mixLevels_;  // blue, green, red
     std::array<RecordSet, mixCount> mixUsers_{};              // the records with the mix
-    // The distinct centres, and the records with centre c at
-    // centreUsers_[centreStart_[c] .. centreStart_[c + 1]).
+    // The distinct centres, and the records with centre c as the nonzero
+    // words of a RecordSet at centreWords_[centreStart_[c] .. centreStart_[c + 1]).
     std::vector<std::array<uint8_t, 3>> centres_;
-    std::vector<uint16_t> centreStart_, centreUsers_;
+    std::vector<uint16_t> centreStart_;
+    std::vector<UserWord> centreWords_;
     Scratch& scratch_;
     int weight_;
     const Record* lastChosen_ = nullptr;  // the last record that won a cell
