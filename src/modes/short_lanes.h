@@ -40,6 +40,15 @@ inline Lanes addWhereAtMost(Lanes count, Lanes a, Lanes limit, int16_t weight)
 
 inline bool anyLaneEquals(Lanes a, int16_t x) { return _mm_movemask_epi8(_mm_cmpeq_epi16(a.v, _mm_set1_epi16(x))) != 0; }
 
+// Exact for any lanes: the pairs are summed in 32 bits.
+inline int32_t laneSum(Lanes a)
+{
+    __m128i sums = _mm_madd_epi16(a.v, _mm_set1_epi16(1));
+    sums = _mm_add_epi32(sums, _mm_shuffle_epi32(sums, _MM_SHUFFLE(1, 0, 3, 2)));
+    sums = _mm_add_epi32(sums, _mm_shuffle_epi32(sums, _MM_SHUFFLE(2, 3, 0, 1)));
+    return _mm_cvtsi128_si32(sums);
+}
+
 // Lane sums of four rows, exact for any lanes.
 inline std::array<int32_t, 4> laneSums(Lanes a, Lanes b, Lanes c, Lanes d)
 {
@@ -100,13 +109,13 @@ inline std::array<int32_t, 4> laneSums(Lanes a, Lanes b, Lanes c, Lanes d)
     return sums;
 }
 
-#endif
-
 inline int32_t laneSum(Lanes a)
 {
     int32_t sum = 0;
     for (int16_t x : storeLanes(a)) sum += x;
     return sum;
 }
+
+#endif
 
 }  // namespace dw
