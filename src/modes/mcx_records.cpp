@@ -143,6 +143,8 @@ void readMcxRecords(const Conversion& job, McxRecords& out)
         const auto& entry = job.tables.gigaTab[r];
         const uint16_t centre = indexIn(centres, centreCount, out.records[r].centre, lessColour);
         out.records[r].measured = {entry[4], entry[5], entry[6], entry[7], static_cast<uint16_t>(mixCount + centre)};
+        for (int k = 0; k < 5; ++k)
+            out.records[r].rowOffset[k] = static_cast<uint16_t>(out.records[r].measured[k] * sizeof(LaneRow));
     }
     splitChannels(out);
     indexCentresByBlue(out);

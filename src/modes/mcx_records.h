@@ -25,10 +25,12 @@ using RecordSet = std::array<uint64_t, (gigaTabSize + 63) / 64>;
 
 struct McxRecord {
     Quadruple quad;
-    Colour centre;                     // from the current palette
-    std::array<uint16_t, 5> measured;  // its four mixes, then its centre
-    bool repeat = false;               // measured as an earlier record, so never beats it
+    Colour centre;                      // from the current palette
+    std::array<uint16_t, 5> measured;   // its four mixes, then its centre
+    std::array<uint16_t, 5> rowOffset;  // their rows' byte offsets in McxCellDistances::capped
+    bool repeat = false;                // measured as an earlier record, so never beats it
 };
+static_assert(maxMeasureColours * sizeof(LaneRow) <= 65536, "a row offset fits 16 bits");
 
 // What one run searches: the records, and every measure colour as indices
 // into the distinct values of each channel, so that a cell squares one

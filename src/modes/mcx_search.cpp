@@ -30,13 +30,13 @@ int64_t exactError(const McxCellDistances& d, const McxRecords& table, const Mcx
     return sum;
 }
 
-// Per pixel, the nearest of the record's colours in capped lanes.
+// Per pixel, the nearest of the record's colours in capped lanes. The rows
+// are found by byte offset: an index would be scaled by a shift first.
 Lanes nearestOf(const McxCellDistances& d, const McxRecord& record)
 {
-    const auto& m = record.measured;
-    const Lanes mixes = minLanes(minLanes(loadLanes(d.capped[m[0]]), loadLanes(d.capped[m[1]])),
-                                 minLanes(loadLanes(d.capped[m[2]]), loadLanes(d.capped[m[3]])));
-    return minLanes(mixes, loadLanes(d.capped[m[4]]));
+    const char* rows = reinterpret_cast<const char*>(d.capped.data());
+    auto row = [&](int k) { return loadLanes(*reinterpret_cast<const LaneRow*>(rows + record.rowOffset[k])); };
+    return minLanes(minLanes(minLanes(row(0), row(1)), minLanes(row(2), row(3))), row(4));
 }
 
 int32_t cappedError(const McxCellDistances& d, const McxRecord& record) { return laneSum(nearestOf(d, record)); }
