@@ -298,6 +298,12 @@ private:
     size_t at_ = 0;
 };
 
+// The sentence for a row of an unknown filter type.
+std::string unknownFilter(uint8_t type)
+{
+    return "the PNG image data is corrupt (filter type " + std::to_string(type) + ")";
+}
+
 // Inflating at once holds the picture's image data beside its pixels unless
 // the picture is made in it, so larger pictures are inflated piecewise.
 constexpr size_t maxHeldAtOnce = 64 * 1024 * 1024;
@@ -472,7 +478,7 @@ Status TPNG::decodeRgbInPlace(PictureBytes data)
     for (size_t y = 0; y < static_cast<size_t>(height_); ++y) {
         uint8_t* const inflated = data.data() + y * (bytes + 1);
         if (!unfilterRow(inflated[0], std::span(inflated + 1, bytes), std::span(above, bytes), 3))
-            return fail("the PNG image data is corrupt (filter type " + std::to_string(inflated[0]) + ")");
+            return fail(unknownFilter(inflated[0]));
         uint8_t* const placed = data.data() + y * bytes;
         std::memmove(placed, inflated + 1, bytes);
         above = placed;
@@ -509,7 +515,7 @@ Status TPNG::decodeRows(Rows& rows)
             }
             const std::span<uint8_t> row = current.subspan(1, bytes);
             if (!unfilterRow(current[0], row, previous.subspan(1), bpp))
-                return fail("the PNG image data is corrupt (filter type " + std::to_string(current[0]) + ")");
+                return fail(unknownFilter(current[0]));
             storeRow(row.data(), static_cast<int>(p), r, passWidth);
         }
     }
